@@ -1,0 +1,42 @@
+# Windows build: the library, its English language module, the host program,
+# and the Windows test programs (run under Wine by tools/winerun.sh).
+set(ORB_WIN_FLAGS -static -static-libgcc -static-libstdc++)
+set(CMAKE_CROSSCOMPILING_EMULATOR ${CMAKE_SOURCE_DIR}/tools/winerun.sh)
+
+# The library's Win32 code, once as a static library for the test programs
+# and once as the DLL.
+add_library(orbshell STATIC ${ORB_SHELL_SOURCES})
+target_include_directories(orbshell PUBLIC ${CMAKE_SOURCE_DIR})
+target_compile_options(orbshell PRIVATE ${ORB_WARNINGS} -fno-exceptions -fno-rtti)
+target_compile_definitions(orbshell PUBLIC WINVER=0x0501 _WIN32_WINNT=0x0501 STRICT)
+target_link_libraries(orbshell PUBLIC orbcore user32 gdi32 advapi32 kernel32)
+target_compile_options(orbcore PRIVATE -fno-exceptions -fno-rtti)
+
+add_library(OrbNetN01 SHARED ${ORB_SHELL_SOURCES}
+            ${CMAKE_SOURCE_DIR}/resources/orbnet.rc ${CMAKE_SOURCE_DIR}/frame/OrbNetN01.def)
+set_target_properties(OrbNetN01 PROPERTIES PREFIX "" OUTPUT_NAME OrbNetN01)
+target_include_directories(OrbNetN01 PRIVATE ${CMAKE_SOURCE_DIR})
+target_compile_options(OrbNetN01 PRIVATE ${ORB_WARNINGS} -fno-exceptions -fno-rtti)
+target_compile_definitions(OrbNetN01 PRIVATE WINVER=0x0501 _WIN32_WINNT=0x0501 STRICT)
+target_link_libraries(OrbNetN01 PRIVATE orbcore user32 gdi32 advapi32 kernel32)
+target_link_options(OrbNetN01 PRIVATE ${ORB_WIN_FLAGS} -Wl,--kill-at -Wl,--enable-stdcall-fixup)
+
+# orbntenn1.dll: resources only, no code.
+add_library(orbntenn1 SHARED ${CMAKE_SOURCE_DIR}/lang/en/orbntenn.rc ${CMAKE_SOURCE_DIR}/lang/empty.c)
+set_target_properties(orbntenn1 PROPERTIES PREFIX "" OUTPUT_NAME orbntenn1 LINKER_LANGUAGE C)
+target_link_options(orbntenn1 PRIVATE -nostdlib -nostartfiles -Wl,--entry,0 -s)
+
+add_executable(nethost ${CMAKE_SOURCE_DIR}/tools/nethost/nethost.cpp
+               ${CMAKE_SOURCE_DIR}/tests/win/message_box_answerer.cpp)
+target_include_directories(nethost PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/win)
+target_compile_options(nethost PRIVATE ${ORB_WARNINGS})
+target_link_options(nethost PRIVATE ${ORB_WIN_FLAGS})
+target_link_libraries(nethost PRIVATE user32)
+
+# GoogleTest for Windows, from Debian's source package.
+set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)
+set(BUILD_GMOCK OFF CACHE BOOL "" FORCE)
+set(INSTALL_GTEST OFF CACHE BOOL "" FORCE)
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+include(${CMAKE_SOURCE_DIR}/tests/win/tests.cmake)

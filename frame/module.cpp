@@ -1,0 +1,35 @@
+#include "frame/module.h"
+
+#include "net/network.h"
+#include "settings/settings.h"
+
+HINSTANCE ModuleInstance = nullptr;
+HMODULE ResourceModule = nullptr;
+HelpCallbackProc HelpCallback = nullptr;
+uint16_t InitCount = 0;
+UINT HelpMessage = 0;
+UINT ForceSubclassMessage = 0;
+UINT SetFontMessage = 0;
+
+void AttachModule(HINSTANCE instance) {
+    ModuleInstance = instance;
+    AttachSettings();
+    HelpMessage = static_cast<uint16_t>(RegisterWindowMessageA("ORBDLG_HELP"));
+    ForceSubclassMessage = static_cast<uint16_t>(RegisterWindowMessageA("ORBDLG_FORCESUBCLASS"));
+    SetFontMessage = static_cast<uint16_t>(RegisterWindowMessageA("ORBDLG_SETFONT"));
+}
+
+void DetachModule() {
+    DetachSettings();
+    if (ResourceModule) {
+        FreeLibrary(ResourceModule);
+        ResourceModule = nullptr;
+    }
+    CloseProtocolLog();
+}
+
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+    if (reason == DLL_PROCESS_ATTACH) AttachModule(instance);
+    else if (reason == DLL_PROCESS_DETACH) DetachModule();
+    return TRUE;
+}

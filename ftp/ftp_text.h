@@ -1,0 +1,49 @@
+#ifndef ORBNET_FTP_FTP_TEXT_H
+#define ORBNET_FTP_FTP_TEXT_H
+
+#include <cstdint>
+
+#include "frame/text_buffer.h"
+
+// The address that means "none": all ones.
+constexpr uint32_t kNoAddress = 0xFFFFFFFFu;
+
+// Parses "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)". Tokens after the
+// first "(" are split at runs of "," and ")"; tokens 1-4 joined with "." go to
+// dotted (for inet_addr or DottedQuadToAddress); *port gets p1*256+p2 in 16
+// bits (a missing number counts as 0). Returns 1 when the line has a "(";
+// without one, 0 with dotted empty and *port 0 (the address is then none).
+uint16_t ParsePasvReply(const char* line, uint32_t length, TextBuffer& dotted, uint16_t* port);
+
+// Strict dotted quad "a.b.c.d" (four decimal numbers 0-255 of 1-3 digits) to
+// a 32-bit address in network order; kNoAddress for anything else.
+uint32_t DottedQuadToAddress(const char* text, uint32_t length);
+
+// ParsePasvReply and DottedQuadToAddress in one: *address is kNoAddress when
+// the line has no "(" or no valid address. Returns 1 when *address is valid.
+uint16_t ParsePasvAddress(const char* line, uint32_t length, uint32_t* address, uint16_t* port);
+
+// Takes the directory from "257 "/pub/x" is current directory": the text
+// between the first two double quotes. 0 when either quote is missing
+// (directory is then empty).
+uint16_t ParsePwdReply(const char* line, uint32_t length, TextBuffer& directory);
+
+// PORT argument: address (network order) and port (host order) as
+// "h1,h2,h3,h4,p1,p2". 192.168.1.5 port 1025 gives "192,168,1,5,4,1".
+uint16_t BuildPortArgument(uint32_t networkAddress, uint16_t port, TextBuffer& out);
+
+// 1 when text may go into a command line: no CR, LF or zero byte within its
+// length.
+uint16_t IsSafeLineText(const char* text, uint32_t length);
+
+// Builds keyword + argument + "\r\n" into out. keyword is terminated (it may
+// be "PWD" with no argument: argument null or length 0). Refuses (0, out
+// empty) when the keyword or the argument holds CR, LF or a zero byte, so no
+// second command can ever be built.
+uint16_t BuildCommandLine(TextBuffer& out, const char* keyword, const char* argument, uint32_t argumentLength);
+
+// "TYPE I\r\n" for (keyword "TYPE ", 'I', 0); "TYPE A N\r\n" for ('A', 'N').
+// Refuses a type of 0, or a CR or LF in either character.
+uint16_t BuildTypeLine(TextBuffer& out, const char* keyword, char type, char second);
+
+#endif

@@ -1,0 +1,87 @@
+#include "ftp/listing_collector.h"
+
+namespace {
+
+bool IsLineEnd(char c) { return c == '\r' || c == '\n'; }
+bool IsBlank(char c) { return c == '\r' || c == '\n' || c == ' ' || c == '\0'; }
+bool StartsKeptLine(char c) { return c == '-' || c == 'd' || c == 'l' || (c >= '0' && c <= '9'); }
+
+}  // namespace
+
+ListingCollector::ListingCollector()
+    : listing_(1024), line_(64), atLineStart_(1), skip_(kSkipNone), truncated_(0), finished_(0) {}
+
+void ListingCollector::Reset() {
+    listing_.Clear();
+    line_.Clear();
+    atLineStart_ = 1;
+    skip_ = kSkipNone;
+    truncated_ = 0;
+    finished_ = 0;
+}
+
+void ListingCollector::AddToLine(const char* bytes, uint32_t count) {
+    if (count == 0 || truncated_) return;
+    if (!line_.Append(bytes, count)) {
+        truncated_ = 1;
+        line_.Clear();
+    }
+}
+
+void ListingCollector::KeepLine() {
+    if (!truncated_ && !line_.Empty() && !listing_.Append(line_.Text(), line_.length)) truncated_ = 1;
+    line_.Clear();
+}
+
+void ListingCollector::Feed(const char* bytes, uint32_t count) {
+    if (!bytes || finished_ || truncated_) return;
+    uint32_t pos = 0;
+    while (pos < count && !truncated_) {
+        char c = bytes[pos];
+        if (skip_ == kSkipDroppedLine) {
+            // "total 42" : skip to its line end, then the blanks after it.
+            if (IsLineEnd(c)) skip_ = kSkipBlanks;
+            ++pos;
+            continue;
+        }
+        if (skip_ == kSkipBlanks) {
+            if (IsBlank(c)) {
+                ++pos;
+                continue;
+            }
+            skip_ = kSkipNone;
+            atLineStart_ = 1;
+        }
+        if (c == '\0') {
+            ++pos;
+            continue;
+        }
+        if (atLineStart_) {
+            if (!StartsKeptLine(c)) {
+                skip_ = kSkipDroppedLine;
+                continue;  // c itself may be the line end
+            }
+            atLineStart_ = 0;
+        }
+        if (IsLineEnd(c)) {
+            AddToLine("\r", 1);
+            KeepLine();
+            skip_ = kSkipBlanks;
+            ++pos;
+            continue;
+        }
+        // A run of line text up to a line end, a zero byte or the end of the read.
+        uint32_t end = pos;
+        while (end < count && !IsLineEnd(bytes[end]) && bytes[end] != '\0') ++end;
+        AddToLine(bytes + pos, end - pos);
+        pos = end;
+    }
+}
+
+void ListingCollector::Finish() {
+    if (finished_) return;
+    finished_ = 1;
+    if (!atLineStart_) KeepLine();
+    line_.Clear();
+    atLineStart_ = 1;
+}

@@ -1,0 +1,47 @@
+#ifndef ORBNET_FTP_LISTING_COLLECTOR_H
+#define ORBNET_FTP_LISTING_COLLECTOR_H
+
+#include <cstdint>
+
+#include "frame/text_buffer.h"
+
+// Collects a directory listing from the data connection, one read at a time.
+//
+// Keeps the lines that start with '-', 'd', 'l' or a decimal digit (entries
+// of a long listing, date-first lines), each without its leading blanks and
+// ended by one CR; drops every other line ("total 12"). A line may be cut
+// anywhere by the end of a read. Zero bytes are ignored.
+//
+// The listing is bounded by TextBuffer's limit (65534 characters). A line
+// that no longer fits is not added, Truncated() turns 1 and the rest of the
+// data is ignored: the listing then holds only whole lines.
+class ListingCollector {
+public:
+    // Skip states carried from one read to the next.
+    enum SkipState : uint16_t { kSkipNone = 0, kSkipDroppedLine = 1, kSkipBlanks = 3 };
+
+    ListingCollector();
+
+    void Feed(const char* bytes, uint32_t count);
+    // At the close: adds a last line without line end (no CR added). Further
+    // Feed calls are ignored until Reset.
+    void Finish();
+    void Reset();
+
+    const TextBuffer& Listing() const { return listing_; }
+    uint16_t Truncated() const { return truncated_; }
+    uint16_t skipState() const { return skip_; }
+
+private:
+    void KeepLine();
+    void AddToLine(const char* bytes, uint32_t count);
+
+    TextBuffer listing_;
+    TextBuffer line_;
+    uint16_t atLineStart_;
+    uint16_t skip_;
+    uint16_t truncated_;
+    uint16_t finished_;
+};
+
+#endif

@@ -1,0 +1,1 @@
+/* A resource-only module has no code. */

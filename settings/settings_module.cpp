@@ -1,0 +1,4 @@
+#include "settings/settings.h"
+
+void AttachSettings() {}
+void DetachSettings() {}

@@ -1,0 +1,266 @@
+// nethost: a small host program that loads OrbNetN01.dll as an office
+// application does and calls its exports, one subcommand each.
+//
+//   nethost [--answer ok|cancel|yes|no] [--dll PATH] COMMAND [key=value ...] [COMMAND ...]
+//
+// Commands run in order in one process (so "init code=en available clean"
+// is one working period). With --answer every message box the library shows
+// is answered with that button and printed as
+//   MESSAGEBOX caption="..." text="..."
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "frame/orbnet_api.h"
+#include "message_box_answerer.h"
+
+namespace {
+
+class PrintingAnswerer : public MessageBoxAnswerer {
+public:
+    using MessageBoxAnswerer::MessageBoxAnswerer;
+    void OnBox(const Box& box) override {
+        std::printf("MESSAGEBOX caption=\"%s\" text=\"%s\"\n", box.caption.c_str(), box.text.c_str());
+        std::fflush(stdout);
+    }
+};
+
+struct Command {
+    std::string name;
+    std::map<std::string, std::string> args;
+    std::string Arg(const char* key, const char* fallback = "") const {
+        auto it = args.find(key);
+        return it == args.end() ? fallback : it->second;
+    }
+    bool Has(const char* key) const { return args.count(key) != 0; }
+};
+
+const char* const kCommands[] = {"init", "clean", "available", "options", "open", "browse", "saveas",
+                                 "retrieve", "store", "store-many", "browse-dir", "close-browse-dir"};
+
+bool IsCommand(const char* word) {
+    for (const char* c : kCommands)
+        if (std::strcmp(c, word) == 0) return true;
+    return false;
+}
+
+void Usage() {
+    std::fprintf(stderr,
+                 "usage: nethost [--answer ok|cancel|yes|no] [--dll PATH] COMMAND [key=value ...] ...\n"
+                 "  init code=en          NETInit\n"
+                 "  clean                 NETClean\n"
+                 "  available             NETAvailable\n"
+                 "  options               NETOptions\n"
+                 "  open flags=N          NETOpen\n"
+                 "  browse flags=N        NETBrowse\n"
+                 "  saveas name=URL local=PATH flags=N   NETSaveAs\n"
+                 "  retrieve url=URL [local=PATH] [proxy=HOST:PORT:KIND] [login=USER:PASS:PASSIVE]\n"
+                 "  store url=URL local=PATH [proxy=HOST:PORT] [login=USER:PASS:PASSIVE]\n"
+                 "  store-many url=URL files=A|B|... [count=N] [proxy=..] [login=..]\n"
+                 "      (a file item DIR>PATH stores PATH into the remote directory DIR)\n"
+                 "  browse-dir start=URL [choice=N] [prompt=TEXT] [modeless=1]\n"
+                 "  close-browse-dir      NETCloseBrowseDirectory on the last modeless browser\n");
+}
+
+// "a:b:c" into at most n parts (the last keeps further colons).
+std::vector<std::string> SplitColon(const std::string& text, size_t n) {
+    std::vector<std::string> parts;
+    size_t start = 0;
+    while (parts.size() + 1 < n) {
+        size_t colon = text.find(':', start);
+        if (colon == std::string::npos) break;
+        parts.push_back(text.substr(start, colon - start));
+        start = colon + 1;
+    }
+    parts.push_back(text.substr(start));
+    return parts;
+}
+
+struct CallerRecords {
+    std::string proxyHost, user, password;
+    OrbProxyInfo proxy{};
+    OrbLoginInfo login{};
+    const OrbProxyInfo* proxyPtr = nullptr;
+    const OrbLoginInfo* loginPtr = nullptr;
+
+    explicit CallerRecords(const Command& c) {
+        if (c.Has("proxy")) {
+            auto p = SplitColon(c.Arg("proxy"), 3);
+            proxyHost = p[0];
+            proxy.host = proxyHost.c_str();
+            proxy.port = static_cast<WORD>(p.size() > 1 ? std::atoi(p[1].c_str()) : 0);
+            proxy.kind = static_cast<WORD>(p.size() > 2 ? std::atoi(p[2].c_str()) : 0);
+            proxyPtr = &proxy;
+        }
+        if (c.Has("login")) {
+            auto p = SplitColon(c.Arg("login"), 3);
+            user = p[0];
+            password = p.size() > 1 ? p[1] : "";
+            login.userName = user.c_str();
+            login.password = password.c_str();
+            login.passive = static_cast<WORD>(p.size() > 2 ? std::atoi(p[2].c_str()) : 0);
+            loginPtr = &login;
+        }
+    }
+};
+
+// Filter callback for the file dialogs: a few common types.
+WORD WINAPI DemoFilter(WORD, char* buffer, WORD size, WORD* defaultIndex) {
+    const char types[] = "All Files\001*.*\001Documents\001.doc\001Web Pages\001.htm .html\001Text\001.txt";
+    if (size < sizeof types) return 0;
+    std::memcpy(buffer, types, sizeof types);
+    if (defaultIndex) *defaultIndex = 0;
+    return 1;
+}
+
+WORD WINAPI DemoHelp(DWORD id) {
+    std::printf("HELP id=%lu\n", static_cast<unsigned long>(id));
+    std::fflush(stdout);
+    return 1;
+}
+
+}  // namespace
+
+int main(int argc, char** argv) {
+    int answer = 0;
+    std::string dllPath;
+    std::vector<Command> commands;
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "--answer") == 0 && i + 1 < argc) {
+            std::string b = argv[++i];
+            answer = b == "ok" ? IDOK : b == "cancel" ? IDCANCEL : b == "yes" ? IDYES : b == "no" ? IDNO : 0;
+            if (!answer) { Usage(); return 64; }
+        } else if (std::strcmp(argv[i], "--dll") == 0 && i + 1 < argc) {
+            dllPath = argv[++i];
+        } else if (IsCommand(argv[i])) {
+            commands.push_back(Command{argv[i], {}});
+        } else if (!commands.empty() && std::strchr(argv[i], '=')) {
+            std::string kv = argv[i];
+            size_t eq = kv.find('=');
+            commands.back().args[kv.substr(0, eq)] = kv.substr(eq + 1);
+        } else {
+            Usage();
+            return 64;
+        }
+    }
+    if (commands.empty()) { Usage(); return 64; }
+
+    if (dllPath.empty()) {
+        char self[MAX_PATH];
+        DWORD n = GetModuleFileNameA(nullptr, self, MAX_PATH);
+        std::string dir(self, n);
+        size_t slash = dir.find_last_of("\\/");
+        dllPath = (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + "OrbNetN01.dll";
+    }
+    PrintingAnswerer* answerer = answer ? new PrintingAnswerer(answer) : nullptr;
+    HMODULE dll = LoadLibraryA(dllPath.c_str());
+    if (!dll) {
+        std::printf("cannot load %s (error %lu)\n", dllPath.c_str(), GetLastError());
+        return 70;
+    }
+#define BIND(name) auto p##name = reinterpret_cast<name##Proc>(reinterpret_cast<void*>(GetProcAddress(dll, #name)))
+    BIND(NETInit); BIND(NETClean); BIND(NETAvailable); BIND(NETOptions); BIND(NETOpen); BIND(NETBrowse);
+    BIND(NETSaveAs); BIND(NETBrowseDirectory); BIND(NETCloseBrowseDirectory); BIND(NETRetrieveFile);
+    BIND(NETStoreFile); BIND(NETStoreMultipleFiles);
+#undef BIND
+    if (!pNETInit || !pNETClean || !pNETAvailable || !pNETOptions || !pNETOpen || !pNETBrowse || !pNETSaveAs ||
+        !pNETBrowseDirectory || !pNETCloseBrowseDirectory || !pNETRetrieveFile || !pNETStoreFile ||
+        !pNETStoreMultipleFiles) {
+        std::printf("%s lacks an export\n", dllPath.c_str());
+        return 70;
+    }
+
+    DWORD browser = 0;
+    int last = 0;
+    for (const Command& c : commands) {
+        LONG r = 0;
+        if (c.name == "init") {
+            char code[16] = {0};
+            std::snprintf(code, sizeof code, "%s", c.Arg("code", "en").c_str());
+            r = pNETInit(code, DemoHelp);
+            std::printf("NETInit: %ld code=%s\n", r, code);
+        } else if (c.name == "clean") {
+            r = pNETClean();
+            std::printf("NETClean: %ld\n", r);
+        } else if (c.name == "available") {
+            r = pNETAvailable();
+            std::printf("NETAvailable: %ld\n", r);
+        } else if (c.name == "options") {
+            r = pNETOptions(nullptr);
+            std::printf("NETOptions: %ld\n", r);
+        } else if (c.name == "open") {
+            char url[512] = {0}, local[260] = {0}, date[512] = {0};
+            WORD record = 0;
+            r = pNETOpen(nullptr, url, sizeof url, local, sizeof local, date, sizeof date, &record, DemoFilter,
+                         static_cast<WORD>(std::atoi(c.Arg("flags", "1").c_str())));
+            std::printf("NETOpen: %ld url=%s local=%s date=%s record=%u\n", r, url, local, date, record);
+        } else if (c.name == "browse") {
+            char url[512] = {0};
+            r = pNETBrowse(nullptr, url, sizeof url, DemoFilter, static_cast<WORD>(std::atoi(c.Arg("flags", "1").c_str())));
+            std::printf("NETBrowse: %ld url=%s\n", r, url);
+        } else if (c.name == "saveas") {
+            char name[512] = {0};
+            std::snprintf(name, sizeof name, "%s", c.Arg("name").c_str());
+            std::string local = c.Arg("local");
+            r = pNETSaveAs(nullptr, name, sizeof name, local.c_str(), "", DemoFilter, nullptr,
+                           static_cast<WORD>(std::atoi(c.Arg("flags", "0").c_str())));
+            std::printf("NETSaveAs: %ld url=%s\n", r, name);
+        } else if (c.name == "retrieve") {
+            CallerRecords rec(c);
+            char local[260] = {0}, second[260] = {0};
+            std::snprintf(local, sizeof local, "%s", c.Arg("local").c_str());
+            std::string url = c.Arg("url");
+            r = pNETRetrieveFile(nullptr, url.c_str(), local, sizeof local, second, sizeof second, rec.proxyPtr,
+                                 rec.loginPtr);
+            std::printf("NETRetrieveFile: %ld local=%s second=%s\n", r, local, second);
+        } else if (c.name == "store") {
+            CallerRecords rec(c);
+            std::string url = c.Arg("url"), local = c.Arg("local");
+            r = pNETStoreFile(nullptr, url.c_str(), local.c_str(), "", rec.proxyPtr, rec.loginPtr);
+            std::printf("NETStoreFile: %ld\n", r);
+        } else if (c.name == "store-many") {
+            CallerRecords rec(c);
+            std::string url = c.Arg("url");
+            // Items separated by '|'; "DIR>PATH" becomes 0x01 DIR 0x01 PATH.
+            std::string list, files = c.Arg("files");
+            WORD count = 0;
+            size_t start = 0;
+            while (start <= files.size() && !files.empty()) {
+                size_t bar = files.find('|', start);
+                std::string item = files.substr(start, bar == std::string::npos ? std::string::npos : bar - start);
+                size_t gt = item.find('>');
+                if (gt != std::string::npos) item = "\001" + item.substr(0, gt) + "\001" + item.substr(gt + 1);
+                list += item;
+                list.push_back('\0');
+                ++count;
+                if (bar == std::string::npos) break;
+                start = bar + 1;
+            }
+            list.push_back('\0');
+            if (c.Has("count")) count = static_cast<WORD>(std::atoi(c.Arg("count").c_str()));
+            r = pNETStoreMultipleFiles(nullptr, url.c_str(), list.data(), count, rec.proxyPtr, rec.loginPtr);
+            std::printf("NETStoreMultipleFiles: %ld\n", r);
+        } else if (c.name == "browse-dir") {
+            char url[512] = {0};
+            std::string start = c.Arg("start"), prompt = c.Arg("prompt");
+            bool modeless = c.Arg("modeless", "0") == "1";
+            r = pNETBrowseDirectory(nullptr, url, sizeof url, start.c_str(),
+                                    static_cast<WORD>(std::atoi(c.Arg("choice", "0").c_str())), prompt.c_str(),
+                                    modeless ? &browser : nullptr);
+            std::printf("NETBrowseDirectory: %ld url=%s\n", r, url);
+        } else if (c.name == "close-browse-dir") {
+            pNETCloseBrowseDirectory(reinterpret_cast<HWND>(static_cast<UINT_PTR>(browser)));
+            std::printf("NETCloseBrowseDirectory: done\n");
+        }
+        std::fflush(stdout);
+        last = static_cast<int>(r);
+    }
+    FreeLibrary(dll);
+    delete answerer;
+    return last;
+}

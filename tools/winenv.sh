@@ -1,0 +1,47 @@
+# Sourced by the scripts: Wine prefix, display and server for running the
+# Windows programs of the build.
+#   ORB_BUILD      build folder (default: build/ in the repo)
+#   ORB_TEST_ARCH  i686 or x86_64; default: i686 when this kernel runs 32-bit
+#                  programs (32-bit Wine), else x86_64 (the same sources built
+#                  for 64-bit Windows, run by 64-bit Wine)
+ORB_ROOT=${ORB_ROOT:-$(cd "$(dirname "${BASH_SOURCE[0]}")/.." && pwd)}
+ORB_BUILD=${ORB_BUILD:-$ORB_ROOT/build}
+if [ -z "${ORB_TEST_ARCH:-}" ]; then
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then ORB_TEST_ARCH=i686; else ORB_TEST_ARCH=x86_64; fi
+fi
+export ORB_ROOT ORB_BUILD ORB_TEST_ARCH
+if [ "$ORB_TEST_ARCH" = i686 ]; then
+  export WINELOADER=/usr/lib/wine/wine WINEARCH=win32
+else
+  export WINELOADER=/usr/lib/wine/wine64 WINEARCH=win64
+fi
+export WINEPREFIX=$ORB_BUILD/wineprefix-$ORB_TEST_ARCH
+export WINEDEBUG=${WINEDEBUG:--all}
+export WINEDLLOVERRIDES="mscoree,mshtml="
+export WINESERVER=/usr/lib/wine/wineserver
+ORB_XVFB_PID=""
+
+# Starts Xvfb on a free display and one wineserver for the whole run.
+wine_start() {
+  mkdir -p "$ORB_BUILD"
+  if [ -z "${DISPLAY:-}" ] || [ "${ORB_OWN_DISPLAY:-1}" = 1 ]; then
+    local fifo; fifo=$(mktemp -u); mkfifo "$fifo"
+    Xvfb -displayfd 3 -screen 0 1024x768x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+    ORB_XVFB_PID=$!
+    local num; read -r num <"$fifo"; rm -f "$fifo"
+    export DISPLAY=":$num"
+  fi
+  if [ ! -f "$WINEPREFIX/system.reg" ]; then
+    "$WINELOADER" wineboot -i >/dev/null 2>&1 || true
+    "$WINESERVER" -w
+  fi
+  "$WINESERVER" -p
+  # Start Wine's own services outside the test runner's pipes.
+  "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
+}
+
+wine_stop() {
+  "$WINESERVER" -k >/dev/null 2>&1 || true
+  if [ -n "$ORB_XVFB_PID" ]; then kill "$ORB_XVFB_PID" 2>/dev/null || true; wait "$ORB_XVFB_PID" 2>/dev/null || true; fi
+  ORB_XVFB_PID=""
+}

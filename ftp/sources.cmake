@@ -1,0 +1,4 @@
+list(APPEND ORB_CORE_SOURCES
+  ${CMAKE_CURRENT_LIST_DIR}/reply_reader.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/ftp_text.cpp
+  ${CMAKE_CURRENT_LIST_DIR}/listing_collector.cpp)

@@ -1,0 +1,1 @@
+list(APPEND ORB_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/http_text.cpp)

@@ -1,0 +1,126 @@
+#include <gtest/gtest.h>
+
+#include <string>
+#include <vector>
+
+#include "ftp/listing_collector.h"
+
+namespace {
+
+std::string Collect(const std::vector<std::string>& reads, uint16_t* truncated = nullptr) {
+    ListingCollector collector;
+    for (const std::string& r : reads) collector.Feed(r.data(), uint32_t(r.size()));
+    collector.Finish();
+    if (truncated) *truncated = collector.Truncated();
+    return std::string(collector.Listing().Text(), collector.Listing().length);
+}
+
+struct ListingCase {
+    const char* name;
+    std::string data;
+    std::string listing;
+};
+
+const std::vector<ListingCase>& ListingCases() {
+    static const std::vector<ListingCase> cases = {
+        {"total line dropped",
+         "total 12\r\n"
+         "drwxr-xr-x   2 ftp ftp  4096 Mar  1 10:00 pub\r\n"
+         "-rw-r--r--   1 ftp ftp   120 Mar  1 10:00 readme.txt\r\n"
+         "lrwxrwxrwx   1 ftp ftp     3 Mar  1 10:00 up -> ..\r\n",
+         "drwxr-xr-x   2 ftp ftp  4096 Mar  1 10:00 pub\r"
+         "-rw-r--r--   1 ftp ftp   120 Mar  1 10:00 readme.txt\r"
+         "lrwxrwxrwx   1 ftp ftp     3 Mar  1 10:00 up -> ..\r"},
+        {"no final line end", "-rw-r--r-- 1 a b 1 Jan 1 2020 a\r\n-rw-r--r-- 1 a b 2 Jan 1 2020 b",
+         "-rw-r--r-- 1 a b 1 Jan 1 2020 a\r-rw-r--r-- 1 a b 2 Jan 1 2020 b"},
+        {"DOS lines start with a digit", "03-01-20  10:00AM       <DIR>          pub\r\n"
+                                         "03-01-20  10:00AM                  120 readme.txt\r\n",
+         "03-01-20  10:00AM       <DIR>          pub\r03-01-20  10:00AM                  120 readme.txt\r"},
+        {"leading blanks and empty lines removed", "-a\r\n\r\n   \n  dir x\n\n\n   -b\n",
+         "-a\rdir x\r-b\r"},
+        {"LF alone and CR alone end lines", "-a\n-b\r-c\n\r-d", "-a\r-b\r-c\r-d"},
+        {"dropped lines anywhere", "Listing of /pub:\r\n-a\r\n  total 3\r\nxyz\r\n-b\r\nend", "-a\r-b\r"},
+        {"line starting with a blank at the very start is dropped", " -a\r\n-b\r\n", "-b\r"},
+        {"only dropped lines", "total 0\r\n", ""},
+        {"empty", "", ""},
+        {"zero bytes are ignored", std::string("-a\0b\r\n\0-c\r\n", 11), "-ab\r-c\r"},
+    };
+    return cases;
+}
+
+}  // namespace
+
+TEST(ListingCollector, TableWhole) {
+    for (const ListingCase& c : ListingCases()) {
+        SCOPED_TRACE(c.name);
+        EXPECT_EQ(Collect({c.data}), c.listing);
+    }
+}
+
+// Kept lines, dropped lines and blanks cut by the end of a read give the same
+// listing, wherever the cut falls.
+TEST(ListingCollector, TableSplitAtEveryOffset) {
+    for (const ListingCase& c : ListingCases()) {
+        for (size_t cut = 0; cut <= c.data.size(); ++cut) {
+            SCOPED_TRACE(std::string(c.name) + " cut at " + std::to_string(cut));
+            EXPECT_EQ(Collect({c.data.substr(0, cut), c.data.substr(cut)}), c.listing);
+        }
+    }
+}
+
+TEST(ListingCollector, OneByteReads) {
+    for (const ListingCase& c : ListingCases()) {
+        SCOPED_TRACE(c.name);
+        std::vector<std::string> reads;
+        for (char ch : c.data) reads.emplace_back(1, ch);
+        EXPECT_EQ(Collect(reads), c.listing);
+    }
+}
+
+TEST(ListingCollector, SkipStateCarriedAcrossReads) {
+    ListingCollector collector;
+    collector.Feed("total 4", 7);
+    EXPECT_EQ(collector.skipState(), ListingCollector::kSkipDroppedLine);
+    // "-rw" here still belongs to the dropped line.
+    collector.Feed(" -rw\r\n  ", 8);
+    EXPECT_EQ(collector.skipState(), ListingCollector::kSkipBlanks);
+    collector.Feed("\r\n-x\r\n", 6);
+    collector.Finish();
+    EXPECT_STREQ(collector.Listing().Text(), "-x\r");
+}
+
+TEST(ListingCollector, FinishOnceAndReset) {
+    ListingCollector collector;
+    collector.Feed("-a", 2);
+    collector.Finish();
+    collector.Finish();
+    collector.Feed("-b\r\n", 4);  // after the close: ignored
+    EXPECT_STREQ(collector.Listing().Text(), "-a");
+    collector.Reset();
+    collector.Feed("-b\r\n", 4);
+    collector.Finish();
+    EXPECT_STREQ(collector.Listing().Text(), "-b\r");
+}
+
+// A listing bigger than a TextBuffer keeps the whole lines that fit and says so.
+TEST(ListingCollector, OverflowKeepsWholeLinesAndReportsTruncation) {
+    std::string line = "-rw-r--r-- 1 ftp ftp 100 Jan 1 2020 " + std::string(60, 'f') + "\r\n";
+    std::string data;
+    while (data.size() < 2 * TextBuffer::kMaxCapacity) data += line;
+    uint16_t truncated = 0;
+    std::string listing = Collect({data.substr(0, 5000), data.substr(5000)}, &truncated);
+    EXPECT_EQ(truncated, 1);
+    size_t kept = line.size() - 1;  // each kept line ends with one CR
+    ASSERT_GT(listing.size(), 0u);
+    EXPECT_LT(listing.size(), size_t(TextBuffer::kMaxCapacity));
+    EXPECT_EQ(listing.size() % kept, 0u);
+    EXPECT_GT(listing.size() + kept, size_t(TextBuffer::kMaxCapacity) - 1);
+
+    // One line longer than any TextBuffer: nothing of it is kept.
+    std::string huge = "-" + std::string(TextBuffer::kMaxCapacity + 10, 'x') + "\r\n-after\r\n";
+    listing = Collect({"-first\r\n", huge}, &truncated);
+    EXPECT_EQ(truncated, 1);
+    EXPECT_EQ(listing, "-first\r");
+    EXPECT_EQ(Collect({"-a\r\n"}, &truncated), "-a\r");
+    EXPECT_EQ(truncated, 0);
+}

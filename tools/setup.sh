@@ -3,7 +3,8 @@
 # Does nothing when everything is already present.
 set -euo pipefail
 
-PKGS=(cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 wine wine32:i386
+PKGS=(cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64
+      binutils-mingw-w64-x86-64 wine wine32:i386 wine64
       xvfb x11-utils imagemagick googletest libgtest-dev clang libclang-rt-14-dev
       python3 python3-pyftpdlib tinyproxy)
 

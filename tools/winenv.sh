@@ -36,6 +36,11 @@ wine_start() {
     "$WINESERVER" -w
   fi
   "$WINESERVER" -p
+  # Without a window manager, managed windows make Wine wait two seconds for
+  # each one that hides (every message box and dialog): keep them unmanaged.
+  if ! grep -q '"Managed"="N"' "$WINEPREFIX/user.reg" 2>/dev/null; then
+    "$WINELOADER" reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f >/dev/null 2>&1 || true
+  fi
   # Start Wine's own services outside the test runner's pipes.
   "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
 }

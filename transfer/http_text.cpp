@@ -172,9 +172,10 @@ int32_t HttpResponseParser::Feed(const char* bytes, uint32_t count, HttpResponse
         static const char kStatusStart[] = "http/";
         while (pos < count && lineLength_ < 5) {
             if (Lower(bytes[pos]) != kStatusStart[lineLength_]) {
-                // No status line: all of the response is body, held bytes first.
+                // No status line: all of the response is body, bytes held
+                // from earlier reads first.
                 state_ = kBody;
-                uint32_t held = lineLength_;
+                uint32_t held = lineLength_ - pos;
                 lineLength_ = 0;
                 if (!Emit(sink, line_, held) || !Emit(sink, bytes, count)) return kStopped;
                 return 0;

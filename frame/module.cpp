@@ -2,6 +2,7 @@
 
 #include "net/network.h"
 #include "settings/settings.h"
+#include "ui/framework/dialog_object.h"
 
 HINSTANCE ModuleInstance = nullptr;
 HMODULE ResourceModule = nullptr;
@@ -21,6 +22,7 @@ void AttachModule(HINSTANCE instance) {
 
 void DetachModule() {
     DetachSettings();
+    ReleasePanelRegistry();
     if (ResourceModule) {
         FreeLibrary(ResourceModule);
         ResourceModule = nullptr;

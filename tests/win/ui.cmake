@@ -1,0 +1,3 @@
+orb_win_test(dialog_tests
+  ${CMAKE_SOURCE_DIR}/tests/win/dialog_object_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/win/dialog_fixture.rc)

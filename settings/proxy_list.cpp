@@ -1,0 +1,97 @@
+#include "settings/proxy_list.h"
+
+#include <new>
+
+#include "frame/string_ids.h"
+#include "settings/field_codec.h"
+#include "settings/list_formats.h"
+#include "settings/text_util.h"
+
+namespace {
+const char kProxyPrefix[] = "Proxy";
+const char kDefaultProxyName[] = "Default Proxy";
+}  // namespace
+
+ProxyList::ProxyList(uint16_t listKind, SettingsStore* settingsStore)
+    : first(nullptr), kind(listKind), store(settingsStore) {}
+
+ProxyList::~ProxyList() {
+    Save();
+    Clear();
+}
+
+void ProxyList::Clear() {
+    while (first) {
+        ProxyEntry* next = first->next;
+        delete first;
+        first = next;
+    }
+}
+
+uint16_t ProxyList::Section() const { return kind == kWwwProxies ? kStrSectionWwwProxies : kStrSectionFtpProxies; }
+
+ProxyEntry* ProxyList::FindByName(const char* name) const {
+    for (ProxyEntry* e = first; e; e = e->next)
+        if (EqualNoCase(e->name.Text(), name)) return e;
+    return nullptr;
+}
+
+ProxyEntry* ProxyList::AddOrUpdate(const char* name, uint16_t port) {
+    ProxyEntry* entry = FindByName(name);
+    bool added = false;
+    if (!entry) {
+        entry = new (std::nothrow) ProxyEntry;
+        if (!entry) return nullptr;
+        added = true;
+    }
+    AssignCut(entry->name, name, kProxyNameLimit);
+    entry->port = port;
+    if (added) {
+        entry->next = first;
+        first = entry;
+    }
+    return entry;
+}
+
+uint16_t ProxyList::Remove(ProxyEntry* entry) {
+    if (!entry) return 0;
+    for (ProxyEntry** link = &first; *link; link = &(*link)->next) {
+        if (*link == entry) {
+            *link = entry->next;
+            delete entry;
+            return 1;
+        }
+    }
+    return 0;
+}
+
+void ProxyList::Load() {
+    Clear();
+    defaultProxy.Clear();
+    if (!store) return;
+    char value[kListValueSize];
+    ProxyValue proxy;
+    for (uint32_t n = 1; n <= kLastListNumber; ++n) {
+        if (!ReadNumberedValue(*store, Section(), kProxyPrefix, n, value)) break;
+        ParseProxyValue(value, proxy);
+        AddOrUpdate(proxy.name, proxy.port);
+    }
+    if (store->ReadString(Section(), kDefaultProxyName, "", value, kListValueSize) > 0 && value[0]) {
+        value[kListValueSize - 1] = '\0';
+        char name[kProxyNameLimit + 1];
+        DecodeField(value, name, sizeof name);
+        defaultProxy.Assign(name);
+    }
+}
+
+void ProxyList::Save() const {
+    if (!store) return;
+    uint32_t n = 1;
+    TextBuffer value(64);
+    for (const ProxyEntry* e = first; e && n <= kLastListNumber; e = e->next, ++n)
+        if (BuildProxyValue(e->name.Text(), e->port, value))
+            WriteNumberedValue(*store, Section(), kProxyPrefix, n, value.Text());
+    DeleteNumberedValuesFrom(*store, Section(), kProxyPrefix, n);
+    value.Clear();
+    if (AppendEncodedField(value, defaultProxy.Text())) store->WriteString(Section(), kDefaultProxyName, value.Text());
+}

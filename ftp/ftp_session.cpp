@@ -1,0 +1,165 @@
+#include "ftp/ftp_session.h"
+
+#include <cstring>
+
+#include "ftp/data_connection.h"
+#include "ftp/ftp_commands.h"
+#include "net/protocol_log.h"
+#include "net/socket_library.h"
+
+namespace {
+constexpr int kReplyBufferSize = 1024;
+constexpr uint16_t kReadClose = FD_READ | FD_CLOSE;
+
+bool IsEmpty(const char* text) { return !text || !*text; }
+}  // namespace
+
+class FtpSession::LogSink : public ReplyLogSink {
+public:
+    void OnReplyLogLine(const char* line, uint32_t length) override {
+        LogIncomingLine(line, static_cast<uint16_t>(length > 65535 ? 65535 : length));
+    }
+};
+
+FtpSession::FtpSession(HWND owner) : AsyncSocket(owner), AwaitTransferReply(0), refused_(false), heldReply_(false) {}
+
+FtpSession::~FtpSession() {}
+
+void FtpSession::BeginChain() {
+    chain.Clear();
+    refused_ = false;
+}
+
+void FtpSession::Add(Command* command) {
+    if (!command) {
+        refused_ = true;
+        return;
+    }
+    chain.Append(command);
+}
+
+void FtpSession::AddLine(FtpLineCommand* command) {
+    if (command && !command->Sendable()) refused_ = true;
+    Add(command);
+}
+
+uint16_t FtpSession::StartChain() {
+    if (refused_) {
+        chain.Clear();
+        return 0;
+    }
+    return chain.Advance();
+}
+
+void FtpSession::AddListing(uint16_t passive) {
+    if (passive) {
+        AddLine(new PasvCommand(this));
+        Add(new ListPassiveCommand(this));
+    } else {
+        Add(new PortCommand(this, kListActiveCommand, nullptr, nullptr));
+        AddLine(new ListActiveCommand(this));
+    }
+}
+
+uint16_t FtpSession::StartConnect(const char* host, uint16_t port) {
+    if (!HasSocket() || IsEmpty(host)) return 0;
+    BeginChain();
+    AppendConnect(host, port);
+    return StartChain();
+}
+
+uint16_t FtpSession::Login(const char* user, const char* password) {
+    if (!HasSocket()) return 0;
+    BeginChain();
+    AddLine(new UserCommand(this, user ? user : ""));
+    AddLine(new PassCommand(this, password ? password : ""));
+    return StartChain();
+}
+
+uint16_t FtpSession::Quit() {
+    if (!HasSocket()) return 0;
+    BeginChain();
+    AddLine(new QuitCommand(this));
+    return StartChain();
+}
+
+uint16_t FtpSession::ListDirectory(const char* directory, uint16_t passive) {
+    if (!HasSocket()) return 0;
+    BeginChain();
+    if (!IsEmpty(directory)) AddLine(new CwdCommand(this, directory));
+    AddLine(new PwdCommand(this));
+    AddLine(new TypeCommand(this, 'A', 'N'));
+    AddListing(passive);
+    return StartChain();
+}
+
+uint16_t FtpSession::MakeDirectory(const char* directory, uint16_t passive) {
+    if (!HasSocket() || IsEmpty(directory)) return 0;
+    BeginChain();
+    AddLine(new MkdCommand(this, directory));
+    AddListing(passive);
+    return StartChain();
+}
+
+void FtpSession::ReadReply() {
+    char buffer[kReplyBufferSize];
+    int n = Recv(buffer, kReplyBufferSize - 1, 0);
+    if (n == SOCKET_ERROR || n < 0) return;
+    buffer[n] = '\0';
+    LogSink sink;
+    if (!reader_.Feed(buffer, static_cast<uint32_t>(n), &sink)) return;
+    if (IsNegativeReply(reader_.Reply(), reader_.ReplyLength())) {
+        AwaitTransferReply = 0;
+        heldReply_ = false;
+        SendToOwner(kCodeFailed, reinterpret_cast<LPARAM>(reader_.Reply()));
+        return;
+    }
+    if (AwaitTransferReply) {
+        // The transfer's reply counts only once the data side is done.
+        heldReply_ = true;
+        return;
+    }
+    ActOnReply();
+}
+
+void FtpSession::ActOnReply() {
+    Command* current = CurrentCommand();
+    if (!current) return;
+    if (!current->OnReply(reader_.Reply())) {
+        SendToOwner(kCodeFailed, reinterpret_cast<LPARAM>(reader_.Reply()));
+        return;
+    }
+    CompleteStep();
+}
+
+void FtpSession::OnSocketEvent(uint16_t event, uint16_t error) {
+    if (event == FD_CLOSE) {
+        PostToOwner(kCodeControlClosed);
+        return;
+    }
+    if (!CurrentCommand()) return;
+    switch (event) {
+    case FD_READ:
+        ReadReply();
+        break;
+    case FD_CONNECT:
+        if (error) {
+            PostToOwner(kCodeFailed);
+        } else {
+            // The greeting completes the connect.
+            SelectEvents(kReadClose);
+        }
+        break;
+    case kEventTransferDone:
+        if (AwaitTransferReply) {
+            AwaitTransferReply = 0;
+            if (heldReply_) {
+                heldReply_ = false;
+                ActOnReply();
+            }
+        }
+        break;
+    default:
+        break;
+    }
+}

@@ -1,0 +1,162 @@
+// FTP sessions against a real FTP server (pyftpdlib on 127.0.0.2:21):
+// connect, log in, PWD, CWD, listings in both modes, MKD, and refusals.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+
+#include "ftp/ftp_session.h"
+#include "frame/module.h"
+#include "net/network.h"
+#include "net/protocol_log.h"
+#include "owner_window.h"
+
+namespace {
+
+constexpr DWORD kWait = 10000;
+const char kServer[] = "127.0.0.2";
+
+std::string ReadLog() {
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string path = std::string(temp) + "orbnet.log";
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (!f) return "";
+    std::string text;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    std::fclose(f);
+    return text;
+}
+
+class FtpSessionTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        library = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ModuleInstance = library;
+        ASSERT_EQ(StartNetwork(), 1);
+    }
+    static void TearDownTestSuite() {
+        StopNetwork(0);
+        ModuleInstance = nullptr;
+        FreeLibrary(library);
+    }
+    void SetUp() override {
+        owner = new OwnerWindow();
+        session = new FtpSession(owner->Handle());
+        OpenProtocolLog();
+    }
+    void TearDown() override {
+        delete session;
+        delete owner;
+        CloseProtocolLog();
+    }
+    // Runs an operation and waits for its chain to end with code 1.
+    void Expect(uint16_t started, const char* what) {
+        ASSERT_EQ(started, 1) << what;
+        WPARAM which = 99;
+        ASSERT_TRUE(owner->WaitForAny({0, 1, 101}, kWait, &which)) << what;
+        ASSERT_EQ(which, 1u) << what << ": " << owner->LastText();
+    }
+    void ConnectAndLogin(const char* user, const char* password) {
+        Expect(session->StartConnect(kServer, 21), "connect");
+        owner->Clear();
+        Expect(session->Login(user, password), "login");
+        owner->Clear();
+    }
+    std::string TextOf(WPARAM code) {
+        for (const auto& n : owner->Notes())
+            if (n.code == code) return n.text;
+        return "<none>";
+    }
+
+    static HMODULE library;
+    OwnerWindow* owner = nullptr;
+    FtpSession* session = nullptr;
+};
+HMODULE FtpSessionTest::library = nullptr;
+
+TEST_F(FtpSessionTest, ListInBothModes) {
+    ConnectAndLogin("anonymous", "visit");
+    for (uint16_t passive : {1, 0}) {
+        Expect(session->ListDirectory("/pub", passive), passive ? "passive list" : "active list");
+        EXPECT_EQ(TextOf(103), "/pub");
+        std::string listing = TextOf(102);
+        EXPECT_NE(listing.find(" a.txt\r"), std::string::npos) << listing;
+        EXPECT_NE(listing.find("docs"), std::string::npos) << listing;
+        EXPECT_EQ(listing.find('\n'), std::string::npos);
+        // The listing arrives before the chain ends.
+        ASSERT_GE(owner->Notes().size(), 3u);
+        EXPECT_EQ(owner->Notes().back().code, 1u);
+        owner->Clear();
+    }
+    std::string log = ReadLog();
+    EXPECT_NE(log.find("--> CWD /pub\r\n"), std::string::npos);
+    EXPECT_NE(log.find("--> TYPE A N\r\n"), std::string::npos);
+    EXPECT_NE(log.find("--> PASV\r\n"), std::string::npos);
+    EXPECT_NE(log.find("--> PORT 127,0,0,1,"), std::string::npos);
+    EXPECT_NE(log.find("--> PASS xxxxx\r\n"), std::string::npos);
+    EXPECT_EQ(log.find("visit"), std::string::npos);
+}
+
+TEST_F(FtpSessionTest, EmptyDirectoryListsWithoutCwd) {
+    ConnectAndLogin("alice", "secret");
+    Expect(session->ListDirectory("", 1), "list");
+    EXPECT_EQ(TextOf(103), "/");
+    std::string log = ReadLog();
+    EXPECT_EQ(log.find("--> CWD"), std::string::npos);
+}
+
+TEST_F(FtpSessionTest, MakeDirectoryListsAgain) {
+    ConnectAndLogin("alice", "secret");
+    char name[32];
+    std::snprintf(name, sizeof name, "made%lu", GetTickCount());
+    EXPECT_EQ(session->MakeDirectory("", 1), 0);  // nothing to make
+    Expect(session->MakeDirectory(name, 1), "mkd");
+    EXPECT_NE(TextOf(102).find(name), std::string::npos);
+}
+
+TEST_F(FtpSessionTest, NegativeRepliesReachTheOwner) {
+    Expect(session->StartConnect(kServer, 21), "connect");
+    owner->Clear();
+    ASSERT_EQ(session->Login("alice", "wrong"), 1);
+    WPARAM which = 99;
+    ASSERT_TRUE(owner->WaitForAny({0, 1}, kWait, &which));
+    EXPECT_EQ(which, 0u);
+    EXPECT_EQ(owner->LastText().substr(0, 4), "530 ");
+}
+
+TEST_F(FtpSessionTest, NoSecondCommandFromATextWithLineEnds) {
+    ConnectAndLogin("anonymous", "visit");
+    std::string before = ReadLog();
+    const char* bad[] = {"pub\r\nDELE a.txt", "pub\nQUIT", "pub\rQUIT"};
+    for (const char* dir : bad) {
+        EXPECT_EQ(session->ListDirectory(dir, 1), 0) << dir;
+        EXPECT_EQ(session->MakeDirectory(dir, 1), 0) << dir;
+        EXPECT_EQ(session->Login(dir, "x"), 0) << dir;
+        EXPECT_EQ(session->Login("anonymous", dir), 0) << dir;
+    }
+    PumpFor(200);
+    EXPECT_EQ(ReadLog(), before);  // nothing went out
+    EXPECT_TRUE(owner->Notes().empty());
+    // The session still works.
+    Expect(session->ListDirectory("/pub", 1), "list after refusals");
+}
+
+TEST_F(FtpSessionTest, ConnectFailures) {
+    EXPECT_EQ(session->StartConnect("", 21), 0);
+    ASSERT_EQ(session->StartConnect("127.0.0.2", 1), 1);  // nothing listens there
+    WPARAM which = 99;
+    ASSERT_TRUE(owner->WaitForAny({0, 1}, kWait, &which));
+    EXPECT_EQ(which, 0u);
+}
+
+TEST_F(FtpSessionTest, ServerCloseIsReported) {
+    ConnectAndLogin("anonymous", "visit");
+    ASSERT_EQ(session->Quit(), 1);
+    ASSERT_TRUE(owner->WaitFor(101, kWait));
+}
+
+}  // namespace

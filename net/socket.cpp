@@ -1,0 +1,242 @@
+#include "net/socket.h"
+
+#include <cstring>
+
+#include "frame/module.h"
+#include "frame/strings.h"
+#include "net/protocol_log.h"
+#include "net/socket_library.h"
+
+Socket* SocketList = nullptr;
+HttpGetCommandMaker MakeHttpGetCommand = nullptr;
+
+Socket::Socket(SOCKET given) : handle(given), next(nullptr) {
+    if (handle == INVALID_SOCKET && SocketFunctions.socket) {
+        handle = SocketFunctions.socket(AF_INET, SOCK_STREAM, 0);
+        if (handle != INVALID_SOCKET) {
+            sockaddr_in any = {};
+            any.sin_family = AF_INET;
+            if (SocketFunctions.bind(handle, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) Close();
+        }
+    }
+    next = SocketList;
+    SocketList = this;
+}
+
+Socket::~Socket() {
+    if (HasSocket() && SocketFunctions.closesocket) SocketFunctions.closesocket(handle);
+    handle = INVALID_SOCKET;
+    for (Socket** link = &SocketList; *link; link = &(*link)->next) {
+        if (*link == this) {
+            *link = next;
+            break;
+        }
+    }
+}
+
+uint16_t Socket::Connect(uint32_t address, uint16_t port) {
+    if (!HasSocket() || !SocketFunctions.connect) return 0;
+    sockaddr_in peer = {};
+    peer.sin_family = AF_INET;
+    peer.sin_port = SocketFunctions.htons(port);
+    peer.sin_addr.s_addr = address;
+    return SocketFunctions.connect(handle, reinterpret_cast<sockaddr*>(&peer), sizeof peer) != SOCKET_ERROR;
+}
+
+uint16_t Socket::Close() {
+    if (!HasSocket() || !SocketFunctions.closesocket) return 0;
+    SocketFunctions.shutdown(handle, 2);
+    if (SocketFunctions.closesocket(handle) != 0) return 0;
+    handle = INVALID_SOCKET;
+    return 1;
+}
+
+uint16_t Socket::SendLine(const char* data, uint16_t length, uint16_t* sentOut, uint16_t logIt) {
+    if (!HasSocket() || !data || !SocketFunctions.send) return 0;
+    if (length == 0) {
+        size_t n = std::strlen(data);
+        length = static_cast<uint16_t>(n > 0xFFFF ? 0xFFFF : n);
+    }
+    if (logIt) LogOutgoingLine(data, length);
+    int sent = SocketFunctions.send(handle, data, length, 0);
+    if (sent == SOCKET_ERROR) return 0;
+    if (sentOut) *sentOut = static_cast<uint16_t>(sent);
+    return 1;
+}
+
+int Socket::Recv(char* buffer, int length, int flags) {
+    if (!HasSocket() || !buffer || length <= 0 || !SocketFunctions.recv) return 0;
+    return SocketFunctions.recv(handle, buffer, length, flags);
+}
+
+uint16_t Socket::Listen(int backlog) {
+    if (!HasSocket() || !SocketFunctions.listen) return 0;
+    return SocketFunctions.listen(handle, backlog) == 0;
+}
+
+SOCKET Socket::Accept() {
+    if (!HasSocket() || !SocketFunctions.accept) return 0;
+    sockaddr_in peer = {};
+    int size = sizeof peer;
+    return SocketFunctions.accept(handle, reinterpret_cast<sockaddr*>(&peer), &size);
+}
+
+uint32_t Socket::LocalAddress() {
+    if (!HasSocket() || !SocketFunctions.getsockname) return 0xFFFFFFFFu;
+    sockaddr_in local = {};
+    int size = sizeof local;
+    if (SocketFunctions.getsockname(handle, reinterpret_cast<sockaddr*>(&local), &size) != 0) {
+        SocketFunctions.WSAGetLastError();
+        return 0xFFFFFFFFu;
+    }
+    return local.sin_addr.s_addr;
+}
+
+uint16_t Socket::LocalPort() {
+    if (!HasSocket() || !SocketFunctions.getsockname) return 0;
+    sockaddr_in local = {};
+    int size = sizeof local;
+    if (SocketFunctions.getsockname(handle, reinterpret_cast<sockaddr*>(&local), &size) != 0) return 0;
+    return SocketFunctions.ntohs(local.sin_port);
+}
+
+AsyncSocket::AsyncSocket(HWND owner_, SOCKET given) : Socket(given), owner(owner_), window(nullptr) {
+    char className[kStringArraySize];
+    LoadResourceString(kStrSocketWindowClass, className, sizeof className);
+    window = CreateWindowExA(0, className, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
+                             ModuleInstance, nullptr);
+}
+
+AsyncSocket::~AsyncSocket() {
+    if (window) DestroyWindow(window);
+    window = nullptr;
+    chain.Clear();
+}
+
+uint16_t AsyncSocket::Connect(uint32_t address, uint16_t port) {
+    if (Socket::Connect(address, port)) return 1;
+    if (!HasSocket()) return 0;
+    return SocketFunctions.WSAGetLastError() == WSAEWOULDBLOCK;
+}
+
+uint16_t AsyncSocket::Close() {
+    if (!SelectEvents(0)) return 0;
+    return Socket::Close();
+}
+
+uint16_t AsyncSocket::SelectEvents(uint16_t events) {
+    if (!HasSocket() || !window || !SocketFunctions.WSAAsyncSelect) return 0;
+    return SocketFunctions.WSAAsyncSelect(handle, window, SocketEventMessage, events) == 0;
+}
+
+void AsyncSocket::DrainEvents(uint16_t mask) {
+    if (!window) return;
+    MSG msg;
+    while (PeekMessageA(&msg, window, SocketEventMessage, SocketEventMessage, PM_REMOVE)) {
+        if (LOWORD(msg.lParam) & ~mask) {
+            TranslateMessage(&msg);
+            DispatchMessageA(&msg);
+        }
+    }
+}
+
+void AsyncSocket::OnLookupDone(HANDLE lookup, uint16_t error, LPARAM) {
+    Command* command = chain.Current();
+    if (!command || command->AsyncHandle() != lookup) return;
+    if (error != 0) {
+        PostToOwner(kCodeFailed);
+        return;
+    }
+    if (!command->OnReply(nullptr)) {
+        PostToOwner(kCodeFailed);
+        return;
+    }
+    CompleteStep();
+}
+
+void AsyncSocket::CompleteStep() {
+    if (chain.Advance()) return;
+    PostToOwner(chain.Current() ? kCodeFailed : kCodeChainDone);
+}
+
+void AsyncSocket::AppendConnect(const char* host, uint16_t port) {
+    uint32_t address = SocketFunctions.inet_addr ? SocketFunctions.inet_addr(host) : kAddressFromLookup;
+    if (address == kAddressFromLookup) chain.Append(new ResolveCommand(this, host));
+    chain.Append(new ConnectCommand(this, address, port, host));
+}
+
+void AsyncSocket::PostToOwner(WPARAM code, LPARAM value) { PostMessageA(owner, SocketEventMessage, code, value); }
+
+LRESULT AsyncSocket::SendToOwner(WPARAM code, LPARAM value) {
+    return SendMessageA(owner, SocketEventMessage, code, value);
+}
+
+HttpSession::HttpSession(HWND owner_) : AsyncSocket(owner_) {}
+
+HttpSession::~HttpSession() {}
+
+void HttpSession::OnSocketEvent(uint16_t event, uint16_t error) {
+    Command* command = chain.Current();
+    if (!command) return;
+    switch (event) {
+    case FD_READ:
+        command->OnRead();
+        break;
+    case FD_WRITE:
+        command->OnWrite();
+        break;
+    case FD_CONNECT:
+        if (error) {
+            PostToOwner(kCodeFailed);
+        } else {
+            SelectEvents(FD_READ | FD_CLOSE);
+            CompleteStep();
+        }
+        break;
+    case FD_CLOSE:
+        command->OnReply(nullptr);
+        if (error) PostToOwner(kCodeFailed);
+        else CompleteStep();
+        break;
+    default:
+        break;
+    }
+}
+
+uint16_t HttpSession::StartHttpRequest(const char* host, const char* path, const char* localPath,
+                                       uint16_t port) {
+    if (!path || !*path || !localPath || !*localPath || !MakeHttpGetCommand) return 0;
+    return StartRequestChain(host, port, MakeHttpGetCommand(this, path, localPath));
+}
+
+uint16_t HttpSession::StartRequestChain(const char* host, uint16_t port, Command* request) {
+    if (!host || !*host || !request || !HasSocket()) {
+        delete request;
+        return 0;
+    }
+    chain.Clear();
+    AppendConnect(host, port);
+    chain.Append(request);
+    return chain.Advance();
+}
+
+LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == SocketEventMessage) {
+        for (Socket* s = SocketList; s; s = s->next) {
+            if (s->handle == static_cast<SOCKET>(wParam)) {
+                if (AsyncSocket* target = s->AsAsync()) target->OnSocketEvent(LOWORD(lParam), HIWORD(lParam));
+                break;
+            }
+        }
+    } else if (message == LookupDoneMessage) {
+        for (Socket* s = SocketList; s; s = s->next) {
+            Command* command = s->CurrentCommand();
+            if (command && reinterpret_cast<WPARAM>(command->AsyncHandle()) == wParam) {
+                if (AsyncSocket* target = s->AsAsync())
+                    target->OnLookupDone(command->AsyncHandle(), HIWORD(lParam), lParam);
+                break;
+            }
+        }
+    }
+    return DefWindowProcA(window, message, wParam, lParam);
+}

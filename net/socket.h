@@ -1,0 +1,113 @@
+#ifndef ORBNET_NET_SOCKET_H
+#define ORBNET_NET_SOCKET_H
+
+#include <windows.h>
+#include <cstdint>
+
+#include "net/command.h"
+
+// To a socket window: wParam the socket, lParam event (low) and error (high).
+// To an owner window: wParam a notification code, lParam 0 or a text.
+constexpr UINT SocketEventMessage = WM_USER + 100;
+// To a socket window: wParam the lookup handle, lParam length (low) and error (high).
+constexpr UINT LookupDoneMessage = WM_USER + 101;
+
+// Notification codes to the owner window.
+enum OwnerCode : WPARAM {
+    kCodeFailed = 0,
+    kCodeChainDone = 1,
+    kCodeControlClosed = 101,
+    kCodeListing = 102,
+    kCodeDirectory = 103,
+    kCodeTransferDone = 104,
+    kCodeHeaderValue = 105,
+};
+
+// Made by the library itself: the data side of a transfer has finished.
+constexpr uint16_t kEventTransferDone = 104;
+
+class AsyncSocket;
+
+// A stream socket; every live one is in SocketList, newest first.
+class Socket {
+public:
+    // INVALID_SOCKET: a new socket bound to any address, port 0.
+    explicit Socket(SOCKET given = INVALID_SOCKET);
+    virtual ~Socket();
+    Socket(const Socket&) = delete;
+    Socket& operator=(const Socket&) = delete;
+
+    // address in network order, port in host order.
+    virtual uint16_t Connect(uint32_t address, uint16_t port);
+    virtual uint16_t Close();
+    virtual Command* CurrentCommand() { return nullptr; }
+    virtual AsyncSocket* AsAsync() { return nullptr; }
+
+    bool HasSocket() const { return handle != INVALID_SOCKET; }
+    // length 0: up to the terminator. Logged first when logIt is set.
+    uint16_t SendLine(const char* data, uint16_t length, uint16_t* sentOut, uint16_t logIt);
+    int Recv(char* buffer, int length, int flags);
+    uint16_t Listen(int backlog);
+    SOCKET Accept();
+    uint32_t LocalAddress();  // network order; all ones on failure
+    uint16_t LocalPort();     // host order; 0 on failure
+
+    SOCKET handle;
+    Socket* next;
+};
+
+// A socket whose events arrive at its own hidden window and drive its chain;
+// outcomes go to the owner window.
+class AsyncSocket : public Socket {
+public:
+    AsyncSocket(HWND owner, SOCKET given = INVALID_SOCKET);
+    ~AsyncSocket() override;
+
+    uint16_t Connect(uint32_t address, uint16_t port) override;
+    uint16_t Close() override;
+    Command* CurrentCommand() override { return chain.Current(); }
+    AsyncSocket* AsAsync() override { return this; }
+    virtual void OnSocketEvent(uint16_t event, uint16_t error) = 0;
+    virtual void OnLookupDone(HANDLE lookup, uint16_t error, LPARAM lengthAndError);
+
+    uint16_t SelectEvents(uint16_t events);
+    // Handles the queued socket events of this window now, dropping those
+    // that carry only events in mask.
+    void DrainEvents(uint16_t mask);
+
+    // The chain moves on: code 1 when it ran past its tail, 0 when the next
+    // command did not start.
+    void CompleteStep();
+    // A ResolveCommand unless host is dotted, then a ConnectCommand.
+    void AppendConnect(const char* host, uint16_t port);
+    void PostToOwner(WPARAM code, LPARAM value = 0);
+    LRESULT SendToOwner(WPARAM code, LPARAM value);
+
+    CommandChain chain;
+    HWND owner;
+    HWND window;
+};
+
+// Makes the command that sends the GET and stores the answer; null until the
+// HTTP code provides it.
+typedef Command* (*HttpGetCommandMaker)(AsyncSocket* session, const char* path, const char* localPath);
+extern HttpGetCommandMaker MakeHttpGetCommand;
+
+// One HTTP request.
+class HttpSession : public AsyncSocket {
+public:
+    explicit HttpSession(HWND owner);
+    ~HttpSession() override;
+    void OnSocketEvent(uint16_t event, uint16_t error) override;
+
+    uint16_t StartHttpRequest(const char* host, const char* path, const char* localPath, uint16_t port);
+    // Resolve (unless dotted), connect, then request; takes request over.
+    uint16_t StartRequestChain(const char* host, uint16_t port, Command* request);
+};
+
+// Head of the list of every live socket object.
+extern Socket* SocketList;
+
+LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+#endif

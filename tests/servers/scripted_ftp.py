@@ -1,0 +1,231 @@
+#!/usr/bin/python3
+"""Scripted FTP server: answers each command as a script says.
+
+Every command line received is appended to --transcript (one line each, as
+received, without its line end). The script (JSON, read again for every new
+connection; "writes" as in scripted_io) is:
+
+{
+  "greeting": writes,                  default "220 Scripted server ready.\\r\\n"
+  "commands": {
+    "VERB": reply,                     every use of VERB in a connection
+    "VERB": [reply, reply, ...]        first use, second use, ...; the last repeats
+  }
+}
+
+A reply is writes for the control connection, or an object:
+  "send":        writes (for a transfer: the preliminary reply, e.g. "150 ...")
+  "data":        writes sent over the data connection (makes it a transfer)
+  "receive":     file name (in the script's folder) that gets the bytes read
+                 from the data connection (makes it a transfer)
+  "reset_after": receive: reset the data connection after this many bytes
+  "reset_data":  true: end the data connection with a reset, not a close
+  "final":       writes after the transfer (default "226 Transfer complete.\\r\\n")
+  "final_first": true: send "final" while the data connection is still open,
+                 wait 0.5 s, then end it
+  "close":       true: close the control connection after this reply
+  "reset":       true: reset the control connection after this reply
+
+PASV opens a data listener on the server's address and, unless scripted,
+answers "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)."; a scripted PASV
+reply may use "{pasv}" for those six numbers. PORT records the address to
+connect back to. Unscripted verbs get the defaults below.
+"""
+import argparse
+import os
+import socket
+import socketserver
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+import scripted_io as sio  # noqa: E402
+
+DEFAULTS = {
+    "USER": "331 Password required.\r\n",
+    "PASS": "230 Logged in.\r\n",
+    "TYPE": "200 Type set.\r\n",
+    "PWD": "257 \"/\" is the current directory.\r\n",
+    "CWD": "250 Directory changed.\r\n",
+    "MKD": "257 \"new\" created.\r\n",
+    "SYST": "215 UNIX Type: L8\r\n",
+    "NOOP": "200 OK.\r\n",
+    "QUIT": {"send": "221 Goodbye.\r\n", "close": True},
+    "PASV": "227 Entering Passive Mode ({pasv}).\r\n",
+    "PORT": "200 PORT command successful.\r\n",
+    "LIST": {"send": "150 Here comes the listing.\r\n", "data": ""},
+    "NLST": {"send": "150 Here comes the listing.\r\n", "data": ""},
+    "RETR": "550 No such file.\r\n",
+    "STOR": {"send": "150 Ok to send data.\r\n", "receive": "stored.bin"},
+}
+MAX_LINE = 4096
+TIMEOUT = 10.0
+
+
+class Handler(socketserver.BaseRequestHandler):
+    def setup(self):
+        opts = self.server.opts
+        self.script = sio.load_script(opts.script)
+        self.base = os.path.dirname(os.path.abspath(opts.script))
+        self.uses = {}
+        self.listener = None
+        self.port_addr = None
+        self.request.settimeout(120)
+        sio.nodelay(self.request)
+
+    def handle(self):
+        try:
+            self.converse()
+        except OSError:
+            pass
+
+    def converse(self):
+        sio.send_writes(self.request, self.script.get(
+            "greeting", "220 Scripted server ready.\r\n"), self.base)
+        buf = b""
+        while True:
+            chunk = self.request.recv(4096)
+            if not chunk:
+                return
+            buf += chunk
+            while b"\n" in buf:
+                line, buf = buf.split(b"\n", 1)
+                if not self.command(line.rstrip(b"\r")):
+                    return
+            if len(buf) > MAX_LINE:
+                if not self.command(buf):
+                    return
+                buf = b""
+
+    def finish(self):
+        if self.listener:
+            self.listener.close()
+
+    def reply_for(self, verb):
+        scripted = self.script.get("commands", {}).get(verb)
+        if scripted is None:
+            scripted = DEFAULTS.get(verb, "502 Command not implemented.\r\n")
+        if isinstance(scripted, list):
+            n = self.uses.get(verb, 0)
+            self.uses[verb] = n + 1
+            scripted = scripted[min(n, len(scripted) - 1)] if scripted else ""
+        return scripted if isinstance(scripted, dict) else {"send": scripted}
+
+    def command(self, line):
+        """Answers one command line; False ends the connection."""
+        sio.append(self.server.opts.transcript, line + b"\n")
+        verb = line.split(b" ", 1)[0].decode("latin-1").upper()
+        arg = line[len(verb) + 1:].decode("latin-1")
+        reply = self.reply_for(verb)
+        subst = {}
+        if verb == "PASV":
+            subst["pasv"] = self.open_listener()
+        elif verb == "PORT":
+            self.port_addr = self.parse_port(arg)
+        sio.send_writes(self.request, reply.get("send"), self.base, subst)
+        if "data" in reply or "receive" in reply:
+            self.transfer(reply)
+        if reply.get("reset"):
+            sio.reset(self.request)
+            return False
+        if reply.get("close"):
+            sio.close(self.request)
+            return False
+        return True
+
+    def open_listener(self):
+        if self.listener:
+            self.listener.close()
+        host = self.request.getsockname()[0]
+        self.listener = socket.socket(socket.AF_INET, socket.SOCK_STREAM)
+        self.listener.bind((host, 0))
+        self.listener.listen(1)
+        self.listener.settimeout(TIMEOUT)
+        self.port_addr = None
+        port = self.listener.getsockname()[1]
+        return ",".join(host.split(".") + [str(port >> 8), str(port & 255)])
+
+    @staticmethod
+    def parse_port(arg):
+        try:
+            n = [int(x) for x in arg.strip().split(",")]
+            if len(n) == 6 and all(0 <= x <= 255 for x in n):
+                return (".".join(map(str, n[:4])), n[4] * 256 + n[5])
+        except ValueError:
+            pass
+        return None
+
+    def data_connection(self):
+        try:
+            if self.port_addr:
+                return socket.create_connection(self.port_addr, timeout=TIMEOUT)
+            if self.listener:
+                conn, _ = self.listener.accept()
+                self.listener.close()
+                self.listener = None
+                conn.settimeout(TIMEOUT)
+                return conn
+        except OSError:
+            pass
+        return None
+
+    def transfer(self, reply):
+        final = reply.get("final", "226 Transfer complete.\r\n")
+        data = self.data_connection()
+        if data is None:
+            sio.send_writes(self.request, "425 Can't open data connection.\r\n", self.base)
+            return
+        sio.nodelay(data)
+        reset = bool(reply.get("reset_data"))
+        try:
+            if "receive" in reply:
+                reset = self.receive(data, reply) or reset
+            else:
+                sio.send_writes(data, reply["data"], self.base)
+        except OSError:
+            pass
+        if reply.get("final_first"):
+            sio.send_writes(self.request, final, self.base)
+            sio.send_writes(data, [{"pause": 0.5}], self.base)
+        if reset:
+            sio.reset(data)
+        else:
+            sio.close(data)
+        if not reply.get("final_first"):
+            sio.send_writes(self.request, final, self.base)
+
+    def receive(self, data, reply):
+        """Reads the data connection into the named file; True to reset it."""
+        limit = reply.get("reset_after")
+        got = b""
+        while limit is None or len(got) < limit:
+            chunk = data.recv(65536)
+            if not chunk:
+                break
+            got += chunk
+        name = os.path.basename(str(reply["receive"])) or "stored.bin"
+        with open(os.path.join(self.base, name), "wb") as f:
+            f.write(got if limit is None else got[:limit])
+        return limit is not None
+
+
+class Server(socketserver.ThreadingTCPServer):
+    allow_reuse_address = True
+    daemon_threads = True
+
+
+def main():
+    ap = argparse.ArgumentParser()
+    ap.add_argument("--address", default="127.0.0.3")
+    ap.add_argument("--port", type=int, default=21)
+    ap.add_argument("--script", required=True)
+    ap.add_argument("--transcript")
+    ap.add_argument("--ready", help="file written once listening")
+    opts = ap.parse_args()
+    server = Server((opts.address, opts.port), Handler)
+    server.opts = opts
+    sio.write_ready(opts.ready, "%s %d" % server.server_address)
+    server.serve_forever()
+
+
+if __name__ == "__main__":
+    main()

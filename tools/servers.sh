@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Starts and stops the real FTP server of the Windows tests.
+#   tools/servers.sh start <statedir>   pyftpdlib on 127.0.0.2:21 serving
+#                                       <statedir>/ftproot (fresh fixture files)
+#   tools/servers.sh stop <statedir>    stops what start started
+# Users: anonymous (any password) and alice/secret; both may write.
+# ORB_FTP_ADDRESS overrides the address (port 21 always).
+set -u
+here=$(cd "$(dirname "$0")" && pwd)
+. "$here/../tests/servers/server_lib.sh"
+
+cmd=${1:-}
+state=${2:-}
+[ -n "$cmd" ] && [ -n "$state" ] || { echo "usage: $0 start|stop <statedir>" >&2; exit 2; }
+address=${ORB_FTP_ADDRESS:-127.0.0.2}
+
+make_ftproot() {  # root
+  local root=$1
+  rm -rf "$root"
+  mkdir -p "$root/pub/docs"
+  printf 'OrbNet test file a.txt\r\nsecond line\r\n' >"$root/pub/a.txt"
+  : >"$root/pub/empty.bin"
+  printf 'x' >"$root/pub/one.bin"
+  printf 'A document in a nested folder.\r\n' >"$root/pub/docs/b.txt"
+  printf 'File at the root of the server.\r\n' >"$root/readme.txt"
+}
+
+case $cmd in
+  start)
+    mkdir -p "$state"
+    state=$(cd "$state" && pwd)
+    srv_stop "$state/ftp"
+    make_ftproot "$state/ftproot"
+    srv_start "$state/ftp" "tcp:$address:21" /usr/bin/python3 "$here/../tests/servers/ftp_server.py" \
+      --address "$address" --port 21 --root "$state/ftproot" --log "$state/ftp.log" || exit 1
+    echo "$address" >"$state/ftp_address"
+    echo "FTP server on $address:21, root $state/ftproot"
+    ;;
+  stop)
+    [ -d "$state" ] || exit 0
+    srv_stop "$state/ftp"
+    ;;
+  *) echo "usage: $0 start|stop <statedir>" >&2; exit 2 ;;
+esac

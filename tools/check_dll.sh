@@ -6,7 +6,7 @@ dll=$1
 objdump=${OBJDUMP:-i686-w64-mingw32-objdump}
 dump=$($objdump -p "$dll")
 fail=0
-echo "$dump" | grep -q 'file format pei-i386' || { echo "check: $dll is not a 32-bit PE"; fail=1; }
+grep -q "file format pei-i386" <<<"$dump" || { echo "check: $dll is not a 32-bit PE"; fail=1; }
 exports=$(echo "$dump" | sed -n '/Ordinal.Name Pointer/,/^$/p' | grep -E '^[[:space:]]+\[' | awk '{print $NF}' | sort | tr '\n' ' ')
 want="NETAvailable NETBrowse NETBrowseDirectory NETClean NETCloseBrowseDirectory NETInit NETOpen NETOptions NETRetrieveFile NETSaveAs NETStoreFile NETStoreMultipleFiles "
 if [ "$exports" != "$want" ]; then echo "check: exports are: $exports"; fail=1; fi

@@ -18,6 +18,16 @@ from pyftpdlib.servers import FTPServer
 ALL_PERMS = "elradfmwMT"
 
 
+class Handler(FTPHandler):
+    """pyftpdlib knows "TYPE A" but not the format argument of "TYPE A N"
+    (ASCII, non-print), which real servers accept and clients send."""
+
+    def ftp_TYPE(self, line):
+        if line.upper().replace(" ", "") == "AN":
+            line = "A"
+        return FTPHandler.ftp_TYPE(self, line)
+
+
 def main():
     ap = argparse.ArgumentParser()
     ap.add_argument("--address", default="127.0.0.2")
@@ -38,7 +48,7 @@ def main():
         authorizer.add_anonymous(root, perm=ALL_PERMS)
     authorizer.add_user("alice", "secret", root, perm=ALL_PERMS)
 
-    handler = FTPHandler
+    handler = Handler
     handler.authorizer = authorizer
     handler.permit_foreign_addresses = True
     handler.banner = "OrbNet test FTP server ready."

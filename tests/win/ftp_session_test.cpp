@@ -58,7 +58,7 @@ protected:
         ASSERT_EQ(started, 1) << what;
         WPARAM which = 99;
         ASSERT_TRUE(owner->WaitForAny({0, 1, 101}, kWait, &which)) << what;
-        ASSERT_EQ(which, 1u) << what << ": " << owner->LastText();
+        ASSERT_EQ(which, 1u) << what << ": " << LastText();
     }
     void ConnectAndLogin(const char* user, const char* password) {
         Expect(session->StartConnect(kServer, 21), "connect");
@@ -66,6 +66,13 @@ protected:
         Expect(session->Login(user, password), "login");
         owner->Clear();
     }
+    // The note has come, or comes within the wait.
+    bool Got(WPARAM code) {
+        for (const auto& n : owner->Notes())
+            if (n.code == code) return true;
+        return owner->WaitFor(code, kWait);
+    }
+    std::string LastText() { return owner->Notes().empty() ? "" : owner->Notes().back().text; }
     std::string TextOf(WPARAM code) {
         for (const auto& n : owner->Notes())
             if (n.code == code) return n.text;
@@ -82,14 +89,13 @@ TEST_F(FtpSessionTest, ListInBothModes) {
     ConnectAndLogin("anonymous", "visit");
     for (uint16_t passive : {1, 0}) {
         Expect(session->ListDirectory("/pub", passive), passive ? "passive list" : "active list");
+        // The data side may end after the control chain.
+        ASSERT_TRUE(Got(102));
         EXPECT_EQ(TextOf(103), "/pub");
         std::string listing = TextOf(102);
         EXPECT_NE(listing.find(" a.txt\r"), std::string::npos) << listing;
         EXPECT_NE(listing.find("docs"), std::string::npos) << listing;
         EXPECT_EQ(listing.find('\n'), std::string::npos);
-        // The listing arrives before the chain ends.
-        ASSERT_GE(owner->Notes().size(), 3u);
-        EXPECT_EQ(owner->Notes().back().code, 1u);
         owner->Clear();
     }
     std::string log = ReadLog();
@@ -115,6 +121,7 @@ TEST_F(FtpSessionTest, MakeDirectoryListsAgain) {
     std::snprintf(name, sizeof name, "made%lu", GetTickCount());
     EXPECT_EQ(session->MakeDirectory("", 1), 0);  // nothing to make
     Expect(session->MakeDirectory(name, 1), "mkd");
+    ASSERT_TRUE(Got(102));
     EXPECT_NE(TextOf(102).find(name), std::string::npos);
 }
 
@@ -125,7 +132,7 @@ TEST_F(FtpSessionTest, NegativeRepliesReachTheOwner) {
     WPARAM which = 99;
     ASSERT_TRUE(owner->WaitForAny({0, 1}, kWait, &which));
     EXPECT_EQ(which, 0u);
-    EXPECT_EQ(owner->LastText().substr(0, 4), "530 ");
+    EXPECT_EQ(LastText().substr(0, 4), "530 ");
 }
 
 TEST_F(FtpSessionTest, NoSecondCommandFromATextWithLineEnds) {

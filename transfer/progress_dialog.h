@@ -1,0 +1,39 @@
+#ifndef ORBNET_TRANSFER_PROGRESS_DIALOG_H
+#define ORBNET_TRANSFER_PROGRESS_DIALOG_H
+
+#include <windows.h>
+#include <cstdint>
+
+#include "ui/framework/dialog_object.h"
+
+class Command;
+
+// Control ids of the progress window (template 103).
+enum : int {
+    kProgressName = 1000,     // the remote name
+    kProgressCount = 1029,    // the running byte count
+    kProgressAction = 1032,   // receiving or sending
+    kProgressPicture = 1033,  // owner-drawn bitmap 113
+};
+
+// The modeless window of a running transfer. Its Cancel button calls the
+// owning command's Finish, which asks whether to cancel.
+class ProgressDialog : public DialogObject {
+public:
+    explicit ProgressDialog(Command* command);
+    ~ProgressDialog() override;
+
+    // Creates the window under parent and fills in what is being done
+    // (string actionId) and the remote name; 1 when the window exists.
+    uint16_t Open(HWND parent, uint16_t actionId, const char* remoteName);
+    // Shows string formatId formatted with the byte count.
+    void ShowCount(uint16_t formatId, uint32_t bytes);
+
+    Command* command;  // not owned: the command owns this window
+    HBITMAP bitmap;
+
+protected:
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+};
+
+#endif

@@ -7,6 +7,8 @@ orb_win_test(net_transport_tests
   ${CMAKE_SOURCE_DIR}/tests/win/net_log_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/win/message_box_answerer.cpp)
 target_link_libraries(net_transport_tests PRIVATE ws2_32)
+# A crash under Wine waits for its debugger: end it instead of hanging.
+set_tests_properties(net_transport_tests PROPERTIES TIMEOUT 60)
 
 # net_binding_tests: stand-in socket libraries, each in a folder of its own
 # (fakewsock/<variant>/wsock32.dll) beside a copy of the test program, which
@@ -57,6 +59,6 @@ foreach(row ${ORB_FAKE_WSOCK_VARIANTS})
   add_test(NAME net_binding_${variant}
     COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} ${dir}/net_binding_tests.exe
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
-  set_tests_properties(net_binding_${variant} PROPERTIES ENVIRONMENT
+  set_tests_properties(net_binding_${variant} PROPERTIES TIMEOUT 60 ENVIRONMENT
     "ORB_FAKE_WSOCK=${variant};WINEDLLOVERRIDES=mscoree,mshtml=\\;wsock32=n")
 endforeach()

@@ -18,11 +18,15 @@ gtest_discover_tests(core_tests)
 
 # libFuzzer targets (clang only): tests/fuzz/fuzz_<name>.cpp, seeds in tests/fuzz/seeds/<name>/
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+  # The core once, instrumented for coverage, shared by every fuzz target.
+  add_library(orbcore_fuzz STATIC ${ORB_CORE_SOURCES})
+  target_include_directories(orbcore_fuzz PUBLIC ${CMAKE_SOURCE_DIR})
+  target_compile_options(orbcore_fuzz PRIVATE -fsanitize=fuzzer-no-link,address,undefined -g)
   file(GLOB ORB_FUZZERS CONFIGURE_DEPENDS ${CMAKE_SOURCE_DIR}/tests/fuzz/fuzz_*.cpp)
   foreach(src ${ORB_FUZZERS})
     get_filename_component(name ${src} NAME_WE)
-    add_executable(${name} ${src} ${ORB_CORE_SOURCES})
-    target_include_directories(${name} PRIVATE ${CMAKE_SOURCE_DIR})
+    add_executable(${name} ${src})
+    target_link_libraries(${name} PRIVATE orbcore_fuzz)
     target_compile_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined -g)
     target_link_options(${name} PRIVATE -fsanitize=fuzzer,address,undefined)
   endforeach()

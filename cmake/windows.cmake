@@ -14,8 +14,22 @@ target_compile_options(orbcore PRIVATE -fno-exceptions -fno-rtti)
 
 add_library(OrbNetN01 SHARED ${ORB_SHELL_SOURCES}
             ${CMAKE_SOURCE_DIR}/resources/orbnet.rc ${CMAKE_SOURCE_DIR}/frame/OrbNetN01.def)
+# The library's bitmaps and icons, drawn into the build folder.
+set(ORB_PICTURE_DIR ${CMAKE_BINARY_DIR}/pictures)
+set(ORB_PICTURES)
+foreach(id 105 106 107 108 109 110 111 113 114 115 118 119 120)
+  list(APPEND ORB_PICTURES ${ORB_PICTURE_DIR}/${id}.bmp)
+endforeach()
+list(APPEND ORB_PICTURES ${ORB_PICTURE_DIR}/116.ico ${ORB_PICTURE_DIR}/117.ico)
+add_custom_command(OUTPUT ${ORB_PICTURES}
+  COMMAND /usr/bin/python3 ${CMAKE_SOURCE_DIR}/tools/make_pictures.py ${ORB_PICTURE_DIR}
+  DEPENDS ${CMAKE_SOURCE_DIR}/tools/make_pictures.py
+  COMMENT "Drawing the library's pictures")
+add_custom_target(orbpictures DEPENDS ${ORB_PICTURES})
+add_dependencies(OrbNetN01 orbpictures)
+set_source_files_properties(${CMAKE_SOURCE_DIR}/resources/orbnet.rc PROPERTIES OBJECT_DEPENDS "${ORB_PICTURES}")
 set_target_properties(OrbNetN01 PROPERTIES PREFIX "" OUTPUT_NAME OrbNetN01)
-target_include_directories(OrbNetN01 PRIVATE ${CMAKE_SOURCE_DIR})
+target_include_directories(OrbNetN01 PRIVATE ${CMAKE_SOURCE_DIR} ${ORB_PICTURE_DIR})
 target_compile_options(OrbNetN01 PRIVATE ${ORB_WARNINGS} -fno-exceptions -fno-rtti)
 target_compile_definitions(OrbNetN01 PRIVATE WINVER=0x0501 _WIN32_WINNT=0x0501 STRICT)
 target_link_libraries(OrbNetN01 PRIVATE orbcore user32 gdi32 advapi32 kernel32)
@@ -32,6 +46,11 @@ target_include_directories(nethost PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DI
 target_compile_options(nethost PRIVATE ${ORB_WARNINGS})
 target_link_options(nethost PRIVATE ${ORB_WIN_FLAGS})
 target_link_libraries(nethost PRIVATE user32)
+
+option(ORB_WIN_TESTS "Build the Windows test programs" ON)
+if(NOT ORB_WIN_TESTS)
+  return()
+endif()
 
 # GoogleTest for Windows, from Debian's source package.
 set(gtest_force_shared_crt OFF CACHE BOOL "" FORCE)

@@ -11,6 +11,7 @@
 #include "ftp/ftp_session.h"
 #include "net/network.h"
 #include "owner_window.h"
+#include "test_support.h"
 
 namespace {
 
@@ -26,29 +27,10 @@ void WriteScript(const std::string& json) {
     std::remove((std::string(kState) + "transcript.txt").c_str());
 }
 
-std::string Transcript() {
-    FILE* f = std::fopen((std::string(kState) + "transcript.txt").c_str(), "rb");
-    if (!f) return "";
-    std::string text;
-    char buf[1024];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    std::fclose(f);
-    return text;
-}
+std::string Transcript() { return ReadWholeFile(std::string(kState) + "transcript.txt"); }
 
-class ScriptedFtp : public ::testing::Test {
+class ScriptedFtp : public NetworkSuite {
 protected:
-    static void SetUpTestSuite() {
-        library = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ModuleInstance = library;
-        ASSERT_EQ(StartNetwork(), 1);
-    }
-    static void TearDownTestSuite() {
-        StopNetwork(0);
-        ModuleInstance = nullptr;
-        FreeLibrary(library);
-    }
     void SetUp() override {
         owner = new OwnerWindow();
         session = new FtpSession(owner->Handle());
@@ -74,11 +56,9 @@ protected:
         owner->Clear();
     }
 
-    static HMODULE library;
     OwnerWindow* owner = nullptr;
     FtpSession* session = nullptr;
 };
-HMODULE ScriptedFtp::library = nullptr;
 
 TEST_F(ScriptedFtp, ReplyLineCutByTheEndOfARead) {
     // A long banner whose last line is cut right inside its code.

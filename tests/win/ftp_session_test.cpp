@@ -11,38 +11,15 @@
 #include "net/network.h"
 #include "net/protocol_log.h"
 #include "owner_window.h"
+#include "test_support.h"
 
 namespace {
 
 constexpr DWORD kWait = 10000;
 const char kServer[] = "127.0.0.2";
 
-std::string ReadLog() {
-    char temp[MAX_PATH];
-    GetTempPathA(MAX_PATH, temp);
-    std::string path = std::string(temp) + "orbnet.log";
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (!f) return "";
-    std::string text;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    std::fclose(f);
-    return text;
-}
-
-class FtpSessionTest : public ::testing::Test {
+class FtpSessionTest : public NetworkSuite {
 protected:
-    static void SetUpTestSuite() {
-        library = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ModuleInstance = library;
-        ASSERT_EQ(StartNetwork(), 1);
-    }
-    static void TearDownTestSuite() {
-        StopNetwork(0);
-        ModuleInstance = nullptr;
-        FreeLibrary(library);
-    }
     void SetUp() override {
         owner = new OwnerWindow();
         session = new FtpSession(owner->Handle());
@@ -79,11 +56,9 @@ protected:
         return "<none>";
     }
 
-    static HMODULE library;
     OwnerWindow* owner = nullptr;
     FtpSession* session = nullptr;
 };
-HMODULE FtpSessionTest::library = nullptr;
 
 TEST_F(FtpSessionTest, ListInBothModes) {
     ConnectAndLogin("anonymous", "visit");
@@ -98,7 +73,7 @@ TEST_F(FtpSessionTest, ListInBothModes) {
         EXPECT_EQ(listing.find('\n'), std::string::npos);
         owner->Clear();
     }
-    std::string log = ReadLog();
+    std::string log = ReadProtocolLog();
     EXPECT_NE(log.find("--> CWD /pub\r\n"), std::string::npos);
     EXPECT_NE(log.find("--> TYPE A N\r\n"), std::string::npos);
     EXPECT_NE(log.find("--> PASV\r\n"), std::string::npos);
@@ -111,7 +86,7 @@ TEST_F(FtpSessionTest, EmptyDirectoryListsWithoutCwd) {
     ConnectAndLogin("alice", "secret");
     Expect(session->ListDirectory("", 1), "list");
     EXPECT_EQ(TextOf(103), "/");
-    std::string log = ReadLog();
+    std::string log = ReadProtocolLog();
     EXPECT_EQ(log.find("--> CWD"), std::string::npos);
 }
 
@@ -137,7 +112,7 @@ TEST_F(FtpSessionTest, NegativeRepliesReachTheOwner) {
 
 TEST_F(FtpSessionTest, NoSecondCommandFromATextWithLineEnds) {
     ConnectAndLogin("anonymous", "visit");
-    std::string before = ReadLog();
+    std::string before = ReadProtocolLog();
     const char* bad[] = {"pub\r\nDELE a.txt", "pub\nQUIT", "pub\rQUIT"};
     for (const char* dir : bad) {
         EXPECT_EQ(session->ListDirectory(dir, 1), 0) << dir;
@@ -146,7 +121,7 @@ TEST_F(FtpSessionTest, NoSecondCommandFromATextWithLineEnds) {
         EXPECT_EQ(session->Login("anonymous", dir), 0) << dir;
     }
     PumpFor(200);
-    EXPECT_EQ(ReadLog(), before);  // nothing went out
+    EXPECT_EQ(ReadProtocolLog(), before);  // nothing went out
     EXPECT_TRUE(owner->Notes().empty());
     // The session still works.
     Expect(session->ListDirectory("/pub", 1), "list after refusals");

@@ -1,3 +1,5 @@
 orb_win_test(dialog_tests
   ${CMAKE_SOURCE_DIR}/tests/win/dialog_object_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/win/dialog_fixture.rc)
+
+orb_win_test(password_prompt_tests ${CMAKE_SOURCE_DIR}/tests/win/password_prompt_test.cpp)

@@ -1,0 +1,34 @@
+#ifndef ORBNET_UI_FILEDIALOG_PASSWORD_PROMPT_H
+#define ORBNET_UI_FILEDIALOG_PASSWORD_PROMPT_H
+
+#include <cstdint>
+
+#include "frame/text_buffer.h"
+#include "ui/framework/dialog_object.h"
+
+// Asks for one password. With an expected text it asks for it again and
+// reports whether both agree. DoModal: 1 accepted, 1052 the texts differ,
+// 2 cancelled; afterwards `expected` holds what was typed.
+class PasswordPrompt : public DialogObject {
+public:
+    enum : int { kPasswordEdit = 1018, kPromptText = 1053 };
+    enum : uint16_t { kAccepted = 1, kCancelled = 2, kMismatch = 1052 };
+    static constexpr int kMaxPassword = 63;
+
+    explicit PasswordPrompt(const char* expectedText = nullptr);
+
+    TextBuffer expected;
+    TextBuffer title;
+    TextBuffer message;
+
+protected:
+    void OnInitDialog() override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    bool IsExemptControl(int id) const override { return id == kPasswordEdit; }
+
+private:
+    // 1 when the typed text is acceptable; replaces `expected` by it.
+    uint16_t Check();
+};
+
+#endif

@@ -1,0 +1,1 @@
+list(APPEND ORB_SHELL_SOURCES ${CMAKE_CURRENT_LIST_DIR}/password_prompt.cpp)

@@ -31,8 +31,11 @@ case $cmd in
     state=$(cd "$state" && pwd)
     srv_stop "$state/ftp"
     make_ftproot "$state/ftproot"
-    srv_start "$state/ftp" "tcp:$address:21" /usr/bin/python3 "$here/../tests/servers/ftp_server.py" \
-      --address "$address" --port 21 --root "$state/ftproot" --log "$state/ftp.log" || exit 1
+    # Ready once it wrote its pid (after binding): a probe could reach
+    # another run's server on the same address.
+    srv_start "$state/ftp" "file:$state/ftp.ready" /usr/bin/python3 "$here/../tests/servers/ftp_server.py" \
+      --address "$address" --port 21 --root "$state/ftproot" --log "$state/ftp.log" \
+      --pidfile "$state/ftp.ready" || exit 1
     echo "$address" >"$state/ftp_address"
     echo "FTP server on $address:21, root $state/ftproot"
     ;;

@@ -37,6 +37,7 @@ import socket
 import socketserver
 import sys
 
+sys.dont_write_bytecode = True  # no cache files in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
 import scripted_io as sio  # noqa: E402
 

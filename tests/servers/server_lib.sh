@@ -4,9 +4,8 @@
 #     runs the command detached (stdin from /dev/null, output to
 #     <prefix>.out) with its pid in <prefix>.pid, then waits at most
 #     ORB_SERVER_WAIT seconds (default 15) until it is ready: <ready> is
-#     tcp:<address>:<port> (a connection is accepted) or file:<path> (the
-#     server wrote it once listening). On failure it stops the server and
-#     prints why.
+#     file:<path>, a file the server writes once it listens. On failure it
+#     stops the server and prints why.
 #   srv_stop <prefix>
 #     ends the process named in <prefix>.pid (TERM, then KILL), if it is
 #     still the one started; quiet when it is already gone.
@@ -18,14 +17,10 @@ srv_alive() {  # pid (a zombie counts as gone)
   [ "${stat%% *}" != Z ]
 }
 
-srv_probe() {  # address port
-  timeout 2 bash -c "exec 3<>/dev/tcp/$1/$2" 2>/dev/null
-}
-
 srv_start() {
   local prefix=$1 ready=$2; shift 2
   rm -f "$prefix.pid" "$prefix.out"
-  case $ready in file:*) rm -f "${ready#file:}" ;; esac
+  rm -f "${ready#file:}"
   setsid "$@" </dev/null >"$prefix.out" 2>&1 &
   local pid=$!
   echo "$pid" >"$prefix.pid"
@@ -37,10 +32,7 @@ srv_start() {
       rm -f "$prefix.pid"
       return 1
     fi
-    case $ready in
-      tcp:*) local a=${ready#tcp:}; srv_probe "${a%:*}" "${a##*:}" && return 0 ;;
-      file:*) [ -s "${ready#file:}" ] && return 0 ;;
-    esac
+    [ -s "${ready#file:}" ] && return 0
     sleep 0.1
     i=$((i + 1))
   done

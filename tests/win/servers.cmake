@@ -18,3 +18,4 @@ orb_win_test(servers_smoke_tests ${CMAKE_SOURCE_DIR}/tests/win/servers_smoke_tes
 target_link_libraries(servers_smoke_tests PRIVATE ws2_32)
 set_tests_properties(servers_smoke_tests PROPERTIES
   FIXTURES_REQUIRED "orb_servers;smoke_scripted_ftp;smoke_scripted_http")
+set_tests_properties(owner_window_tests servers_smoke_tests PROPERTIES TIMEOUT 120)

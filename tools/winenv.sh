@@ -17,7 +17,9 @@ else
 fi
 export WINEPREFIX=$ORB_BUILD/wineprefix-$ORB_TEST_ARCH
 export WINEDEBUG=${WINEDEBUG:--all}
-export WINEDLLOVERRIDES="mscoree,mshtml="
+# No Gecko or Mono prompts; a crashing program ends at once instead of
+# waiting in the crash debugger.
+export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export WINESERVER=/usr/lib/wine/wineserver
 ORB_XVFB_PID=""
 

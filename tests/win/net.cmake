@@ -60,5 +60,5 @@ foreach(row ${ORB_FAKE_WSOCK_VARIANTS})
     COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} ${dir}/net_binding_tests.exe
     WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
   set_tests_properties(net_binding_${variant} PROPERTIES TIMEOUT 60 ENVIRONMENT
-    "ORB_FAKE_WSOCK=${variant};WINEDLLOVERRIDES=mscoree,mshtml=\\;wsock32=n")
+    "ORB_FAKE_WSOCK=${variant};WINEDLLOVERRIDES=mscoree,mshtml=\\;winedbg.exe=d\\;wsock32=n")
 endforeach()

@@ -4,9 +4,7 @@
 #include "ftp/ftp_session.h"
 #include "ftp/ftp_text.h"
 #include "net/socket_library.h"
-
-FileCommandMaker MakeReceiveFileCommand = nullptr;
-FileCommandMaker MakeSendFileCommand = nullptr;
+#include "transfer/file_transfer.h"
 
 namespace {
 constexpr int kListingBufferSize = 4096;
@@ -47,6 +45,11 @@ void DataSocket::OnSocketEvent(uint16_t event, uint16_t error) {
         failed = error != 0 || !current->OnReply(nullptr);
         break;
     case FD_CLOSE:
+        if (error && current->type == kReceiveFileCommand) {
+            // A reset: what arrived is not the whole file.
+            static_cast<ReceiveFileCommand*>(current)->ConnectionLost();
+            return;
+        }
         current->OnReply(nullptr);
         break;
     default:
@@ -114,8 +117,7 @@ RetrPassiveCommand::RetrPassiveCommand(AsyncSocket* owner, const char* remoteNam
 }
 
 Command* RetrPassiveCommand::MakeDataCommand(AsyncSocket* data) {
-    if (!MakeReceiveFileCommand) return nullptr;
-    return MakeReceiveFileCommand(data, localPath.Text(), argument.Text());
+    return new ReceiveFileCommand(data, localPath.Text(), argument.Text());
 }
 
 PortCommand::PortCommand(AsyncSocket* owner, uint16_t kind, const char* localPath, const char* remoteName)
@@ -172,12 +174,8 @@ uint16_t AcceptWait::OnReply(const char*) {
     Command* work = nullptr;
     switch (kind) {
     case kTransferListing: work = new ListingReader(accepted); break;
-    case kTransferReceive:
-        if (MakeReceiveFileCommand) work = MakeReceiveFileCommand(accepted, localPath.Text(), remoteName.Text());
-        break;
-    case kTransferSend:
-        if (MakeSendFileCommand) work = MakeSendFileCommand(accepted, localPath.Text(), remoteName.Text());
-        break;
+    case kTransferReceive: work = new ReceiveFileCommand(accepted, localPath.Text(), remoteName.Text()); break;
+    case kTransferSend: work = new SendFileCommand(accepted, localPath.Text(), remoteName.Text()); break;
     default: break;
     }
     if (!work) return 0;

@@ -11,12 +11,6 @@
 // What runs on an accepted data connection.
 enum TransferKind : uint16_t { kTransferReceive = 13, kTransferListing = 16, kTransferSend = 19 };
 
-// Makes the command that receives a file into localPath, or sends it, on a
-// data socket. Set by the transfer code; null while it is absent.
-typedef Command* (*FileCommandMaker)(AsyncSocket* data, const char* localPath, const char* remoteName);
-extern FileCommandMaker MakeReceiveFileCommand;
-extern FileCommandMaker MakeSendFileCommand;
-
 // An FTP data connection, passive (connecting) or active (listening, then
 // accepted). Its last command reports the end of its work; it never posts 1.
 class DataSocket : public AsyncSocket {

@@ -6,12 +6,21 @@
 #include "ftp/ftp_commands.h"
 #include "net/protocol_log.h"
 #include "net/socket_library.h"
+#include "transfer/file_transfer.h"
 
 namespace {
 constexpr int kReplyBufferSize = 1024;
 constexpr uint16_t kReadClose = FD_READ | FD_CLOSE;
 
+constexpr char kDirectoryMark = '\x01';
+
 bool IsEmpty(const char* text) { return !text || !*text; }
+
+// The part of a local path after its last backslash.
+const char* NameOfPath(const char* path) {
+    const char* slash = std::strrchr(path, '\\');
+    return slash ? slash + 1 : path;
+}
 }  // namespace
 
 class FtpSession::LogSink : public ReplyLogSink {
@@ -98,6 +107,113 @@ uint16_t FtpSession::MakeDirectory(const char* directory, uint16_t passive) {
     BeginChain();
     AddLine(new MkdCommand(this, directory));
     AddListing(passive);
+    return StartChain();
+}
+
+void FtpSession::AddRetrieve(const char* remoteName, const char* localPath, uint16_t passive) {
+    AddLine(new TypeCommand(this, 'I', 0));
+    if (passive) {
+        AddLine(new PasvCommand(this));
+        AddLine(new RetrPassiveCommand(this, remoteName, localPath));
+    } else {
+        Add(new PortCommand(this, kTransferReceive, localPath, remoteName));
+        AddLine(new RetrActiveCommand(this, remoteName));
+    }
+}
+
+void FtpSession::AddStore(const char* remoteName, const char* localPath, uint16_t passive) {
+    if (IsEmpty(localPath) || IsEmpty(remoteName)) refused_ = true;
+    if (passive) {
+        AddLine(new PasvCommand(this));
+        AddLine(new StorPassiveCommand(this, remoteName, localPath));
+    } else {
+        Add(new PortCommand(this, kTransferSend, localPath, remoteName));
+        AddLine(new StorActiveCommand(this, remoteName));
+    }
+}
+
+void FtpSession::AddConnectAndLogin(const char* host, uint16_t port, const char* user, const char* password,
+                                    const char* directory) {
+    AppendConnect(host, port);
+    AddLine(new UserCommand(this, user ? user : ""));
+    AddLine(new PassCommand(this, password ? password : ""));
+    AddLine(new CwdCommand(this, directory ? directory : ""));
+}
+
+uint16_t FtpSession::RetrieveFile(const char* remoteName, const char* localPath, uint16_t passive) {
+    if (!HasSocket() || IsEmpty(remoteName) || IsEmpty(localPath)) return 0;
+    BeginChain();
+    AddRetrieve(remoteName, localPath, passive);
+    AddLine(new QuitCommand(this));
+    return StartChain();
+}
+
+uint16_t FtpSession::StoreFiles(const char* remoteName, const char* localPath, uint16_t passive,
+                                const char* moreFiles) {
+    if (!HasSocket() || IsEmpty(remoteName) || IsEmpty(localPath)) return 0;
+    BeginChain();
+    AddLine(new TypeCommand(this, 'I', 0));
+    AddStore(remoteName, localPath, passive);
+    if (moreFiles) {
+        for (const char* path = moreFiles; *path; path += std::strlen(path) + 1) {
+            AddStore(NameOfPath(path), path, passive);
+        }
+    }
+    AddLine(new QuitCommand(this));
+    return StartChain();
+}
+
+uint16_t FtpSession::ConnectAndRetrieve(const char* host, uint16_t port, const char* user, const char* password,
+                                        const char* directory, const char* remoteName, const char* localPath,
+                                        uint16_t passive) {
+    if (!HasSocket() || IsEmpty(host) || IsEmpty(remoteName) || IsEmpty(localPath)) return 0;
+    BeginChain();
+    AddConnectAndLogin(host, port, user, password, directory);
+    AddRetrieve(remoteName, localPath, passive);
+    AddLine(new QuitCommand(this));
+    return StartChain();
+}
+
+uint16_t FtpSession::ConnectAndStore(const char* host, uint16_t port, const char* user, const char* password,
+                                     const char* directory, const char* remoteName, const char* localPath,
+                                     uint16_t passive) {
+    if (!HasSocket() || IsEmpty(host) || IsEmpty(remoteName) || IsEmpty(localPath)) return 0;
+    BeginChain();
+    AddConnectAndLogin(host, port, user, password, directory);
+    AddLine(new TypeCommand(this, 'I', 0));
+    AddStore(remoteName, localPath, passive);
+    AddLine(new QuitCommand(this));
+    return StartChain();
+}
+
+uint16_t FtpSession::ConnectAndStoreMany(const char* host, uint16_t port, const char* user, const char* password,
+                                         const char* directory, const char* files, uint16_t count,
+                                         uint16_t passive) {
+    if (!HasSocket() || IsEmpty(host) || IsEmpty(files)) return 0;
+    BeginChain();
+    AddConnectAndLogin(host, port, user, password, directory);
+    AddLine(new TypeCommand(this, 'I', 0));
+    const char* entry = files;
+    for (uint16_t done = 0; done < count && *entry; ++done, entry += std::strlen(entry) + 1) {
+        const char* path = entry;
+        bool inDirectory = entry[0] == kDirectoryMark;
+        if (inDirectory) {
+            const char* end = std::strchr(entry + 1, kDirectoryMark);
+            if (!end) {
+                refused_ = true;
+                break;
+            }
+            TextBuffer remoteDirectory(64);
+            if (entry[1] != '/') remoteDirectory.Append("/");
+            if (end > entry + 1) remoteDirectory.Append(entry + 1, static_cast<uint32_t>(end - entry - 1));
+            AddLine(new CwdCommand(this, remoteDirectory.Text()));
+            path = end + 1;
+        }
+        AddLine(new TypeCommand(this, 'I', 0));
+        AddStore(NameOfPath(path), path, passive);
+        if (inDirectory) AddLine(new CwdCommand(this, directory ? directory : ""));
+    }
+    AddLine(new QuitCommand(this));
     return StartChain();
 }
 

@@ -25,6 +25,20 @@ public:
     uint16_t ListDirectory(const char* directory, uint16_t passive);
     uint16_t MakeDirectory(const char* directory, uint16_t passive);
 
+    // File transfers; each ends with QUIT. moreFiles and files are lists of
+    // zero-terminated entries ended by an empty one; an entry of files may
+    // also be 0x01, a remote directory, 0x01 and the local path. At most
+    // count entries of files are stored.
+    uint16_t RetrieveFile(const char* remoteName, const char* localPath, uint16_t passive);
+    uint16_t StoreFiles(const char* remoteName, const char* localPath, uint16_t passive, const char* moreFiles);
+    uint16_t ConnectAndRetrieve(const char* host, uint16_t port, const char* user, const char* password,
+                                const char* directory, const char* remoteName, const char* localPath,
+                                uint16_t passive);
+    uint16_t ConnectAndStore(const char* host, uint16_t port, const char* user, const char* password,
+                             const char* directory, const char* remoteName, const char* localPath, uint16_t passive);
+    uint16_t ConnectAndStoreMany(const char* host, uint16_t port, const char* user, const char* password,
+                                 const char* directory, const char* files, uint16_t count, uint16_t passive);
+
     // Set while an active RETR's control reply waits for the data side: a
     // positive reply is held until event 104, a negative one is reported at
     // once.
@@ -39,6 +53,10 @@ private:
     void Add(Command* command);
     void AddLine(FtpLineCommand* command);
     void AddListing(uint16_t passive);
+    void AddRetrieve(const char* remoteName, const char* localPath, uint16_t passive);
+    void AddStore(const char* remoteName, const char* localPath, uint16_t passive);
+    void AddConnectAndLogin(const char* host, uint16_t port, const char* user, const char* password,
+                            const char* directory);
     uint16_t StartChain();
 
     ReplyReader reader_;

@@ -1,0 +1,203 @@
+// File transfers against a real FTP server (pyftpdlib on 127.0.0.2:21, root
+// ./servers/ftproot): byte-exact round trips in both modes, the owner window
+// disabled exactly while the progress window exists, and a local file that
+// cannot grow.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <random>
+#include <string>
+
+#include "frame/module.h"
+#include "ftp/ftp_session.h"
+#include "net/network.h"
+#include "owner_window.h"
+
+namespace {
+
+constexpr DWORD kWait = 30000;
+const char kServer[] = "127.0.0.2";
+const char kRoot[] = "servers\\ftproot\\";
+
+std::string ReadFile(const std::string& path, bool* exists = nullptr) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (exists) *exists = f != nullptr;
+    if (!f) return "";
+    std::string text;
+    char buf[65536];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    std::fclose(f);
+    return text;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f) << path;
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    std::fclose(f);
+}
+
+bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
+
+std::string RandomBytes(size_t size, unsigned seed) {
+    std::mt19937 random(seed);
+    std::string bytes(size, '\0');
+    for (auto& c : bytes) c = static_cast<char>(random() & 0xFF);
+    return bytes;
+}
+
+struct ProgressSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK MatchProgress(HWND w, LPARAM p) {
+    ProgressSearch* s = reinterpret_cast<ProgressSearch*>(p);
+    char cls[16];
+    GetClassNameA(w, cls, sizeof cls);
+    if (GetWindow(w, GW_OWNER) == s->owner && std::string(cls) == "#32770") {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The progress window: a dialog owned by the owner window.
+HWND FindProgress(HWND owner) {
+    ProgressSearch search{owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchProgress, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+class TransferFtpTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        library = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        language = LoadLibraryExA("orbntenn1.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ModuleInstance = library;
+        ResourceModule = language;
+        ASSERT_EQ(StartNetwork(), 1);
+    }
+    static void TearDownTestSuite() {
+        StopNetwork(0);
+        ModuleInstance = nullptr;
+        ResourceModule = nullptr;
+        FreeLibrary(language);
+        FreeLibrary(library);
+    }
+    void SetUp() override {
+        owner = new OwnerWindow();
+        session = new FtpSession(owner->Handle());
+    }
+    void TearDown() override {
+        delete session;
+        delete owner;
+    }
+    bool Has(WPARAM code, LPARAM value = -1) const {
+        for (const auto& n : owner->Notes())
+            if (n.code == code && (value == -1 || n.value == value)) return true;
+        return false;
+    }
+    // Pumps until done() or a failure note; meanwhile the owner is disabled
+    // exactly while the progress window exists. Relays the end of the data
+    // side to the session as a dialog does.
+    template <typename Done>
+    void RunUntil(Done done) {
+        bool relayed = false;
+        DWORD start = GetTickCount();
+        while (!done() && !Has(0) && !Has(101) && GetTickCount() - start < kWait) {
+            PumpFor(5);
+            HWND progress = FindProgress(owner->Handle());
+            ASSERT_EQ(progress != nullptr, !IsWindowEnabled(owner->Handle()));
+            if (!relayed && Has(104)) {
+                relayed = true;
+                SendMessageA(session->window, OwnerWindow::kMessage, static_cast<WPARAM>(session->handle),
+                             MAKELPARAM(104, 0));
+            }
+        }
+    }
+    void Retrieve(const char* remote, const std::string& local, uint16_t passive) {
+        ASSERT_EQ(session->ConnectAndRetrieve(kServer, 21, "alice", "secret", "/", remote, local.c_str(), passive), 1);
+        RunUntil([&] { return Has(104) && Has(1); });
+    }
+    void Store(const std::string& local, const char* remote, uint16_t passive) {
+        ASSERT_EQ(session->ConnectAndStore(kServer, 21, "anonymous", "visit", "", remote, local.c_str(), passive), 1);
+        RunUntil([&] { return Has(1); });
+    }
+
+    static HMODULE library;
+    static HMODULE language;
+    OwnerWindow* owner = nullptr;
+    FtpSession* session = nullptr;
+};
+HMODULE TransferFtpTest::library = nullptr;
+HMODULE TransferFtpTest::language = nullptr;
+
+TEST_F(TransferFtpTest, RoundTripsAreByteExactInBothModes) {
+    const size_t sizes[] = {0, 1, 512, 512 * 7, 5 * 1024 * 1024 + 3};
+    for (uint16_t passive : {1, 0}) {
+        for (size_t size : sizes) {
+            std::string tag = std::to_string(size) + (passive ? "p" : "a");
+            SCOPED_TRACE(tag);
+            std::string bytes = RandomBytes(size, static_cast<unsigned>(size * 2 + passive));
+
+            // Store: the server's file equals the local one.
+            std::string up = "up" + tag + ".bin";
+            WriteFile("xfer_" + up, bytes);
+            Store("xfer_" + up, up.c_str(), passive);
+            EXPECT_TRUE(Has(1)) << (owner->Notes().empty() ? "" : owner->Notes().back().text);
+            EXPECT_FALSE(Has(0));
+            EXPECT_TRUE(ReadFile(kRoot + up) == bytes) << "stored copy differs";
+
+            // Retrieve: the local file equals the server's.
+            delete session;
+            session = new FtpSession(owner->Handle());
+            owner->Clear();
+            std::string down = "down" + tag + ".bin";
+            WriteFile(kRoot + down, bytes);
+            std::string local = "xfer_" + down;
+            std::remove(local.c_str());
+            Retrieve(down.c_str(), local, passive);
+            EXPECT_TRUE(Has(104, 1));
+            EXPECT_TRUE(Has(1));
+            EXPECT_FALSE(Has(0));
+            bool exists = false;
+            EXPECT_TRUE(ReadFile(local, &exists) == bytes) << "retrieved copy differs";
+            EXPECT_TRUE(exists);
+            EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+            EXPECT_EQ(FindProgress(owner->Handle()), nullptr);
+
+            delete session;
+            session = new FtpSession(owner->Handle());
+            owner->Clear();
+        }
+    }
+}
+
+TEST_F(TransferFtpTest, FailuresOfLocalFilesAreReported) {
+    WriteFile(std::string(kRoot) + "big.bin", RandomBytes(256 * 1024, 7));
+    // A local file that cannot grow (a link to a full device, made by the
+    // test fixture): the partial file goes and the receive fails.
+    ASSERT_EQ(session->ConnectAndRetrieve(kServer, 21, "alice", "secret", "/", "big.bin", "transfer_full.bin", 1), 1);
+    RunUntil([&] { return Has(0) || Has(104); });
+    EXPECT_TRUE(Has(0));
+    EXPECT_FALSE(Has(104, 1));
+    EXPECT_FALSE(Exists("transfer_full.bin"));
+    EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+    EXPECT_EQ(FindProgress(owner->Handle()), nullptr);
+    delete session;
+    session = new FtpSession(owner->Handle());
+    owner->Clear();
+
+    // A local file to send that does not exist: the chain fails, nothing is
+    // stored.
+    std::remove("xfer_missing.bin");
+    ASSERT_EQ(session->ConnectAndStore(kServer, 21, "alice", "secret", "/", "missing.bin", "xfer_missing.bin", 1), 1);
+    RunUntil([&] { return Has(1); });
+    EXPECT_TRUE(Has(0));
+    EXPECT_FALSE(Has(1));
+}
+
+}  // namespace

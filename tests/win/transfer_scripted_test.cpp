@@ -1,0 +1,303 @@
+// File transfers against a scripted FTP server: the exact command orders of
+// the file operations, refusals, Cancel through the real progress window,
+// and a data connection reset in the middle of a file.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "frame/module.h"
+#include "ftp/ftp_session.h"
+#include "message_box_answerer.h"
+#include "net/network.h"
+#include "owner_window.h"
+
+namespace {
+
+constexpr DWORD kWait = 10000;
+const char kServer[] = "127.0.0.4";
+const char kState[] = "scripted\\transfer_scripted\\";
+
+std::string ReadFile(const std::string& path, bool* exists = nullptr) {
+    FILE* f = std::fopen(path.c_str(), "rb");
+    if (exists) *exists = f != nullptr;
+    if (!f) return "";
+    std::string text;
+    char buf[4096];
+    size_t n;
+    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
+    std::fclose(f);
+    return text;
+}
+
+void WriteFile(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f) << path;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+void WriteScript(const std::string& json) {
+    WriteFile(std::string(kState) + "script.json", json);
+    std::remove((std::string(kState) + "transcript.txt").c_str());
+}
+
+// The commands the server received, PORT without its argument.
+std::string Commands() {
+    std::string text = ReadFile(std::string(kState) + "transcript.txt");
+    std::string out;
+    size_t start = 0;
+    while (start < text.size()) {
+        size_t end = text.find('\n', start);
+        if (end == std::string::npos) end = text.size();
+        std::string line = text.substr(start, end - start);
+        if (!line.empty() && line.back() == '\r') line.pop_back();
+        if (line.compare(0, 5, "PORT ") == 0) line = "PORT";
+        out += line + "|";
+        start = end + 1;
+    }
+    return out;
+}
+
+struct ProgressSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK MatchProgress(HWND w, LPARAM p) {
+    ProgressSearch* s = reinterpret_cast<ProgressSearch*>(p);
+    char cls[16];
+    GetClassNameA(w, cls, sizeof cls);
+    if (GetWindow(w, GW_OWNER) == s->owner && std::string(cls) == "#32770") {
+        s->found = w;
+        return FALSE;
+    }
+    return TRUE;
+}
+
+// The progress window: a dialog owned by the owner window.
+HWND FindProgress(HWND owner) {
+    ProgressSearch search{owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchProgress, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}
+
+class TransferScriptedTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        library = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        language = LoadLibraryExA("orbntenn1.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ModuleInstance = library;
+        ResourceModule = language;
+        ASSERT_EQ(StartNetwork(), 1);
+        CreateDirectoryA("xfer_local", nullptr);
+        WriteFile("xfer_local\\a.bin", "alpha");
+        WriteFile("xfer_local\\b.bin", "beta");
+        WriteFile("xfer_local\\c.bin", "gamma");
+    }
+    static void TearDownTestSuite() {
+        StopNetwork(0);
+        ModuleInstance = nullptr;
+        ResourceModule = nullptr;
+        FreeLibrary(language);
+        FreeLibrary(library);
+    }
+    void SetUp() override {
+        owner = new OwnerWindow();
+        session = new FtpSession(owner->Handle());
+    }
+    void TearDown() override {
+        delete session;
+        delete owner;
+    }
+    void NewSession() {
+        delete session;
+        session = new FtpSession(owner->Handle());
+        owner->Clear();
+    }
+    bool Has(WPARAM code, LPARAM value = -1) const {
+        for (const auto& n : owner->Notes())
+            if (n.code == code && (value == -1 || n.value == value)) return true;
+        return false;
+    }
+    // Waits for the end of the chain (1, 0 or 101) and returns its code.
+    WPARAM End() {
+        WPARAM which = 99;
+        if (!owner->WaitForAny({0, 1, 101}, kWait, &which)) return 99;
+        PumpFor(100);
+        return which;
+    }
+
+    static HMODULE library;
+    static HMODULE language;
+    OwnerWindow* owner = nullptr;
+    FtpSession* session = nullptr;
+};
+HMODULE TransferScriptedTest::library = nullptr;
+HMODULE TransferScriptedTest::language = nullptr;
+
+TEST_F(TransferScriptedTest, StoreOperationsSendTheirCommandsInOrder) {
+    const std::string login = "USER u|PASS p|CWD /base|TYPE I|";
+    const std::string a = "TYPE I|PASV|STOR a.bin|";
+    const char many[] = "xfer_local\\a.bin\0\x01sub\x01xfer_local\\b.bin\0\x01/abs/d\x01xfer_local\\c.bin\0";
+    struct Case {
+        const char* name;
+        int count;  // -1: StoreFiles
+        uint16_t passive;
+        std::string expected;
+    } cases[] = {
+        {"three entries", 3, 1,
+         login + a + "CWD /sub|TYPE I|PASV|STOR b.bin|CWD /base|CWD /abs/d|TYPE I|PASV|STOR c.bin|CWD /base|QUIT|"},
+        {"count one", 1, 1, login + a + "QUIT|"},
+        {"count zero", 0, 1, login + "QUIT|"},
+        {"active", 2, 0, login + "TYPE I|PORT|STOR a.bin|CWD /sub|TYPE I|PORT|STOR b.bin|CWD /base|QUIT|"},
+        {"store files", -1, 1, "TYPE I|PASV|STOR first|PASV|STOR b.bin|PASV|STOR c.bin|QUIT|"},
+        {"store files active", -2, 0, "TYPE I|PORT|STOR first|QUIT|"},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.name);
+        WriteScript("{\"commands\": {}}");
+        NewSession();
+        if (c.count >= 0) {
+            ASSERT_EQ(session->ConnectAndStoreMany(kServer, 21, "u", "p", "/base", many, static_cast<uint16_t>(c.count),
+                                                   c.passive),
+                      1);
+        } else {
+            ASSERT_EQ(session->StartConnect(kServer, 21), 1);
+            ASSERT_EQ(End(), 1u);
+            owner->Clear();
+            const char more[] = "xfer_local\\b.bin\0xfer_local\\c.bin\0";
+            ASSERT_EQ(session->StoreFiles("first", "xfer_local\\a.bin", c.passive, c.count == -1 ? more : nullptr), 1);
+        }
+        EXPECT_EQ(End(), 1u) << (owner->Notes().empty() ? "" : owner->Notes().back().text);
+        EXPECT_EQ(Commands(), c.expected);
+        if (c.count == -2) {
+            EXPECT_EQ(ReadFile(std::string(kState) + "stored.bin"), "alpha");
+        }
+    }
+}
+
+TEST_F(TransferScriptedTest, RefusedOperationsSendNothing) {
+    WriteScript("{\"commands\": {}}");
+    ASSERT_EQ(session->StartConnect(kServer, 21), 1);
+    ASSERT_EQ(End(), 1u);
+    owner->Clear();
+    std::remove((std::string(kState) + "transcript.txt").c_str());
+    const char f[] = "xfer_local\\a.bin\0";
+    const char g[] = "\x01no-end xfer_local\\a.bin\0";
+    struct Case {
+        const char* name;
+        uint16_t result;
+    } cases[] = {
+        {"retrieve without name", session->RetrieveFile("", "x.bin", 1)},
+        {"retrieve without path", session->RetrieveFile("r.bin", "", 0)},
+        {"retrieve with line end", session->RetrieveFile("r.bin\r\nDELE x", "x.bin", 1)},
+        {"store without name", session->StoreFiles("", "xfer_local\\a.bin", 1, nullptr)},
+        {"store without path", session->StoreFiles("s.bin", nullptr, 0, nullptr)},
+        {"store with line end", session->StoreFiles("s\n.bin", "xfer_local\\a.bin", 0, nullptr)},
+        {"connect-retrieve without host", session->ConnectAndRetrieve("", 21, "u", "p", "/", "r", "l", 1)},
+        {"connect-retrieve with line end", session->ConnectAndRetrieve(kServer, 21, "u", "p", "/\r\nDELE x", "r", "l", 1)},
+        {"connect-store without host", session->ConnectAndStore(nullptr, 21, "u", "p", "/", "r", "l", 1)},
+        {"connect-store with line end", session->ConnectAndStore(kServer, 21, "u\nx", "p", "/", "r", "l", 0)},
+        {"many without files", session->ConnectAndStoreMany(kServer, 21, "u", "p", "/", "", 1, 1)},
+        {"many with an unended directory", session->ConnectAndStoreMany(kServer, 21, "u", "p", "/", g, 1, 1)},
+        {"many without host", session->ConnectAndStoreMany("", 21, "u", "p", "/", f, 1, 1)},
+    };
+    for (const Case& c : cases) EXPECT_EQ(c.result, 0) << c.name;
+    PumpFor(300);
+    EXPECT_EQ(Commands(), "");
+    EXPECT_TRUE(owner->Notes().empty());
+}
+
+TEST_F(TransferScriptedTest, CancelAnsweredYesOrNo) {
+    // The data pauses long enough for Cancel to be pressed in between.
+    WriteScript(
+        "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": [\"first part \", {\"pause\": 1.5}, "
+        "\"second part\"], \"final\": \"226 Done.\\r\\n\"}}}");
+    for (int button : {IDYES, IDNO}) {
+        SCOPED_TRACE(button == IDYES ? "yes" : "no");
+        NewSession();
+        std::remove("xfer_cancel.bin");
+        struct Answerer : MessageBoxAnswerer {
+            explicit Answerer(int b, HWND o) : MessageBoxAnswerer(b), owner(o) {}
+            void OnBox(const Box&) override {
+                progressUp = FindProgress(owner) != nullptr;
+                ownerDisabled = !IsWindowEnabled(owner);
+            }
+            HWND owner;
+            bool progressUp = false;
+            bool ownerDisabled = false;
+        } answerer(button, owner->Handle());
+        ASSERT_EQ(session->ConnectAndRetrieve(kServer, 21, "u", "p", "/", "doc.bin", "xfer_cancel.bin", 1), 1);
+        HWND progress = nullptr;
+        for (DWORD start = GetTickCount(); !progress && GetTickCount() - start < kWait;) {
+            PumpFor(10);
+            progress = FindProgress(owner->Handle());
+        }
+        ASSERT_NE(progress, nullptr);
+        EXPECT_FALSE(IsWindowEnabled(owner->Handle()));
+        PumpFor(400);
+        PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+        if (button == IDYES) {
+            ASSERT_TRUE(owner->WaitFor(104, kWait));
+            EXPECT_TRUE(Has(104, 0));
+            PumpFor(2000);
+            EXPECT_FALSE(Has(104, 1));
+            EXPECT_EQ(GetFileAttributesA("xfer_cancel.bin"), INVALID_FILE_ATTRIBUTES);
+        } else {
+            ASSERT_TRUE(owner->WaitFor(104, kWait));
+            EXPECT_TRUE(Has(104, 1));
+            SendMessageA(session->window, OwnerWindow::kMessage, static_cast<WPARAM>(session->handle),
+                         MAKELPARAM(104, 0));
+            EXPECT_EQ(End(), 1u);
+            EXPECT_EQ(ReadFile("xfer_cancel.bin"), "first part second part");
+        }
+        ASSERT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(answerer.boxes[0].pressed, button);
+        EXPECT_TRUE(answerer.progressUp);
+        EXPECT_TRUE(answerer.ownerDisabled);
+        EXPECT_EQ(FindProgress(owner->Handle()), nullptr);
+        EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+    }
+}
+
+TEST_F(TransferScriptedTest, ResetInTheMiddleOfAFileIsAFailure) {
+    // The data connection is reset after part of the file; the server says
+    // so on the control connection, in both modes at once (an active RETR's
+    // negative reply is not held back).
+    const std::string script =
+        "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": [\"partial \", {\"pause\": 0.3}, "
+        "\"data\"], \"reset_data\": true, \"final\": \"426 Connection reset.\\r\\n\"}}}";
+    for (uint16_t passive : {1, 0}) {
+        SCOPED_TRACE(passive);
+        WriteScript(script);
+        NewSession();
+        std::remove("xfer_reset.bin");
+        ASSERT_EQ(session->ConnectAndRetrieve(kServer, 21, "u", "p", "/", "doc.bin", "xfer_reset.bin", passive), 1);
+        EXPECT_EQ(End(), 0u);
+        PumpFor(500);
+        EXPECT_FALSE(Has(1));
+        EXPECT_EQ(Commands(), "USER u|PASS p|CWD /|TYPE I|" + std::string(passive ? "PASV" : "PORT") + "|RETR doc.bin|");
+        EXPECT_EQ(FindProgress(owner->Handle()), nullptr);
+        EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+    }
+}
+
+TEST_F(TransferScriptedTest, SendToAResetConnectionFails) {
+    // The server resets the data connection early yet claims success: the
+    // send itself must fail the transfer instead of waiting for ever.
+    std::string big(4 * 1024 * 1024, 'x');
+    WriteFile("xfer_local\\big.bin", big);
+    WriteScript(
+        "{\"commands\": {\"STOR\": {\"send\": \"150 Ok.\\r\\n\", \"receive\": \"stored.bin\", "
+        "\"reset_after\": 1000}}}");
+    ASSERT_EQ(session->ConnectAndStore(kServer, 21, "u", "p", "/", "big.bin", "xfer_local\\big.bin", 1), 1);
+    ASSERT_TRUE(owner->WaitFor(0, kWait));
+    PumpFor(300);
+    EXPECT_EQ(FindProgress(owner->Handle()), nullptr);
+    EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+}
+
+}  // namespace

@@ -1,0 +1,323 @@
+#include "transfer/file_transfer.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <new>
+#include <share.h>
+
+#include "frame/string_ids.h"
+#include "frame/strings.h"
+#include "net/socket.h"
+#include "net/socket_library.h"
+#include "transfer/progress_dialog.h"
+
+namespace {
+constexpr int kReceiveBufferSize = 4096;
+constexpr uint16_t kLargestChunk = 512;
+constexpr uint16_t kSmallestChunk = 128;
+constexpr uint16_t kReadClose = FD_READ | FD_CLOSE;
+constexpr uint16_t kWriteClose = FD_WRITE | FD_CLOSE;
+
+int LastSocketError() { return SocketFunctions.WSAGetLastError ? SocketFunctions.WSAGetLastError() : 0; }
+
+// Creates the progress window under the owner window and disables the owner
+// for as long as it exists. Null when the window could not be made.
+ProgressDialog* OpenProgress(Command* command, uint16_t actionId, const char* remoteName) {
+    ProgressDialog* progress = new (std::nothrow) ProgressDialog(command);
+    if (!progress) return nullptr;
+    HWND parent = command->owner->owner;
+    if (!progress->Open(parent, actionId, remoteName)) {
+        delete progress;
+        return nullptr;
+    }
+    if (parent) EnableWindow(parent, FALSE);
+    return progress;
+}
+
+void CloseProgressOf(ProgressDialog*& progress, HWND parent) {
+    if (!progress) return;
+    progress->command = nullptr;
+    delete progress;
+    progress = nullptr;
+    if (parent) EnableWindow(parent, TRUE);
+}
+
+// Yes when the user confirms cancelling the transfer.
+bool ConfirmCancel(ProgressDialog* progress) {
+    HWND window = progress ? progress->window : nullptr;
+    char caption[128] = "";
+    if (window) GetWindowTextA(window, caption, sizeof caption);
+    return ShowMessageById(kMsgCancelTransfer, caption, MB_YESNO | MB_ICONQUESTION, window) == IDYES;
+}
+}  // namespace
+
+ReceiveFileCommand::ReceiveFileCommand(AsyncSocket* owner, const char* localPath, const char* remoteName)
+    : Command(owner, kReceiveFileCommand),
+      progress(nullptr),
+      localPath(64),
+      remoteName(64),
+      file(nullptr),
+      bytesReceived(0),
+      done_(false),
+      asking_(false),
+      closeWhileAsking_(false),
+      lost_(false) {
+    this->localPath.Assign(localPath);
+    this->remoteName.Assign(remoteName);
+}
+
+ReceiveFileCommand::~ReceiveFileCommand() {
+    CloseProgress();
+    if (file) std::fclose(file);
+}
+
+void ReceiveFileCommand::CloseProgress() { CloseProgressOf(progress, owner->owner); }
+
+uint16_t ReceiveFileCommand::Start() {
+    if (localPath.length == 0) return 0;
+    file = std::fopen(localPath.Text(), "wb");
+    if (!file) return 0;
+    // Unbuffered: a write the disk cannot take shows at once.
+    std::setvbuf(file, nullptr, _IONBF, 0);
+    progress = OpenProgress(this, kMsgReceiving, remoteName.Text());
+    if (!progress) return 0;
+    return owner->SelectEvents(kReadClose);
+}
+
+void ReceiveFileCommand::Fail() {
+    if (done_) return;
+    done_ = true;
+    owner->Close();
+    if (file) {
+        std::fclose(file);
+        file = nullptr;
+        std::remove(localPath.Text());
+    }
+    owner->PostToOwner(kCodeFailed);
+    CloseProgress();
+}
+
+void ReceiveFileCommand::ConnectionLost() {
+    if (asking_) {
+        closeWhileAsking_ = true;
+        lost_ = true;
+        return;
+    }
+    Fail();
+}
+
+// Reads what the socket holds into the file. 1 when the peer has closed,
+// 0 when nothing more is there now, -1 when the receive failed (a lost
+// connection or a write the file did not take).
+int ReceiveFileCommand::ReadAvailable() {
+    char* buffer = new (std::nothrow) char[kReceiveBufferSize];
+    if (!buffer) return -1;
+    int outcome = 0;
+    for (;;) {
+        int n = owner->Recv(buffer, kReceiveBufferSize, 0);
+        if (n < 0) {
+            if (LastSocketError() != WSAEWOULDBLOCK) outcome = -1;
+            break;
+        }
+        if (n == 0) {
+            outcome = 1;
+            break;
+        }
+        bytesReceived += static_cast<uint32_t>(n);
+        if (progress) progress->ShowCount(kMsgBytesReceived, bytesReceived);
+        if (!file || std::fwrite(buffer, 1, static_cast<size_t>(n), file) != static_cast<size_t>(n)) {
+            outcome = -1;
+            break;
+        }
+    }
+    delete[] buffer;
+    return outcome;
+}
+
+uint16_t ReceiveFileCommand::OnRead() {
+    if (done_) return 1;
+    owner->SelectEvents(FD_CLOSE);
+    int outcome = ReadAvailable();
+    if (outcome < 0) {
+        Fail();
+        return 0;
+    }
+    if (outcome > 0) {
+        // The peer closed: finish through the close event.
+        PostMessageA(owner->window, SocketEventMessage, static_cast<WPARAM>(owner->handle), FD_CLOSE);
+    } else if (!asking_) {
+        owner->SelectEvents(kReadClose);
+    }
+    return 1;
+}
+
+uint16_t ReceiveFileCommand::OnReply(const char*) {
+    if (done_) return 1;
+    if (asking_) {
+        // The connection ended while the Cancel question is up: settle it
+        // once the question is answered.
+        closeWhileAsking_ = true;
+        return 1;
+    }
+    owner->DrainEvents(FD_CLOSE);
+    if (done_) return 1;
+    if (!cancelled && file && owner->HasSocket() && ReadAvailable() < 0) {
+        Fail();
+        return 1;
+    }
+    done_ = true;
+    bool wasOpen = file != nullptr;
+    if (file) {
+        std::fclose(file);
+        file = nullptr;
+    }
+    if (!cancelled) {
+        owner->PostToOwner(wasOpen ? kCodeTransferDone : kCodeFailed, wasOpen ? 1 : 0);
+    } else {
+        std::remove(localPath.Text());
+    }
+    CloseProgress();
+    return 1;
+}
+
+uint16_t ReceiveFileCommand::Finish() {
+    if (done_ || asking_) return 1;
+    owner->SelectEvents(FD_CLOSE);
+    asking_ = true;
+    bool yes = ConfirmCancel(progress);
+    asking_ = false;
+    if (done_) return 1;
+    if (!yes) {
+        if (lost_) {
+            Fail();
+            return 1;
+        }
+        if (closeWhileAsking_) return OnReply(nullptr);
+        owner->SelectEvents(kReadClose);
+        return 1;
+    }
+    cancelled = 1;
+    owner->Close();
+    owner->PostToOwner(kCodeTransferDone, 0);
+    return OnReply(nullptr);
+}
+
+SendFileCommand::SendFileCommand(AsyncSocket* owner, const char* localPath, const char* remoteName)
+    : Command(owner, kSendFileCommand),
+      progress(nullptr),
+      localPath(64),
+      remoteName(64),
+      file(nullptr),
+      bytesSent(0),
+      endOfFile(0),
+      chunk(nullptr),
+      chunkLength(0),
+      chunkPosition(0),
+      chunkSize(0),
+      done_(false),
+      asking_(false) {
+    this->localPath.Assign(localPath);
+    this->remoteName.Assign(remoteName);
+}
+
+SendFileCommand::~SendFileCommand() {
+    delete[] chunk;
+    if (file) std::fclose(file);
+    CloseProgress();
+}
+
+void SendFileCommand::CloseProgress() { CloseProgressOf(progress, owner->owner); }
+
+uint16_t SendFileCommand::Start() {
+    if (localPath.length == 0) return 0;
+    for (uint16_t size = kLargestChunk; !chunk && size >= kSmallestChunk; size /= 2) {
+        chunk = new (std::nothrow) char[size];
+        if (chunk) chunkSize = size;
+    }
+    if (!chunk) return 0;
+    chunkLength = chunkSize;
+    chunkPosition = chunkSize;
+    file = _fsopen(localPath.Text(), "rb", _SH_DENYNO);
+    if (!file) {
+        delete[] chunk;
+        chunk = nullptr;
+        return 0;
+    }
+    progress = OpenProgress(this, kMsgSending, remoteName.Text());
+    if (!progress) return 0;
+    return owner->SelectEvents(kWriteClose);
+}
+
+uint16_t SendFileCommand::OnWrite() {
+    if (!file || done_ || asking_) return 0;
+    for (;;) {
+        uint16_t amount;
+        if (chunkPosition < chunkLength) {
+            amount = static_cast<uint16_t>(chunkLength - chunkPosition);
+        } else {
+            if (endOfFile) return 1;
+            chunkPosition = 0;
+            size_t got = std::fread(chunk, 1, chunkLength, file);
+            if (got < chunkLength) {
+                endOfFile = 1;
+                chunkLength = static_cast<uint16_t>(got);
+            }
+            if (got == 0) return 1;
+            amount = static_cast<uint16_t>(got);
+        }
+        uint16_t sent = 0;
+        if (!owner->SendLine(chunk + chunkPosition, amount, &sent, 0)) {
+            if (LastSocketError() != WSAEWOULDBLOCK) {
+                // No write event would come: the transfer has failed.
+                owner->PostToOwner(kCodeFailed);
+                OnReply(nullptr);
+            }
+            return 0;
+        }
+        if (sent > amount) sent = amount;
+        bytesSent += sent;
+        chunkPosition = static_cast<uint16_t>(chunkPosition + sent);
+        if (progress) progress->ShowCount(kMsgBytesSent, bytesSent);
+    }
+}
+
+uint16_t SendFileCommand::OnReply(const char*) {
+    if (done_) return 1;
+    done_ = true;
+    if (file) {
+        std::fclose(file);
+        file = nullptr;
+    }
+    CloseProgress();
+    owner->Close();
+    return 1;
+}
+
+uint16_t SendFileCommand::Finish() {
+    if (done_ || asking_) return 1;
+    owner->SelectEvents(FD_CLOSE);
+    asking_ = true;
+    bool yes = ConfirmCancel(progress);
+    asking_ = false;
+    if (done_) return 1;
+    if (!yes) {
+        owner->SelectEvents(kWriteClose);
+        return 1;
+    }
+    owner->Close();
+    owner->PostToOwner(kCodeTransferDone, 0);
+    return OnReply(nullptr);
+}
+
+StorActiveCommand::StorActiveCommand(AsyncSocket* owner, const char* remoteName)
+    : FtpLineCommand(owner, kStorActiveCommand, kStrStor, remoteName) {}
+
+StorPassiveCommand::StorPassiveCommand(AsyncSocket* owner, const char* remoteName, const char* localPath)
+    : PassiveDataCommand(owner, kStorPassiveCommand, kStrStor, remoteName), localPath(64) {
+    this->localPath.Assign(localPath);
+}
+
+Command* StorPassiveCommand::MakeDataCommand(AsyncSocket* data) {
+    return new SendFileCommand(data, localPath.Text(), argument.Text());
+}

@@ -1,0 +1,91 @@
+#ifndef ORBNET_TRANSFER_FILE_TRANSFER_H
+#define ORBNET_TRANSFER_FILE_TRANSFER_H
+
+#include <cstdint>
+#include <cstdio>
+
+#include "frame/text_buffer.h"
+#include "ftp/data_connection.h"
+#include "ftp/ftp_commands.h"
+#include "net/command.h"
+
+class ProgressDialog;
+
+// Writes everything that arrives on a data connection into a new local file,
+// with a progress window under the owner window. A file that cannot be
+// written in full is deleted and the receive reported as failed (code 0).
+class ReceiveFileCommand : public Command {
+public:
+    ReceiveFileCommand(AsyncSocket* owner, const char* localPath, const char* remoteName);
+    ~ReceiveFileCommand() override;
+    uint16_t Start() override;
+    uint16_t OnRead() override;
+    uint16_t OnReply(const char* reply) override;
+    uint16_t Finish() override;
+    // The data connection was reset: the receive fails.
+    void ConnectionLost();
+
+    ProgressDialog* progress;  // owned
+    TextBuffer localPath;
+    TextBuffer remoteName;
+    FILE* file;
+    uint32_t bytesReceived;
+
+private:
+    void CloseProgress();
+    // Deletes the partial file and reports the receive as failed.
+    void Fail();
+    int ReadAvailable();
+    bool done_;
+    bool asking_;            // the Cancel question is up
+    bool closeWhileAsking_;  // the connection ended meanwhile
+    bool lost_;              // ... with a reset
+};
+
+// Reads a local file and sends it on a data connection in chunks of at most
+// 512 bytes; OnWrite is true once the whole file has gone out.
+class SendFileCommand : public Command {
+public:
+    SendFileCommand(AsyncSocket* owner, const char* localPath, const char* remoteName);
+    ~SendFileCommand() override;
+    uint16_t Start() override;
+    uint16_t OnWrite() override;
+    uint16_t OnReply(const char* reply) override;
+    uint16_t Finish() override;
+
+    ProgressDialog* progress;  // owned
+    TextBuffer localPath;
+    TextBuffer remoteName;
+    FILE* file;
+    uint32_t bytesSent;
+    uint16_t endOfFile;
+    char* chunk;  // owned
+    uint16_t chunkLength;
+    uint16_t chunkPosition;
+    uint16_t chunkSize;
+
+private:
+    void CloseProgress();
+    bool done_;
+    bool asking_;
+};
+
+// STOR on an active connection: the PORT before it placed the send.
+class StorActiveCommand : public FtpLineCommand {
+public:
+    StorActiveCommand(AsyncSocket* owner, const char* remoteName);
+};
+
+// STOR on a passive connection: sends the line, then connects to the
+// address of the PASV before it and sends the file.
+class StorPassiveCommand : public PassiveDataCommand {
+public:
+    StorPassiveCommand(AsyncSocket* owner, const char* remoteName, const char* localPath);
+
+    TextBuffer localPath;
+
+protected:
+    Command* MakeDataCommand(AsyncSocket* data) override;
+};
+
+#endif

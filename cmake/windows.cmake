@@ -45,7 +45,7 @@ add_executable(nethost ${CMAKE_SOURCE_DIR}/tools/nethost/nethost.cpp
 target_include_directories(nethost PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/win)
 target_compile_options(nethost PRIVATE ${ORB_WARNINGS})
 target_link_options(nethost PRIVATE ${ORB_WIN_FLAGS})
-target_link_libraries(nethost PRIVATE user32)
+target_link_libraries(nethost PRIVATE user32 gdi32)
 
 option(ORB_WIN_TESTS "Build the Windows test programs" ON)
 if(NOT ORB_WIN_TESTS)

@@ -2,11 +2,13 @@
 #include "frame/exports.h"
 
 #include <cstring>
+#include <new>
 
 #include "frame/module.h"
 #include "frame/orbnet_api.h"
 #include "frame/strings.h"
 #include "net/network.h"
+#include "transfer/url_dialogs.h"
 
 namespace {
 constexpr LONG kDone = 0;
@@ -96,20 +98,40 @@ LONG WINAPI NETBrowseDirectory(HWND, char*, WORD, const char*, WORD, const char*
 
 void WINAPI NETCloseBrowseDirectory(HWND) {}
 
-LONG WINAPI NETRetrieveFile(HWND, const char*, char*, WORD, char*, WORD, const OrbProxyInfo*,
-                                                  const OrbLoginInfo*) {
-    return kFailed;
+LONG WINAPI NETRetrieveFile(HWND owner, const char* url, char* localFile, WORD localSize, char* second,
+                            WORD secondSize, const OrbProxyInfo* proxy, const OrbLoginInfo* login) {
+    // The wanted local name, read within the caller's stated size.
+    TextBuffer wanted(MAX_PATH);
+    size_t n = localFile && localSize ? strnlen(localFile, localSize) : 0;
+    if (n != 0 && !wanted.Assign(localFile, static_cast<uint32_t>(n))) return kFailed;
+    RetrieveDialog* dialog = new (std::nothrow) RetrieveDialog(url, wanted.Text(), proxy, login);
+    if (!dialog) return kFailed;
+    uint16_t result = dialog->DoModal(owner);
+    if (result == kDone) {
+        CopyResult(localFile, localSize, dialog->localFile.Text());
+        CopyResult(second, secondSize, dialog->secondResult.Text());
+    }
+    delete dialog;
+    return result;
 }
 
-LONG WINAPI NETStoreFile(HWND, const char*, const char*, const char*, const OrbProxyInfo*,
-                                               const OrbLoginInfo*) {
-    return kFailed;
+LONG WINAPI NETStoreFile(HWND owner, const char* url, const char* localFile, const char*, const OrbProxyInfo* proxy,
+                         const OrbLoginInfo* login) {
+    StoreDialog* dialog = new (std::nothrow) StoreDialog(url, localFile, 0, proxy, login);
+    if (!dialog) return kFailed;
+    uint16_t result = dialog->DoModal(owner);
+    delete dialog;
+    return result;
 }
 
-LONG WINAPI NETStoreMultipleFiles(HWND, const char*, const char*, WORD count,
-                                                        const OrbProxyInfo*, const OrbLoginInfo*) {
+LONG WINAPI NETStoreMultipleFiles(HWND owner, const char* url, const char* files, WORD count,
+                                  const OrbProxyInfo* proxy, const OrbLoginInfo* login) {
     if (count == 0) return kFailed;
-    return kFailed;
+    StoreDialog* dialog = new (std::nothrow) StoreDialog(url, files, count, proxy, login);
+    if (!dialog) return kFailed;
+    uint16_t result = dialog->DoModal(owner);
+    delete dialog;
+    return result;
 }
 
 }  // extern "C"

@@ -12,7 +12,7 @@ import os
 import warnings
 
 from pyftpdlib.authorizers import DummyAuthorizer
-from pyftpdlib.handlers import FTPHandler
+from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 ALL_PERMS = "elradfmwMT"
@@ -35,6 +35,8 @@ def main():
     ap.add_argument("--root", required=True)
     ap.add_argument("--pidfile")
     ap.add_argument("--log")
+    ap.add_argument("--throttle", type=int, default=0,
+                    help="bytes per second on each data connection (0: no limit)")
     args = ap.parse_args()
 
     logging.basicConfig(filename=args.log, level=logging.INFO,
@@ -54,6 +56,13 @@ def main():
     handler.banner = "OrbNet test FTP server ready."
     handler.timeout = 120
     handler.auth_failed_timeout = 0.1
+
+    if args.throttle > 0:
+        dtp = ThrottledDTPHandler
+        dtp.read_limit = args.throttle
+        dtp.write_limit = args.throttle
+        handler.dtp_handler = dtp
+        handler.use_sendfile = False  # sendfile would bypass the limit
 
     server = FTPServer((args.address, args.port), handler)
     server.max_cons = 64

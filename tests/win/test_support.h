@@ -29,6 +29,46 @@ inline std::string ReadProtocolLog() {
     return ReadWholeFile(std::string(temp) + "orbnet.log");
 }
 
+// The library's settings in the per-user registry.
+constexpr char kSettingsRoot[] = "Software\\Marlin\\Components\\Internet\\1.0\\";
+
+inline void DeleteRegistryTree(HKEY parent, const char* path) {
+    HKEY key;
+    if (RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
+    char child[256];
+    for (;;) {
+        DWORD size = sizeof child;
+        if (RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
+        DeleteRegistryTree(key, child);
+    }
+    RegCloseKey(key);
+    RegDeleteKeyA(parent, path);
+}
+
+inline void SetSetting(const char* section, const std::string& name, const std::string& text) {
+    HKEY key;
+    std::string path = std::string(kSettingsRoot) + section;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(text.c_str()),
+                   static_cast<DWORD>(text.size() + 1));
+    RegCloseKey(key);
+}
+
+// A stored value, or "<none>" when it does not exist.
+inline std::string GetSetting(const char* section, const std::string& name) {
+    std::string path = std::string(kSettingsRoot) + section;
+    char value[1024];
+    DWORD size = sizeof value - 1;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "<none>";
+    LONG r = RegQueryValueExA(key, name.c_str(), nullptr, nullptr, reinterpret_cast<BYTE*>(value), &size);
+    RegCloseKey(key);
+    if (r != ERROR_SUCCESS) return "<none>";
+    value[size] = '\0';
+    return value;
+}
+
 // Test suites that talk through the library's socket layer: its strings come
 // from the built DLL, the network is started once per suite.
 class NetworkSuite : public ::testing::Test {

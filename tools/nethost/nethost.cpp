@@ -1,12 +1,16 @@
 // nethost: a small host program that loads OrbNetN01.dll as an office
 // application does and calls its exports, one subcommand each.
 //
-//   nethost [--answer ok|cancel|yes|no] [--dll PATH] COMMAND [key=value ...] [COMMAND ...]
+//   nethost [--answer ok|cancel|yes|no] [--password TEXT] [--screenshots DIR] [--dll PATH]
+//           COMMAND [key=value ...] [COMMAND ...]
 //
 // Commands run in order in one process (so "init code=en available clean"
 // is one working period). With --answer every message box the library shows
 // is answered with that button and printed as
 //   MESSAGEBOX caption="..." text="..."
+// With --password the library's password prompt is answered with TEXT. With
+// --screenshots the first password prompt and the first progress window are
+// saved as DIR\password.bmp and DIR\progress.bmp.
 #include <windows.h>
 
 #include <cstdio>
@@ -30,6 +34,93 @@ public:
     }
 };
 
+// Saves what a window shows, frame included, as a 24-bit BMP file.
+bool SaveWindowPicture(HWND window, const std::string& path) {
+    RECT r;
+    if (!GetWindowRect(window, &r)) return false;
+    int width = r.right - r.left, height = r.bottom - r.top;
+    if (width <= 0 || height <= 0) return false;
+    HDC source = GetWindowDC(window);
+    HDC memory = CreateCompatibleDC(source);
+    HBITMAP picture = CreateCompatibleBitmap(source, width, height);
+    HGDIOBJ old = SelectObject(memory, picture);
+    BitBlt(memory, 0, 0, width, height, source, 0, 0, SRCCOPY);
+    SelectObject(memory, old);
+
+    BITMAPINFOHEADER info{};
+    info.biSize = sizeof info;
+    info.biWidth = width;
+    info.biHeight = height;
+    info.biPlanes = 1;
+    info.biBitCount = 24;
+    info.biCompression = BI_RGB;
+    DWORD rowBytes = ((static_cast<DWORD>(width) * 3 + 3) / 4) * 4;
+    std::vector<unsigned char> pixels(rowBytes * static_cast<DWORD>(height));
+    GetDIBits(memory, picture, 0, static_cast<UINT>(height), pixels.data(), reinterpret_cast<BITMAPINFO*>(&info),
+              DIB_RGB_COLORS);
+    DeleteObject(picture);
+    DeleteDC(memory);
+    ReleaseDC(window, source);
+
+    BITMAPFILEHEADER file{};
+    file.bfType = 0x4D42;
+    file.bfOffBits = sizeof file + sizeof info;
+    file.bfSize = file.bfOffBits + static_cast<DWORD>(pixels.size());
+    FILE* f = std::fopen(path.c_str(), "wb");
+    if (!f) return false;
+    std::fwrite(&file, sizeof file, 1, f);
+    std::fwrite(&info, sizeof info, 1, f);
+    std::fwrite(pixels.data(), 1, pixels.size(), f);
+    std::fclose(f);
+    std::printf("SCREENSHOT %s\n", path.c_str());
+    std::fflush(stdout);
+    return true;
+}
+
+// Answers the password prompt and takes the pictures (--password, --screenshots).
+struct DialogHelper {
+    std::string password;
+    bool answerPassword = false;
+    std::string pictures;  // folder; empty: none
+    bool passwordTaken = false;
+    bool progressTaken = false;
+};
+DialogHelper dialogHelper;
+
+void CALLBACK AnswerPassword(HWND prompt, UINT, UINT_PTR id, DWORD) {
+    KillTimer(prompt, id);
+    if (!dialogHelper.pictures.empty() && !dialogHelper.passwordTaken) {
+        dialogHelper.passwordTaken = SaveWindowPicture(prompt, dialogHelper.pictures + "\\password.bmp");
+    }
+    SetDlgItemTextA(prompt, 1018, dialogHelper.password.c_str());
+    PostMessageA(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
+}
+
+void CALLBACK PictureOfProgress(HWND progress, UINT, UINT_PTR id, DWORD) {
+    KillTimer(progress, id);
+    if (!dialogHelper.progressTaken)
+        dialogHelper.progressTaken = SaveWindowPicture(progress, dialogHelper.pictures + "\\progress.bmp");
+}
+
+LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE) {
+        HWND dialog = reinterpret_cast<HWND>(wParam);
+        bool pictures = !dialogHelper.pictures.empty();
+        if (GetDlgItem(dialog, 1018) && GetDlgItem(dialog, 1053)) {
+            if (dialogHelper.answerPassword) {
+                // Shown for a moment first when it is to be pictured.
+                SetTimer(dialog, 0x4E48, pictures && !dialogHelper.passwordTaken ? 600 : 1, AnswerPassword);
+            } else {
+                std::printf("PASSWORD PROMPT (no --password given; cancelled)\n");
+                PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+            }
+        } else if (pictures && !dialogHelper.progressTaken && GetDlgItem(dialog, 1033) && GetDlgItem(dialog, 1029)) {
+            SetTimer(dialog, 0x4E49, 700, PictureOfProgress);
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
 struct Command {
     std::string name;
     std::map<std::string, std::string> args;
@@ -51,7 +142,8 @@ bool IsCommand(const char* word) {
 
 void Usage() {
     std::fprintf(stderr,
-                 "usage: nethost [--answer ok|cancel|yes|no] [--dll PATH] COMMAND [key=value ...] ...\n"
+                 "usage: nethost [--answer ok|cancel|yes|no] [--password TEXT] [--screenshots DIR] [--dll PATH]\n"
+                 "               COMMAND [key=value ...] ...\n"
                  "  init code=en          NETInit\n"
                  "  clean                 NETClean\n"
                  "  available             NETAvailable\n"
@@ -135,6 +227,11 @@ int main(int argc, char** argv) {
             std::string b = argv[++i];
             answer = b == "ok" ? IDOK : b == "cancel" ? IDCANCEL : b == "yes" ? IDYES : b == "no" ? IDNO : 0;
             if (!answer) { Usage(); return 64; }
+        } else if (std::strcmp(argv[i], "--password") == 0 && i + 1 < argc) {
+            dialogHelper.password = argv[++i];
+            dialogHelper.answerPassword = true;
+        } else if (std::strcmp(argv[i], "--screenshots") == 0 && i + 1 < argc) {
+            dialogHelper.pictures = argv[++i];
         } else if (std::strcmp(argv[i], "--dll") == 0 && i + 1 < argc) {
             dllPath = argv[++i];
         } else if (IsCommand(argv[i])) {
@@ -158,6 +255,7 @@ int main(int argc, char** argv) {
         dllPath = (slash == std::string::npos ? std::string() : dir.substr(0, slash + 1)) + "OrbNetN01.dll";
     }
     PrintingAnswerer* answerer = answer ? new PrintingAnswerer(answer) : nullptr;
+    HHOOK dialogHook = SetWindowsHookExA(WH_CBT, DialogHook, nullptr, GetCurrentThreadId());
     HMODULE dll = LoadLibraryA(dllPath.c_str());
     if (!dll) {
         std::printf("cannot load %s (error %lu)\n", dllPath.c_str(), GetLastError());
@@ -261,6 +359,7 @@ int main(int argc, char** argv) {
         last = static_cast<int>(r);
     }
     FreeLibrary(dll);
+    if (dialogHook) UnhookWindowsHookEx(dialogHook);
     delete answerer;
     return last;
 }

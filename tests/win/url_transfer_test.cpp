@@ -1,0 +1,641 @@
+// Files moved by URL through NETRetrieveFile, NETStoreFile and
+// NETStoreMultipleFiles, called as a host application calls them: the real
+// DLL with its settings in the registry, its dialogs answered as a person
+// would, real servers on loopback.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "frame/orbnet_api.h"
+#include "message_box_answerer.h"
+#include "settings/field_codec.h"
+#include "settings/list_formats.h"
+#include "test_support.h"
+
+namespace {
+
+const char kFtp[] = "127.0.0.2";            // pyftpdlib, users anonymous and alice/secret
+const char kFtpRoot[] = "servers\\ftproot\\";
+const char kScriptedFtp[] = "127.0.0.5";
+const char kFtpState[] = "scripted\\url_ftp\\";
+const char kHttpState[] = "scripted\\url_http\\";
+const char kProxyState[] = "tinyproxy\\";
+const char kMissing[] = "<missing>";
+
+std::string ReadOrMissing(const std::string& path) {
+    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return kMissing;
+    return ReadWholeFile(path);
+}
+
+void WriteBytes(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f) << path;
+    std::fwrite(bytes.data(), 1, bytes.size(), f);
+    std::fclose(f);
+}
+
+std::string Json(const std::string& text) {
+    std::string out = "\"";
+    for (char c : text) {
+        if (c == '"' || c == '\\') out += '\\', out += c;
+        else if (c == '\r') out += "\\r";
+        else if (c == '\n') out += "\\n";
+        else out += c;
+    }
+    return out + "\"";
+}
+
+void WriteScript(const char* state, const std::string& json) {
+    WriteBytes(std::string(state) + "script.json", json);
+    std::remove((std::string(state) + "transcript.txt").c_str());
+}
+
+std::string Transcript(const char* state) { return ReadWholeFile(std::string(state) + "transcript.txt"); }
+
+uint16_t PortIn(const char* state) { return static_cast<uint16_t>(std::atoi(ReadWholeFile(std::string(state) + "port").c_str())); }
+
+std::string EncodedProxy(const char* name, uint16_t port) {
+    TextBuffer value;
+    BuildProxyValue(name, port, value);
+    return value.Text();
+}
+
+std::string EncodedUrl(const std::string& url, const char* proxy) {
+    TextBuffer value;
+    BuildUrlValue(url.c_str(), proxy, value);
+    return value.Text();
+}
+
+// A stored proxy as "name,port"; the stored default proxy's name.
+std::string StoredProxy(const char* section, const char* name) {
+    ProxyValue value;
+    std::string text = GetSetting(section, name);
+    if (text == "<none>") return text;
+    ParseProxyValue(text.c_str(), value);
+    return std::string(value.name) + "," + std::to_string(value.port);
+}
+
+std::string StoredDefaultProxy(const char* section) {
+    std::string text = GetSetting(section, "Default Proxy");
+    if (text == "<none>") return text;
+    char name[256];
+    DecodeField(text.c_str(), name, sizeof name);
+    return name;
+}
+
+std::string EncodedHost(const char* host, const char* user, const char* password, uint16_t flags,
+                      const char* proxy = "") {
+    TextBuffer value;
+    HostTexts texts{host, host, user, "guest@", password, "", proxy, flags};
+    BuildHostValue(texts, value);
+    return value.Text();
+}
+
+// Answers the library's own dialogs as they come up: types into the password
+// prompt, and clicks Cancel in the status or progress window after a while.
+struct DialogDriver {
+    std::string password = "secret";
+    int passwordButton = IDOK;
+    UINT cancelStatusAfter = 0;    // ms; 0: never
+    UINT cancelProgressAfter = 0;  // ms; 0: never
+    std::vector<std::string> prompts;  // title "|" message of each prompt
+    int statusWindows = 0;    // distinct windows seen
+    int progressWindows = 0;
+    HWND lastStatus = nullptr;
+    HWND lastProgress = nullptr;
+    HHOOK hook = nullptr;
+};
+DialogDriver* driver = nullptr;
+
+void CALLBACK ClickCancel(HWND window, UINT, UINT_PTR id, DWORD) {
+    KillTimer(window, id);
+    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+}
+
+LRESULT CALLBACK OnActivate(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HCBT_ACTIVATE && driver) {
+        HWND dialog = reinterpret_cast<HWND>(wParam);
+        char title[256] = "", text[256] = "";
+        if (GetDlgItem(dialog, 1018) && GetDlgItem(dialog, 1053)) {
+            GetWindowTextA(dialog, title, sizeof title);
+            GetDlgItemTextA(dialog, 1053, text, sizeof text);
+            driver->prompts.push_back(std::string(title) + "|" + text);
+            SetDlgItemTextA(dialog, 1018, driver->password.c_str());
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(driver->passwordButton, BN_CLICKED), 0);
+        } else if (GetDlgItem(dialog, 1001) && !GetDlgItem(dialog, 1033)) {
+            if (dialog != driver->lastStatus) {
+                driver->lastStatus = dialog;
+                if (driver->statusWindows++ == 0 && driver->cancelStatusAfter)
+                    SetTimer(dialog, 1, driver->cancelStatusAfter, ClickCancel);
+            }
+        } else if (GetDlgItem(dialog, 1033) && GetDlgItem(dialog, 1029)) {
+            if (dialog != driver->lastProgress) {
+                driver->lastProgress = dialog;
+                if (driver->progressWindows++ == 0 && driver->cancelProgressAfter)
+                    SetTimer(dialog, 1, driver->cancelProgressAfter, ClickCancel);
+            }
+        }
+    }
+    return CallNextHookEx(nullptr, code, wParam, lParam);
+}
+
+struct Outcome {
+    LONG code;
+    std::string local;
+    std::string second;
+    std::vector<MessageBoxAnswerer::Box> boxes;
+};
+
+class UrlTransfer : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Marlin");
+        std::remove(kLocal);
+    }
+    void TearDown() override {
+        Unload();
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Marlin");
+        std::remove(kLocal);
+    }
+
+    // Loads the library (which reads its settings) and opens a working period.
+    void Load() {
+        dll_ = LoadLibraryA("OrbNetN01.dll");
+        ASSERT_TRUE(dll_);
+        retrieve_ = reinterpret_cast<NETRetrieveFileProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETRetrieveFile")));
+        store_ = reinterpret_cast<NETStoreFileProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETStoreFile")));
+        storeMany_ = reinterpret_cast<NETStoreMultipleFilesProc>(
+            reinterpret_cast<void*>(GetProcAddress(dll_, "NETStoreMultipleFiles")));
+        auto init = reinterpret_cast<NETInitProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETInit")));
+        ASSERT_TRUE(retrieve_ && store_ && storeMany_ && init);
+        char code[] = "en";
+        ASSERT_EQ(init(code, nullptr), 0);
+    }
+    // Ends the working period and unloads the library (which saves its settings).
+    void Unload() {
+        if (!dll_) return;
+        auto clean = reinterpret_cast<NETCleanProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETClean")));
+        clean();
+        FreeLibrary(dll_);
+        dll_ = nullptr;
+    }
+
+    template <typename Call>
+    Outcome Run(Call call) {
+        if (!dll_) Load();
+        Outcome out{-1, "", "", {}};
+        MessageBoxAnswerer answerer(IDYES);
+        driver = &dialogs;
+        dialogs.hook = SetWindowsHookExA(WH_CBT, OnActivate, nullptr, GetCurrentThreadId());
+        call(out);
+        UnhookWindowsHookEx(dialogs.hook);
+        driver = nullptr;
+        out.boxes = answerer.boxes;
+        return out;
+    }
+
+    Outcome Retrieve(const std::string& url, const std::string& local, const OrbProxyInfo* proxy = nullptr,
+                     const OrbLoginInfo* login = nullptr) {
+        return Run([&](Outcome& out) {
+            char localBuffer[MAX_PATH] = "";
+            char second[64] = "unchanged";
+            std::snprintf(localBuffer, sizeof localBuffer, "%s", local.c_str());
+            out.code = retrieve_(nullptr, url.c_str(), localBuffer, sizeof localBuffer, second, sizeof second, proxy,
+                                 login);
+            out.local = localBuffer;
+            out.second = second;
+        });
+    }
+    Outcome Store(const std::string& url, const std::string& local, const OrbProxyInfo* proxy = nullptr,
+                  const OrbLoginInfo* login = nullptr) {
+        return Run([&](Outcome& out) { out.code = store_(nullptr, url.c_str(), local.c_str(), "", proxy, login); });
+    }
+    Outcome StoreMany(const std::string& url, const std::string& list, WORD count,
+                      const OrbLoginInfo* login = nullptr) {
+        return Run([&](Outcome& out) { out.code = storeMany_(nullptr, url.c_str(), list.data(), count, nullptr, login); });
+    }
+
+    static constexpr const char* kLocal = "url_local.bin";
+    DialogDriver dialogs;
+    OrbLoginInfo alice{"alice", "secret", 1};
+    OrbLoginInfo aliceActive{"alice", "secret", 0};
+
+private:
+    HMODULE dll_ = nullptr;
+    NETRetrieveFileProc retrieve_ = nullptr;
+    NETStoreFileProc store_ = nullptr;
+    NETStoreMultipleFilesProc storeMany_ = nullptr;
+};
+
+std::string ServerFile(const std::string& relative) { return ReadOrMissing(std::string(kFtpRoot) + relative); }
+
+// ---- FTP retrieve against a real server
+
+TEST_F(UrlTransfer, FtpRetrieveChoosesDirectoryLoginAndMode) {
+    const struct {
+        const char* name;
+        const char* url;
+        const char* hostEntry;  // user for a host entry of the server ("" none)
+        uint16_t hostFlags;
+        const OrbLoginInfo* login;
+        const char* serverFile;
+        const char* logHas[3];
+    } cases[] = {
+        {"no entry: anonymous, active", "ftp://127.0.0.2/pub/a.txt", "", 0, nullptr, "pub\\a.txt",
+         {"USER anonymous", "CWD /pub\r", "PORT "}},
+        {"file at the top", "ftp://127.0.0.2/readme.txt", "", 0, nullptr, "readme.txt", {"CWD /\r", "RETR readme.txt", ""}},
+        {"backslashes", "ftp:\\\\127.0.0.2\\pub\\docs\\b.txt", "", 0, nullptr, "pub\\docs\\b.txt", {"CWD /pub/docs\r", "", ""}},
+        {"host entry: its login, passive", "ftp://127.0.0.2/pub/a.txt", "alice", kHostPassive | kHostStorePasswords,
+         nullptr, "pub\\a.txt", {"USER alice", "PASV", ""}},
+        {"host entry anonymous", "ftp://127.0.0.2/pub/a.txt", "alice", kHostAnonymous | kHostStorePasswords, nullptr,
+         "pub\\a.txt", {"USER anonymous", "PORT ", ""}},
+        {"caller's login over the host entry", "ftp://127.0.0.2/pub/one.bin", "bob", kHostPassive | kHostStorePasswords,
+         &aliceActive, "pub\\one.bin", {"USER alice", "PORT ", ""}},
+        {"explicit port", "ftp://127.0.0.2:21/pub/empty.bin", "", 0, nullptr, "pub\\empty.bin", {"RETR empty.bin", "", ""}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Marlin");
+        if (*c.hostEntry) SetSetting("FTP Hosts", "Host1", EncodedHost(kFtp, c.hostEntry, "secret", c.hostFlags));
+        Outcome out = Retrieve(c.url, kLocal, nullptr, c.login);
+        EXPECT_EQ(out.code, 0);
+        EXPECT_EQ(out.local, kLocal);
+        EXPECT_EQ(out.second, "");
+        EXPECT_TRUE(out.boxes.empty());
+        EXPECT_EQ(ReadOrMissing(kLocal), ServerFile(c.serverFile));
+        std::string log = ReadProtocolLog();
+        for (const char* expected : c.logHas)
+            if (*expected) {
+                EXPECT_NE(log.find(expected), std::string::npos) << expected << "\n" << log;
+            }
+        Unload();
+    }
+}
+
+TEST_F(UrlTransfer, FtpRetrieveWithoutFileNameSendsNothing) {
+    Outcome out = Retrieve("ftp://127.0.0.2", kLocal);
+    EXPECT_EQ(out.code, 2);
+    EXPECT_EQ(out.local, kLocal);  // the caller's buffer as it was
+    EXPECT_EQ(out.second, "unchanged");
+    EXPECT_EQ(ReadProtocolLog().find("USER"), std::string::npos);
+    EXPECT_EQ(ReadOrMissing(kLocal), kMissing);
+}
+
+TEST_F(UrlTransfer, EmptyStoredPasswordIsAskedFor) {
+    // The host entry keeps no password: the user is asked for it.
+    SetSetting("FTP Hosts", "Host1", EncodedHost(kFtp, "alice", "", kHostPassive));
+    Outcome out = Retrieve("ftp://127.0.0.2/pub/a.txt", kLocal);
+    EXPECT_EQ(out.code, 0);
+    ASSERT_EQ(dialogs.prompts.size(), 1u);
+    EXPECT_EQ(dialogs.prompts[0], "Password|Please enter the password for 127.0.0.2.");
+    EXPECT_EQ(ReadOrMissing(kLocal), ServerFile("pub\\a.txt"));
+
+    // Cancel in the prompt: nothing is sent, result 2.
+    dialogs = DialogDriver();
+    dialogs.passwordButton = IDCANCEL;
+    std::remove(kLocal);
+    out = Retrieve("ftp://127.0.0.2/pub/a.txt", kLocal);
+    EXPECT_EQ(out.code, 2);
+    EXPECT_EQ(dialogs.prompts.size(), 1u);
+    EXPECT_TRUE(out.boxes.empty());
+    EXPECT_EQ(ReadOrMissing(kLocal), kMissing);
+
+    // A wrong password typed: the login is refused.
+    dialogs = DialogDriver();
+    dialogs.password = "wrong";
+    out = Retrieve("ftp://127.0.0.2/pub/a.txt", kLocal);
+    EXPECT_EQ(out.code, 2);
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].text, "a.txt could not be transferred to or from 127.0.0.2.");
+
+    // The caller's login with an empty password asks too.
+    dialogs = DialogDriver();
+    OrbLoginInfo noPassword{"alice", "", 0};
+    out = Retrieve("ftp://127.0.0.2/pub/one.bin", kLocal, nullptr, &noPassword);
+    EXPECT_EQ(out.code, 0);
+    EXPECT_EQ(dialogs.prompts.size(), 1u);
+}
+
+TEST_F(UrlTransfer, FtpFailuresAsTheUserMeetsThem) {
+    const OrbLoginInfo wrong{"alice", "wrong", 1};
+    const struct {
+        const char* name;
+        const char* url;
+        const OrbLoginInfo* login;
+        LONG code;
+        const char* message;  // "" none
+    } cases[] = {
+        {"no such file", "ftp://127.0.0.2/pub/none.txt", &alice, 2,
+         "none.txt could not be transferred to or from 127.0.0.2."},
+        {"refused login", "ftp://127.0.0.2/pub/a.txt", &wrong, 2, "a.txt could not be transferred to or from 127.0.0.2."},
+        {"unknown host", "ftp://no-such-host.invalid/a.txt", nullptr, 2,
+         "a.txt could not be transferred to or from no-such-host.invalid."},
+        {"nothing listens", "ftp://127.0.0.61/a.txt", nullptr, 2, "a.txt could not be transferred to or from 127.0.0.61."},
+        {"no host", "http:///a.txt", nullptr, 4, "No connection could be made to http:///a.txt."},
+        {"unknown scheme", "news://server/group", nullptr, 4, "No connection could be made to news://server/group."},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        Outcome out = Retrieve(c.url, kLocal, nullptr, c.login);
+        EXPECT_EQ(out.code, c.code);
+        EXPECT_EQ(out.second, "unchanged");
+        ASSERT_EQ(out.boxes.size(), 1u);
+        EXPECT_EQ(out.boxes[0].caption, "Internet");
+        EXPECT_EQ(out.boxes[0].text, c.message);
+        EXPECT_EQ(ReadOrMissing(kLocal), kMissing) << "a failed retrieve left a file";
+    }
+}
+
+TEST_F(UrlTransfer, FailedRetrieveKeepsTheCallersExistingFile) {
+    WriteBytes(kLocal, "the user's own document");
+    Outcome out = Retrieve("ftp://127.0.0.2/pub/none.txt", kLocal, nullptr, &alice);
+    EXPECT_EQ(out.code, 2);
+    EXPECT_EQ(ReadOrMissing(kLocal), "the user's own document");
+    // A successful one replaces it.
+    out = Retrieve("ftp://127.0.0.2/pub/a.txt", kLocal, nullptr, &alice);
+    EXPECT_EQ(out.code, 0);
+    EXPECT_EQ(ReadOrMissing(kLocal), ServerFile("pub\\a.txt"));
+}
+
+TEST_F(UrlTransfer, TemporaryFileCarriesTheDocumentsExtension) {
+    const struct {
+        const char* url;
+        const char* suffix;
+    } cases[] = {
+        {"ftp://127.0.0.2/pub/a.txt", ".txt"},
+        {"ftp://127.0.0.2/pub/one.bin", ".bin"},
+    };
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        Outcome out = Retrieve(c.url, "", nullptr, &alice);
+        ASSERT_EQ(out.code, 0);
+        ASSERT_GT(out.local.size(), std::string(c.suffix).size());
+        EXPECT_EQ(out.local.compare(0, std::strlen(temp), temp), 0) << out.local;
+        EXPECT_EQ(out.local.substr(out.local.size() - std::strlen(c.suffix)), c.suffix);
+        const char* name = out.local.c_str() + std::strlen(temp);
+        EXPECT_EQ(std::string(name).compare(0, 3, "orb"), 0) << name;
+        EXPECT_EQ(ReadOrMissing(out.local), ServerFile(std::string("pub\\") + (c.suffix[1] == 't' ? "a.txt" : "one.bin")));
+        DeleteFileA(out.local.c_str());
+    }
+}
+
+// ---- Store
+
+TEST_F(UrlTransfer, StoreOneFileBothModes) {
+    std::string bytes;
+    for (int i = 0; i < 70000; ++i) bytes.push_back(static_cast<char>((i * 7919) >> 3));
+    WriteBytes(kLocal, bytes);
+    CreateDirectoryA((std::string(kFtpRoot) + "incoming").c_str(), nullptr);
+    for (const OrbLoginInfo* login : {&alice, &aliceActive}) {
+        SCOPED_TRACE(login->passive);
+        std::string remote = login->passive ? "p.bin" : "a.bin";
+        Outcome out = Store("ftp://127.0.0.2/incoming/" + remote, kLocal, nullptr, login);
+        EXPECT_EQ(out.code, 0);
+        EXPECT_TRUE(out.boxes.empty());
+        EXPECT_EQ(ServerFile("incoming\\" + remote), bytes);
+    }
+    // A host alone names no file: nothing can be stored and nothing is sent.
+    Outcome out = Store("ftp://127.0.0.2", kLocal, nullptr, &alice);
+    EXPECT_EQ(out.code, 2);
+    EXPECT_EQ(ReadProtocolLog().find("USER"), std::string::npos);
+}
+
+TEST_F(UrlTransfer, StoreFailureNamesTheFile) {
+    WriteBytes(kLocal, "x");
+    Outcome out = Store("ftp://127.0.0.2/no/such/dir/x.txt", kLocal, nullptr, &alice);
+    EXPECT_EQ(out.code, 2);
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].text, "x.txt could not be transferred to or from 127.0.0.2.");
+
+    std::string list = std::string(kLocal) + '\0' + '\0';
+    out = StoreMany("ftp://127.0.0.2/no/such/dir", list, 1, &alice);
+    EXPECT_EQ(out.code, 2);
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].text, "the selected files could not be transferred to or from 127.0.0.2.");
+}
+
+TEST_F(UrlTransfer, StoreSeveralFilesIntoTheirDirectories) {
+    WriteBytes("url_one.txt", "first file");
+    WriteBytes("url_two.txt", "second file");
+    CreateDirectoryA((std::string(kFtpRoot) + "many").c_str(), nullptr);
+    CreateDirectoryA((std::string(kFtpRoot) + "many\\sub").c_str(), nullptr);
+    // Plain entries go to the URL's directory; 0x01 dir 0x01 path to dir.
+    std::string list = std::string("url_one.txt") + '\0' + "\001/many/sub\001url_two.txt" + '\0' + '\0';
+    Outcome out = StoreMany("ftp://127.0.0.2/many", list, 2, &alice);
+    EXPECT_EQ(out.code, 0);
+    EXPECT_EQ(ServerFile("many\\url_one.txt"), "first file");
+    EXPECT_EQ(ServerFile("many\\sub\\url_two.txt"), "second file");
+
+    // A host alone is the top directory; a count larger than the list stops
+    // at its end.
+    list = std::string("url_two.txt") + '\0' + '\0';
+    out = StoreMany("ftp://127.0.0.2", list, 5, &alice);
+    EXPECT_EQ(out.code, 0);
+    EXPECT_EQ(ServerFile("url_two.txt"), "second file");
+
+    // A count of 0 fails at once, without a dialog.
+    dialogs = DialogDriver();
+    out = StoreMany("ftp://127.0.0.2/many", list, 0, &alice);
+    EXPECT_EQ(out.code, 2);
+    EXPECT_EQ(dialogs.statusWindows, 0);
+    std::remove("url_one.txt");
+    std::remove("url_two.txt");
+}
+
+// ---- Scripted FTP server: timing of the two sides, a server that fails mid-way
+
+TEST_F(UrlTransfer, ControlReplyBeforeDataSideEndsWaitsForBoth) {
+    std::string body(300000, 'q');
+    body += "end";
+    for (WORD passive : {1, 0}) {
+        SCOPED_TRACE(passive);
+        WriteScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": [" +
+                                   Json(body.substr(0, 1000)) + ", {\"pause\": 0.3}, " + Json(body.substr(1000)) +
+                                   "], \"final_first\": true}}}");
+        OrbLoginInfo login{"u", "p", passive};
+        Outcome out = Retrieve("ftp://127.0.0.5/d/f.txt", kLocal, nullptr, &login);
+        EXPECT_EQ(out.code, 0);
+        EXPECT_EQ(ReadOrMissing(kLocal), body) << "ended before the data side was done";
+        std::remove(kLocal);
+    }
+}
+
+TEST_F(UrlTransfer, ServerThatFailsMidTransferLeavesNoFile) {
+    std::string part(20000, 'z');
+    WriteScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": " + Json(part) +
+                               ", \"reset_data\": true, \"final\": \"426 Connection lost.\\r\\n\"}}}");
+    OrbLoginInfo login{"u", "p", 1};
+    Outcome out = Retrieve("ftp://127.0.0.5/d/cut.txt", kLocal, nullptr, &login);
+    EXPECT_EQ(out.code, 2);
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].text, "cut.txt could not be transferred to or from 127.0.0.5.");
+    EXPECT_EQ(ReadOrMissing(kLocal), kMissing);
+
+    // The control connection closing in the middle is a failure too.
+    WriteScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": [" + Json(part) +
+                               ", {\"pause\": 1}], \"final\": \"\", \"close\": true}}}");
+    out = Retrieve("ftp://127.0.0.5/d/cut.txt", kLocal, nullptr, &login);
+    EXPECT_EQ(out.code, 2);
+    EXPECT_EQ(ReadOrMissing(kLocal), kMissing);
+}
+
+TEST_F(UrlTransfer, CancelInTheProgressWindow) {
+    std::string part(5000, 'c');
+    WriteScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": [" + Json(part) +
+                               ", {\"pause\": 5}, " + Json(part) + "]}}}");
+    dialogs.cancelProgressAfter = 300;
+    OrbLoginInfo login{"u", "p", 1};
+    DWORD start = GetTickCount();
+    Outcome out = Retrieve("ftp://127.0.0.5/d/slow.txt", kLocal, nullptr, &login);
+    EXPECT_EQ(out.code, 1);
+    EXPECT_LT(GetTickCount() - start, 4000u);
+    EXPECT_EQ(dialogs.progressWindows, 1);
+    ASSERT_EQ(out.boxes.size(), 1u);  // the question, answered Yes
+    EXPECT_EQ(out.boxes[0].text, "Do you want to cancel the transfer?");
+    EXPECT_EQ(out.local, kLocal);
+    EXPECT_EQ(ReadOrMissing(kLocal), kMissing);
+}
+
+TEST_F(UrlTransfer, CancelWhileTheServerKeepsSilent) {
+    WriteScript(kFtpState, "{\"greeting\": [{\"pause\": 20}, \"220 Late.\\r\\n\"], \"commands\": {}}");
+    dialogs.cancelStatusAfter = 400;
+    OrbLoginInfo login{"u", "p", 1};
+    DWORD start = GetTickCount();
+    Outcome out = Retrieve("ftp://127.0.0.5/d/x.txt", kLocal, nullptr, &login);
+    EXPECT_EQ(out.code, 1);
+    EXPECT_LT(GetTickCount() - start, 5000u);
+    EXPECT_EQ(dialogs.statusWindows, 1);
+    EXPECT_TRUE(out.boxes.empty());
+    EXPECT_EQ(ReadOrMissing(kLocal), kMissing);
+
+    WriteBytes(kLocal, "x");
+    dialogs.statusWindows = 0;
+    dialogs.lastStatus = nullptr;
+    start = GetTickCount();
+    out = Store("ftp://127.0.0.5/d/x.txt", kLocal, nullptr, &login);
+    EXPECT_EQ(out.code, 1);
+    EXPECT_LT(GetTickCount() - start, 5000u);
+}
+
+// ---- HTTP
+
+class UrlHttp : public UrlTransfer {
+protected:
+    void SetUp() override {
+        UrlTransfer::SetUp();
+        port = PortIn(kHttpState);
+        ASSERT_GT(port, 0);
+    }
+    std::string Local(const std::string& path) { return "http://127.0.0.1:" + std::to_string(port) + path; }
+    void Serve(const std::string& target, const std::string& body, const std::string& type = "text/plain") {
+        WriteScript(kHttpState, "{\"paths\": {" + Json(target) + ": " +
+                                    Json("HTTP/1.0 200 OK\r\nContent-Type: " + type + "\r\n\r\n" + body) + "}}");
+    }
+    uint16_t port = 0;
+};
+
+TEST_F(UrlHttp, FetchesByUrlWithOrWithoutScheme) {
+    // A Web page is saved with its type in front.
+    const std::string page = "<html><body>a page</body></html>";
+    const std::string body = "<meta name=\"Content-Type\" content=\"text/html\">" + page;
+    Serve("/dir/x.htm", page, "text/html");
+    for (const std::string& url : {Local("/dir/x.htm"), "127.0.0.1:" + std::to_string(port) + "\\dir\\x.htm"}) {
+        SCOPED_TRACE(url);
+        Outcome out = Retrieve(url, kLocal);
+        EXPECT_EQ(out.code, 0);
+        EXPECT_EQ(out.local, kLocal);
+        EXPECT_EQ(ReadOrMissing(kLocal), body);
+        std::string transcript = Transcript(kHttpState);
+        EXPECT_EQ(transcript.rfind("GET /dir/x.htm HTTP/1.0\r\n", 0), 0u) << transcript;
+        EXPECT_NE(transcript.find("Host: 127.0.0.1:" + std::to_string(port) + "\r\n"), std::string::npos);
+        std::remove(kLocal);
+    }
+    // Without a local name: a temporary file named like the document.
+    Outcome out = Retrieve(Local("/dir/x.htm"), "");
+    ASSERT_EQ(out.code, 0);
+    EXPECT_EQ(out.local.substr(out.local.size() - 4), ".htm");
+    EXPECT_EQ(ReadOrMissing(out.local), body);
+    DeleteFileA(out.local.c_str());
+}
+
+TEST_F(UrlHttp, NotFoundFailsWithoutFile) {
+    WriteScript(kHttpState, "{\"paths\": {}}");
+    Outcome out = Retrieve(Local("/gone.htm"), kLocal);
+    EXPECT_EQ(out.code, 2);
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].text, "gone.htm could not be transferred to or from 127.0.0.1:" + std::to_string(port) + ".");
+    EXPECT_EQ(ReadOrMissing(kLocal), kMissing);
+    // Without a local name the temporary file made for it goes too.
+    char temp[MAX_PATH];
+    GetTempPathA(MAX_PATH, temp);
+    std::string pattern = std::string(temp) + "orb*.htm";
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    int before = 0;
+    if (search != INVALID_HANDLE_VALUE) {
+        do ++before; while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    out = Retrieve(Local("/gone.htm"), "");
+    EXPECT_EQ(out.code, 2);
+    int after = 0;
+    search = FindFirstFileA(pattern.c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        do ++after; while (FindNextFileA(search, &found));
+        FindClose(search);
+    }
+    EXPECT_EQ(after, before) << "a failed retrieve left its temporary file";
+}
+
+TEST_F(UrlHttp, CallersWebProxyTakesTheWholeUrlAndIsRemembered) {
+    // The scripted server stands in for a proxy: it answers the absolute URL.
+    const std::string body = "fetched through the proxy";
+    Serve("ftp://files.example/pub/a.txt", body, "text/plain");
+    OrbProxyInfo proxy{"127.0.0.1", port, 1};
+    Outcome out = Retrieve("ftp://files.example/pub/a.txt", kLocal, &proxy);
+    EXPECT_EQ(out.code, 0);
+    EXPECT_EQ(ReadOrMissing(kLocal), body);
+    EXPECT_EQ(Transcript(kHttpState).rfind("GET ftp://files.example/pub/a.txt HTTP/1.0\r\n", 0), 0u);
+    Unload();
+    EXPECT_EQ(StoredProxy("WWW Proxies", "Proxy1"), "127.0.0.1," + std::to_string(port));
+    EXPECT_EQ(StoredDefaultProxy("WWW Proxies"), "127.0.0.1");
+}
+
+TEST_F(UrlHttp, RecordedProxyOfTheUrlHistoryIsUsed) {
+    const std::string url = "http://history.example/page.htm";
+    Serve(url, "via the recorded proxy");
+    SetSetting("WWW Proxies", "Proxy1", EncodedProxy("127.0.0.1", port));
+    SetSetting("URLs", "URL1", EncodedUrl(url, "127.0.0.1"));
+    Outcome out = Retrieve(url, kLocal);
+    EXPECT_EQ(out.code, 0);
+    EXPECT_EQ(ReadOrMissing(kLocal), "via the recorded proxy");
+    Unload();
+    EXPECT_EQ(StoredDefaultProxy("WWW Proxies"), "127.0.0.1");
+
+    // Recorded without a proxy: straight to the host (which does not exist).
+    std::remove(kLocal);
+    SetSetting("URLs", "URL1", EncodedUrl(url, ""));
+    out = Retrieve(url, kLocal);
+    EXPECT_EQ(out.code, 2);
+    EXPECT_EQ(ReadOrMissing(kLocal), kMissing);
+}
+
+TEST_F(UrlHttp, RealProxyFetch) {
+    uint16_t proxyPort = PortIn(kProxyState);
+    ASSERT_GT(proxyPort, 0);
+    const std::string body = "<p>through tinyproxy</p>";
+    Serve("/via.htm", body);
+    OrbProxyInfo proxy{"127.0.0.1", proxyPort, 1};
+    Outcome out = Retrieve(Local("/via.htm"), kLocal, &proxy);
+    EXPECT_EQ(out.code, 0);
+    EXPECT_EQ(ReadOrMissing(kLocal), body);
+}
+
+}  // namespace

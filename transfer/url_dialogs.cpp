@@ -1,0 +1,482 @@
+#include "transfer/url_dialogs.h"
+
+#include <cstring>
+#include <new>
+
+#include "frame/string_ids.h"
+#include "frame/strings.h"
+#include "ftp/ftp_session.h"
+#include "net/network.h"
+#include "net/protocol_log.h"
+#include "net/socket.h"
+#include "settings/settings.h"
+#include "transfer/temp_file.h"
+#include "transfer/url_parts.h"
+#include "ui/filedialog/password_prompt.h"
+
+namespace {
+
+constexpr uint16_t kStatusTemplate = 104;
+// Posted to itself: report the failure once the sockets' handlers are done.
+constexpr UINT kReportFailureMessage = WM_APP + 41;
+
+void LoadSchemes(char (&texts)[4][16], SchemePrefixes& schemes) {
+    const uint16_t ids[4] = {kStrFtpScheme, kStrHttpScheme, kStrGopherScheme, kStrWaisScheme};
+    for (int i = 0; i < 4; ++i) {
+        LoadResourceString(ids[i], texts[i], sizeof texts[i]);
+        schemes.text[i] = texts[i];
+    }
+}
+
+// The caller's login, or the one the host list gives for hostName (null
+// entry: "anonymous" and "visit", active transfers).
+const HostEntry* TakeLogin(const OrbLoginInfo* login, const char* hostName, TextBuffer& user, TextBuffer& password,
+                           uint16_t* passive) {
+    if (login) {
+        user.Assign(login->userName ? login->userName : "");
+        password.Assign(login->password ? login->password : "");
+        *passive = login->passive ? 1 : 0;
+        return nullptr;
+    }
+    const HostEntry* entry = Hosts ? Hosts->FindByHostName(hostName) : nullptr;
+    ChooseHostLogin(entry, user, password);
+    *passive = entry && (entry->hostFlags & kHostPassive) ? 1 : 0;
+    return entry;
+}
+
+// user becomes user "@" server (the login a proxy passes on).
+void LoginThroughProxy(TextBuffer& user, const char* server) {
+    user.Append("@");
+    user.Append(server);
+}
+
+// The route to an FTP host that its entry gives: through the FTP proxy the
+// entry names when it uses one.
+void RouteFtpHost(const HostEntry* entry, const char* server, TextBuffer& host, uint16_t* port, TextBuffer& user) {
+    if (!entry) return;
+    TextBuffer given(64);
+    given.Assign(user.Text());
+    FtpRoute route = ChooseFtpRoute(server, entry->hostFlags, entry->proxyName.Text(), FtpProxies, given.Text(), user);
+    if (!route.proxy) return;
+    host.Assign(route.address);
+    *port = route.port;
+}
+
+// The folder part of a local path, "." when it has none.
+void FolderOf(const char* path, char* out, size_t size) {
+    const char* back = std::strrchr(path, '\\');
+    const char* slash = std::strrchr(path, '/');
+    const char* last = back > slash ? back : slash;
+    size_t n = last ? static_cast<size_t>(last - path) + 1 : 0;
+    if (n == 0) {
+        std::strncpy(out, ".", size);
+    } else {
+        if (n >= size) n = size - 1;
+        std::memcpy(out, path, n);
+        out[n] = '\0';
+    }
+}
+
+bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
+
+}  // namespace
+
+// ---- StatusDialog
+
+StatusDialog::StatusDialog() : serverName(64), failedName(64), ended(0) {
+    templateId = kStatusTemplate;
+    dialogProc = DialogProc;
+}
+
+StatusDialog::~StatusDialog() {}
+
+void StatusDialog::OnInitDialog() {
+    TextBuffer text(64);
+    AppendFormatted(text, kStatusReply, 1, serverName.Text());
+    SetDlgItemTextA(window, kStatusServer, text.Text());
+    text.Clear();
+    AppendFormatted(text, kStatusConnecting, 0);
+    SetDlgItemTextA(window, kStatusText, text.Text());
+    text.Clear();
+    if (AppendFormatted(text, kMsgCaption, 0)) SetWindowTextA(window, text.Text());
+    if (!Initialize()) End(endCode);
+}
+
+INT_PTR StatusDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case SocketEventMessage:
+        if (!ended) OnNotify(wParam, lParam);
+        return TRUE;
+    case WM_SHOWWINDOW:
+        return TRUE;
+    case kReportFailureMessage: {
+        DropSessions();
+        TextBuffer text(128);
+        AppendFormatted(text, kMsgTransferFailed, 1, failedName.Empty() ? "/" : failedName.Text(),
+                        serverName.Text());
+        ShowMessageCaptionById(text.Text(), kMsgCaption, MB_OK | MB_ICONEXCLAMATION, window);
+        endCode = kEndFailed;
+        EndDialog(window, kEndFailed);
+        CloseProtocolLog();
+        return TRUE;
+    }
+    case WM_COMMAND:
+        if (LOWORD(wParam) == IDCANCEL) {
+            End(kEndCancelled);
+            return TRUE;
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+void StatusDialog::End(uint32_t code) {
+    if (ended) return;
+    ended = 1;
+    endCode = code;
+    EndDialog(window, static_cast<INT_PTR>(code));
+    CloseProtocolLog();
+}
+
+void StatusDialog::Fail() {
+    if (ended) return;
+    ended = 1;
+    PostMessageA(window, kReportFailureMessage, 0, 0);
+}
+
+uint16_t StatusDialog::AskPassword(TextBuffer& password) {
+    PasswordPrompt prompt;
+    AppendFormatted(prompt.title, kMsgPasswordTitle, 0);
+    AppendFormatted(prompt.message, kMsgPasswordText, 1, serverName.Text());
+    if (prompt.DoModal(window) != PasswordPrompt::kAccepted) return 0;
+    password.Assign(prompt.expected.Text());
+    return 1;
+}
+
+// ---- RetrieveDialog
+
+RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const OrbProxyInfo* proxy,
+                               const OrbLoginInfo* login)
+    : url(256),
+      localFile(MAX_PATH),
+      host(64),
+      directory(128),
+      fileName(64),
+      secondResult(16),
+      port(kFtpPort),
+      userName(64),
+      password(64),
+      passive(0),
+      ftpSession(nullptr),
+      httpSession(nullptr),
+      completions(0),
+      scheme(kSchemeHttp),
+      path(128),
+      receivePath(MAX_PATH),
+      madeLocalFile_(0) {
+    localFile.Assign(localName);
+    char schemeTexts[4][16];
+    SchemePrefixes schemes;
+    LoadSchemes(schemeTexts, schemes);
+    RetrieveUrl parts;
+    ParseRetrieveUrl(urlText, schemes, parts);
+    url.Assign(parts.url.Text());
+    host.Assign(parts.host.Text());
+    path.Assign(parts.path.Text());
+    directory.Assign(parts.directory.Text());
+    fileName.Assign(parts.fileName.Text());
+    scheme = parts.scheme;
+    serverName.Assign(host.Text());
+    failedName.Assign(fileName.Text());
+    if (host.Empty()) return;
+
+    // An FTP host may name its port ("host:2121"); a Web host's port is
+    // split off when the request starts.
+    TextBuffer hostOnly(64);
+    hostOnly.Assign(host.Text());
+    uint16_t urlPort = 0;
+    uint16_t hasPort = scheme == kSchemeFtp ? SplitHostPort(hostOnly, &urlPort) : 0;
+
+    const HostEntry* entry = nullptr;
+    if (login || scheme == kSchemeFtp) entry = TakeLogin(login, hostOnly.Text(), userName, password, &passive);
+
+    if (proxy && scheme == kSchemeFtp && proxy->kind != 1) {
+        LoginThroughProxy(userName, host.Text());
+        host.Assign(proxy->host ? proxy->host : "");
+        port = proxy->port;
+    } else if (proxy) {
+        host.Assign(proxy->host ? proxy->host : "");
+        port = proxy->port;
+        path.Assign(url.Text());
+        scheme = kSchemeHttp;
+        if (WwwProxies && !host.Empty()) {
+            WwwProxies->AddOrUpdate(host.Text(), port);
+            WwwProxies->defaultProxy.Assign(host.Text());
+        }
+    } else if (scheme != kSchemeFtp) {
+        port = kHttpPort;
+        if (WwwProxies) {
+            WebRoute route = ChooseWebProxy(Urls, *WwwProxies, url.Text());
+            if (route.proxyAddress) {
+                host.Assign(route.proxyAddress);
+                port = route.port;
+                path.Assign(url.Text());
+                if (route.rememberAsDefault) {
+                    TextBuffer name(64);
+                    name.Assign(route.proxyAddress);
+                    WwwProxies->defaultProxy.Assign(name.Text());
+                }
+            }
+        }
+    } else {
+        port = kFtpPort;
+        if (hasPort) {
+            host.Assign(hostOnly.Text());
+            port = urlPort;
+        }
+        RouteFtpHost(entry, parts.host.Text(), host, &port, userName);
+    }
+}
+
+void RetrieveDialog::DropSessions() {
+    delete ftpSession;
+    ftpSession = nullptr;
+    delete httpSession;
+    httpSession = nullptr;
+}
+
+RetrieveDialog::~RetrieveDialog() {
+    // The sessions go first: they close the files they write.
+    DropSessions();
+    if (endCode != kEndOk) {
+        if (!receivePath.Empty() && std::strcmp(receivePath.Text(), localFile.Text()) != 0)
+            DeleteFileA(receivePath.Text());
+        if (madeLocalFile_) DeleteFileA(localFile.Text());
+    }
+}
+
+bool RetrieveDialog::PrepareLocalFile() {
+    if (localFile.Empty()) {
+        char extension[40];
+        FileNameExtension(fileName.Text(), extension, sizeof extension);
+        char name[MAX_PATH + 1];
+        if (!MakeTempFileName(kMsgTempPrefix, name, sizeof name, extension[0] ? extension : nullptr)) return false;
+        localFile.Assign(name);
+        madeLocalFile_ = 1;
+    } else if (!FileExists(localFile.Text())) {
+        madeLocalFile_ = 1;
+    } else {
+        char folder[MAX_PATH + 1];
+        char staging[MAX_PATH + 1];
+        FolderOf(localFile.Text(), folder, sizeof folder);
+        if (GetTempFileNameA(folder, "orb", 0, staging)) {
+            receivePath.Assign(staging);
+            return true;
+        }
+    }
+    receivePath.Assign(localFile.Text());
+    return true;
+}
+
+bool RetrieveDialog::PlaceReceivedFile() {
+    if (receivePath.Empty() || std::strcmp(receivePath.Text(), localFile.Text()) == 0) return true;
+    return MoveFileExA(receivePath.Text(), localFile.Text(), MOVEFILE_REPLACE_EXISTING) != 0;
+}
+
+bool RetrieveDialog::Initialize() {
+    endCode = kEndFailed;
+    if (StartNetwork() != 1) return false;
+    if (host.Empty()) {
+        TextBuffer text(128);
+        AppendFormatted(text, kMsgCannotConnect, 1, url.Text());
+        ShowMessageCaptionById(text.Text(), kMsgCaption, MB_OK | MB_ICONEXCLAMATION, window);
+        endCode = kEndNoHost;
+        return false;
+    }
+    if (scheme == kSchemeFtp) ftpSession = new (std::nothrow) FtpSession(window);
+    else httpSession = new (std::nothrow) HttpSession(window);
+    if (!ftpSession && !httpSession) return false;
+    if (scheme == kSchemeFtp && password.Empty() && !AskPassword(password)) return false;
+    if (!PrepareLocalFile()) return false;
+
+    OpenProtocolLog();
+    uint16_t started = 0;
+    if (ftpSession) {
+        started = ftpSession->ConnectAndRetrieve(host.Text(), port, userName.Text(), password.Text(), directory.Text(),
+                                                 fileName.Text(), receivePath.Text(), passive);
+    } else {
+        completions = 1;
+        SplitHostPort(host, &port);
+        started = httpSession->StartHttpRequest(host.Text(), path.Text(), receivePath.Text(), port);
+    }
+    if (!started) {
+        CloseProtocolLog();
+        return false;
+    }
+    return true;
+}
+
+void RetrieveDialog::CountCompletion() {
+    if (completions >= 1) {
+        if (PlaceReceivedFile()) End(kEndOk);
+        else Fail();
+        return;
+    }
+    ++completions;
+}
+
+void RetrieveDialog::OnNotify(WPARAM code, LPARAM value) {
+    switch (code) {
+    case kCodeTransferDone:
+        if (value == 0) {
+            End(kEndCancelled);
+            return;
+        }
+        CountCompletion();
+        if (!ended && ftpSession)
+            SendMessageA(ftpSession->window, SocketEventMessage, static_cast<WPARAM>(ftpSession->handle),
+                         MAKELPARAM(kEventTransferDone, 0));
+        return;
+    case kCodeChainDone:
+        CountCompletion();
+        return;
+    case kCodeControlClosed: {
+        // The server hung up before the conversation ended.
+        Command* current = ftpSession ? ftpSession->CurrentCommand() : nullptr;
+        if (!current) return;
+        if (current->type == kQuitCommand) {
+            CountCompletion();
+            return;
+        }
+    }
+        [[fallthrough]];
+    case kCodeFailed:
+        Fail();
+        return;
+    default:
+        return;
+    }
+}
+
+// ---- StoreDialog
+
+StoreDialog::StoreDialog(const char* urlText, const char* files, uint16_t count, const OrbProxyInfo* proxy,
+                         const OrbLoginInfo* login)
+    : url(256),
+      localFiles(MAX_PATH),
+      host(64),
+      directory(128),
+      fileName(64),
+      port(kFtpPort),
+      userName(64),
+      password(64),
+      passive(0),
+      ftpSession(nullptr),
+      fileCount(count),
+      listComplete_(1) {
+    url.Assign(urlText);
+    if (count == 0) {
+        listComplete_ = localFiles.Assign(files);
+    } else {
+        const char* entry = files ? files : "";
+        uint16_t taken = 0;
+        while (taken < count && *entry) {
+            size_t n = std::strlen(entry);
+            if (!localFiles.Append(entry, static_cast<uint32_t>(n + 1))) {
+                listComplete_ = 0;
+                break;
+            }
+            entry += n + 1;
+            ++taken;
+        }
+        fileCount = taken;
+        if (taken == 0) listComplete_ = 0;
+        // The list ends with an empty entry.
+        if (!localFiles.Append("", 1)) listComplete_ = 0;
+    }
+    StoreUrl parts;
+    ParseStoreUrl(url.Text(), count != 0, parts);
+    host.Assign(parts.host.Text());
+    directory.Assign(parts.directory.Text());
+    fileName.Assign(parts.fileName.Text());
+    serverName.Assign(host.Text());
+    if (host.Empty()) return;
+
+    TextBuffer hostOnly(64);
+    hostOnly.Assign(host.Text());
+    uint16_t urlPort = 0;
+    uint16_t hasPort = SplitHostPort(hostOnly, &urlPort);
+    const HostEntry* entry = TakeLogin(login, hostOnly.Text(), userName, password, &passive);
+    if (login && Hosts) entry = Hosts->FindByHostName(hostOnly.Text());
+
+    if (proxy) {
+        LoginThroughProxy(userName, host.Text());
+        host.Assign(proxy->host ? proxy->host : "");
+        port = proxy->port;
+        return;
+    }
+    port = kFtpPort;
+    if (hasPort) {
+        host.Assign(hostOnly.Text());
+        port = urlPort;
+    }
+    RouteFtpHost(entry, parts.host.Text(), host, &port, userName);
+}
+
+void StoreDialog::DropSessions() {
+    delete ftpSession;
+    ftpSession = nullptr;
+}
+
+StoreDialog::~StoreDialog() { DropSessions(); }
+
+bool StoreDialog::Initialize() {
+    endCode = kEndFailed;
+    if (StartNetwork() != 1) return false;
+    ftpSession = new (std::nothrow) FtpSession(window);
+    if (!ftpSession || !listComplete_) return false;
+    if (password.Empty() && !AskPassword(password)) return false;
+    OpenProtocolLog();
+    uint16_t started;
+    if (fileCount) {
+        started = ftpSession->ConnectAndStoreMany(host.Text(), port, userName.Text(), password.Text(),
+                                                  directory.Text(), localFiles.Text(), fileCount, passive);
+    } else {
+        started = ftpSession->ConnectAndStore(host.Text(), port, userName.Text(), password.Text(), directory.Text(),
+                                              fileName.Text(), localFiles.Text(), passive);
+    }
+    if (!started) {
+        CloseProtocolLog();
+        return false;
+    }
+    return true;
+}
+
+void StoreDialog::OnNotify(WPARAM code, LPARAM value) {
+    switch (code) {
+    case kCodeChainDone:
+        End(kEndOk);
+        return;
+    case kCodeTransferDone:
+        if (value == 0) End(kEndCancelled);
+        return;
+    case kCodeControlClosed: {
+        Command* current = ftpSession ? ftpSession->CurrentCommand() : nullptr;
+        if (!current) return;
+        if (current->type == kQuitCommand) {
+            End(kEndOk);
+            return;
+        }
+    }
+        [[fallthrough]];
+    case kCodeFailed:
+        failedName.Clear();
+        if (fileCount) AppendFormatted(failedName, kMsgSeveralFiles, 0);
+        else failedName.Assign(fileName.Text());
+        Fail();
+        return;
+    default:
+        return;
+    }
+}

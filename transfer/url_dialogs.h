@@ -1,0 +1,118 @@
+#ifndef ORBNET_TRANSFER_URL_DIALOGS_H
+#define ORBNET_TRANSFER_URL_DIALOGS_H
+
+#include <windows.h>
+#include <cstdint>
+
+#include "frame/orbnet_api.h"
+#include "frame/text_buffer.h"
+#include "ui/framework/dialog_object.h"
+
+class FtpSession;
+class HttpSession;
+
+// Control ids of the status dialog (template 104).
+enum : int { kStatusServer = 1000, kStatusText = 1001 };
+
+// The small status dialog under which a transfer by URL runs. It names the
+// server, and its Cancel gives up a transfer that has not reached its
+// progress window (end code 1). The transfer's notifications arrive as
+// SocketEventMessage and go to OnNotify.
+class StatusDialog : public DialogObject {
+public:
+    StatusDialog();
+    ~StatusDialog() override;
+
+protected:
+    // Runs when the window exists; false ends the dialog with endCode.
+    virtual bool Initialize() = 0;
+    virtual void OnNotify(WPARAM code, LPARAM value) = 0;
+
+    void OnInitDialog() override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // Ends the dialog once with code and closes the protocol log.
+    void End(uint32_t code);
+    // The transfer failed: once the current message has been handled, the
+    // connections are closed, the user is told that failedName (empty: "/")
+    // could not be moved, and the dialog ends with 2.
+    void Fail();
+    // Closes the connections (and the files they write).
+    virtual void DropSessions() = 0;
+    // 1 when the user typed a password for serverName (into password).
+    uint16_t AskPassword(TextBuffer& password);
+
+    TextBuffer serverName;  // the URL's host, as the user knows it
+    TextBuffer failedName;  // what the failure message names
+    uint16_t ended;
+};
+
+class RetrieveDialog : public StatusDialog {
+public:
+    RetrieveDialog(const char* url, const char* localFile, const OrbProxyInfo* proxy, const OrbLoginInfo* login);
+    ~RetrieveDialog() override;
+
+    TextBuffer url;
+    TextBuffer localFile;
+    TextBuffer host;
+    TextBuffer directory;
+    TextBuffer fileName;
+    TextBuffer secondResult;
+    uint16_t port;
+    TextBuffer userName;
+    TextBuffer password;
+    uint16_t passive;
+    FtpSession* ftpSession;    // owned
+    HttpSession* httpSession;  // owned
+    uint16_t completions;
+    uint16_t scheme;
+    TextBuffer path;
+
+protected:
+    bool Initialize() override;
+    void OnNotify(WPARAM code, LPARAM value) override;
+    void DropSessions() override;
+
+private:
+    void CountCompletion();
+    // Chooses where the bytes go: straight into a new local file, or, when
+    // the caller's file exists, into a file beside it that replaces it only
+    // once the transfer has succeeded.
+    bool PrepareLocalFile();
+    // The received file takes its final place; false when it cannot.
+    bool PlaceReceivedFile();
+
+    TextBuffer receivePath;  // where the transfer writes
+    uint16_t madeLocalFile_; // localFile did not exist before this retrieve
+};
+
+class StoreDialog : public StatusDialog {
+public:
+    // fileCount 0: localFiles is one path; otherwise a list of that many
+    // zero-terminated entries (fewer when an empty one ends it first).
+    StoreDialog(const char* url, const char* localFiles, uint16_t fileCount, const OrbProxyInfo* proxy,
+                const OrbLoginInfo* login);
+    ~StoreDialog() override;
+
+    TextBuffer url;
+    TextBuffer localFiles;
+    TextBuffer host;
+    TextBuffer directory;
+    TextBuffer fileName;
+    uint16_t port;
+    TextBuffer userName;
+    TextBuffer password;
+    uint16_t passive;
+    FtpSession* ftpSession;  // owned
+    uint16_t fileCount;
+
+protected:
+    bool Initialize() override;
+    void OnNotify(WPARAM code, LPARAM value) override;
+    void DropSessions() override;
+
+private:
+    uint16_t listComplete_;  // every local name fitted
+};
+
+#endif

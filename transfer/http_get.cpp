@@ -154,6 +154,10 @@ uint16_t HttpGetCommand::OnReply(const char*) {
         if (parser.Stopped() || writeFailed_) {
             failed = 1;
             if (writeFailed_) owner->PostToOwner(kCodeFailed, 0);
+        } else if (parser.BodyShort()) {
+            // Fewer bytes than the header announced: the document was cut.
+            failed = 1;
+            owner->PostToOwner(kCodeFailed, 0);
         }
     }
     const bool hadFile = file != nullptr;

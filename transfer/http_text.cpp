@@ -91,7 +91,14 @@ uint16_t SplitHttpUrlHost(const char* url, uint32_t length, TextBuffer& host, ui
 }
 
 HttpResponseParser::HttpResponseParser()
-    : state_(kStart), statusSeen_(0), pairEnd_(0), lineLength_(0), text_(128) {
+    : state_(kStart),
+      statusSeen_(0),
+      pairEnd_(0),
+      lineLength_(0),
+      contentLength_(0),
+      bodyBytes_(0),
+      lengthKnown_(0),
+      text_(128) {
     line_[0] = '\0';
 }
 
@@ -101,10 +108,14 @@ void HttpResponseParser::Reset() {
     pairEnd_ = 0;
     lineLength_ = 0;
     line_[0] = '\0';
+    contentLength_ = 0;
+    bodyBytes_ = 0;
+    lengthKnown_ = 0;
 }
 
-uint16_t HttpResponseParser::Emit(HttpResponseSink& sink, const char* bytes, uint32_t count) {
+uint16_t HttpResponseParser::Emit(HttpResponseSink& sink, const char* bytes, uint32_t count, bool body) {
     if (count == 0) return 1;
+    if (body) bodyBytes_ = count > 0xFFFFFFFFu - bodyBytes_ ? 0xFFFFFFFFu : bodyBytes_ + count;
     if (sink.OnFileBytes(bytes, count)) return 1;
     state_ = kStop;
     return 0;
@@ -146,7 +157,24 @@ void HttpResponseParser::JudgeHeaderLine(HttpResponseSink& sink) {
         if (!Contains(value, valueLength, "text/html")) return;
         if (text_.Assign(kMetaHead, sizeof kMetaHead - 1) && text_.Append(value, valueLength) &&
             text_.Append(kMetaTail, sizeof kMetaTail - 1))
-            Emit(sink, text_.Text(), text_.length);
+            Emit(sink, text_.Text(), text_.length, false);
+        return;
+    }
+    // "Content-Length: 3495": only a plain decimal number counts.
+    if (StartsWithNoCase(line_, lineLength_, "content-length:")) {
+        uint32_t pos = 15;
+        while (pos < lineLength_ && line_[pos] == ' ') ++pos;
+        uint32_t end = lineLength_;
+        while (end > pos && line_[end - 1] == ' ') --end;
+        uint64_t value = 0;
+        if (pos == end) return;
+        for (uint32_t i = pos; i < end; ++i) {
+            if (line_[i] < '0' || line_[i] > '9') return;
+            value = value * 10 + uint64_t(line_[i] - '0');
+            if (value > 0xFFFFFFFFu) return;
+        }
+        contentLength_ = uint32_t(value);
+        lengthKnown_ = 1;
     }
 }
 

@@ -67,6 +67,10 @@ public:
     void Reset();
 
     uint16_t StatusSeen() const { return statusSeen_; }
+    // The header announced a Content-Length and fewer body bytes came: the
+    // document was cut short.
+    uint16_t BodyShort() const { return lengthKnown_ && bodyBytes_ < contentLength_; }
+    uint32_t BodyBytes() const { return bodyBytes_; }
     uint16_t HeadersDone() const { return state_ == kBody; }
     uint16_t Stopped() const { return state_ == kStop; }
 
@@ -76,13 +80,17 @@ private:
     void EndLine(HttpResponseSink& sink);
     void JudgeStatusLine(HttpResponseSink& sink);
     void JudgeHeaderLine(HttpResponseSink& sink);
-    uint16_t Emit(HttpResponseSink& sink, const char* bytes, uint32_t count);
+    // body: the bytes are the document's own (not the meta element).
+    uint16_t Emit(HttpResponseSink& sink, const char* bytes, uint32_t count, bool body = true);
 
     State state_;
     uint16_t statusSeen_;
     char pairEnd_;  // the byte that would complete the last line end, or 0
     char line_[kMaxLine + 1];
     uint32_t lineLength_;
+    uint32_t contentLength_;
+    uint32_t bodyBytes_;
+    uint16_t lengthKnown_;
     TextBuffer text_;
 };
 

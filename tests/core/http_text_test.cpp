@@ -154,6 +154,40 @@ TEST(HttpResponse, TableInOneByteReads) {
     }
 }
 
+// A body shorter than its Content-Length was cut short, wherever the reads
+// end; the meta element does not count as body.
+TEST(HttpResponse, BodyShorterThanContentLength) {
+    const struct {
+        const char* name;
+        std::string response;
+        uint16_t shortBody;
+    } cases[] = {
+        {"whole body", "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhello", 0},
+        {"cut body", "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\nhel", 1},
+        {"no body at all", "HTTP/1.0 200 OK\r\nContent-Length: 5\r\n\r\n", 1},
+        {"longer than announced is kept", "HTTP/1.0 200 OK\r\nContent-Length: 2\r\n\r\nhello", 0},
+        {"meta element not counted",
+         "HTTP/1.0 200 OK\r\nContent-Type: text/html\r\ncontent-length:  4 \r\n\r\n<p>", 1},
+        {"no length: never short", "HTTP/1.0 200 OK\r\n\r\n", 0},
+        {"length that is not a number is ignored", "HTTP/1.0 200 OK\r\nContent-Length: 5x\r\n\r\nab", 0},
+        {"length beyond 32 bits is ignored", "HTTP/1.0 200 OK\r\nContent-Length: 99999999999\r\n\r\nab", 0},
+        {"empty length is ignored", "HTTP/1.0 200 OK\r\nContent-Length:\r\n\r\nab", 0},
+        {"no status line", "hello", 0},
+    };
+    for (const auto& c : cases) {
+        for (size_t cut = 0; cut <= c.response.size(); ++cut) {
+            SCOPED_TRACE(std::string(c.name) + " cut at " + std::to_string(cut));
+            HttpResponseParser parser;
+            Recorder sink;
+            parser.Feed(c.response.data(), Len(c.response.substr(0, cut)), sink);
+            std::string rest = c.response.substr(cut);
+            parser.Feed(rest.data(), Len(rest), sink);
+            parser.Finish(sink);
+            EXPECT_EQ(parser.BodyShort(), c.shortBody);
+        }
+    }
+}
+
 // Headers of exactly 4096 bytes: that read writes nothing, the body starts
 // with the next one.
 TEST(HttpResponse, HeadersEndingExactlyAtTheEndOfAFullRead) {

@@ -594,6 +594,27 @@ TEST_F(UrlHttp, NotFoundFailsWithoutFile) {
     EXPECT_EQ(after, before) << "a failed retrieve left its temporary file";
 }
 
+TEST_F(UrlHttp, DocumentCutShortIsNotSaved) {
+    const std::string head = "HTTP/1.0 200 OK\r\nContent-Type: application/pdf\r\nContent-Length: 1000\r\n\r\n";
+    const std::string part(300, 'p');
+    for (const char* ending : {"true", "false"}) {
+        SCOPED_TRACE(std::string("reset: ") + ending);
+        WriteBytes(kLocal, "the user's own document");
+        WriteScript(kHttpState, "{\"paths\": {\"/cut.pdf\": {\"send\": " + Json(head + part) +
+                                    ", \"reset\": " + ending + "}}}");
+        Outcome out = Retrieve(Local("/cut.pdf"), kLocal);
+        EXPECT_EQ(out.code, 2);
+        ASSERT_EQ(out.boxes.size(), 1u);
+        EXPECT_EQ(out.boxes[0].text, "cut.pdf could not be transferred to or from 127.0.0.1:" + std::to_string(port) + ".");
+        EXPECT_EQ(ReadOrMissing(kLocal), "the user's own document");
+    }
+    // The whole document is saved.
+    WriteScript(kHttpState, "{\"paths\": {\"/whole.pdf\": " + Json(head + std::string(1000, 'w')) + "}}");
+    Outcome out = Retrieve(Local("/whole.pdf"), kLocal);
+    EXPECT_EQ(out.code, 0);
+    EXPECT_EQ(ReadOrMissing(kLocal), std::string(1000, 'w'));
+}
+
 TEST_F(UrlHttp, CallersWebProxyTakesTheWholeUrlAndIsRemembered) {
     // The scripted server stands in for a proxy: it answers the absolute URL.
     const std::string body = "fetched through the proxy";

@@ -64,6 +64,21 @@ uint16_t Socket::SendLine(const char* data, uint16_t length, uint16_t* sentOut, 
     return 1;
 }
 
+int Socket::Send(const char* data, uint32_t length) {
+    if (!HasSocket() || !data || !SocketFunctions.send) return SOCKET_ERROR;
+    if (length > 0x7FFFFFFFu) length = 0x7FFFFFFFu;
+    return SocketFunctions.send(handle, data, static_cast<int>(length), 0);
+}
+
+void Socket::SetBufferSizes(int receive, int send) {
+    if (!HasSocket() || !SocketFunctions.setsockopt) return;
+    if (receive > 0)
+        SocketFunctions.setsockopt(handle, SOL_SOCKET, SO_RCVBUF, reinterpret_cast<const char*>(&receive),
+                                   sizeof receive);
+    if (send > 0)
+        SocketFunctions.setsockopt(handle, SOL_SOCKET, SO_SNDBUF, reinterpret_cast<const char*>(&send), sizeof send);
+}
+
 int Socket::Recv(char* buffer, int length, int flags) {
     if (!HasSocket() || !buffer || length <= 0 || !SocketFunctions.recv) return 0;
     return SocketFunctions.recv(handle, buffer, length, flags);

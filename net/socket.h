@@ -47,6 +47,10 @@ public:
     // length 0: up to the terminator. Logged first when logIt is set.
     uint16_t SendLine(const char* data, uint16_t length, uint16_t* sentOut, uint16_t logIt);
     int Recv(char* buffer, int length, int flags);
+    // Sends up to length bytes; the count sent, or SOCKET_ERROR.
+    int Send(const char* data, uint32_t length);
+    // Asks for kernel buffers of these sizes (0: leave as it is).
+    void SetBufferSizes(int receive, int send);
     uint16_t Listen(int backlog);
     SOCKET Accept();
     uint32_t LocalAddress();  // network order; all ones on failure

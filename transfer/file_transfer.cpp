@@ -13,9 +13,14 @@
 #include "transfer/progress_dialog.h"
 
 namespace {
-constexpr int kReceiveBufferSize = 4096;
-constexpr uint16_t kLargestChunk = 512;
-constexpr uint16_t kSmallestChunk = 128;
+// Large blocks keep the calls per megabyte few; each size halves while
+// memory is short.
+constexpr uint32_t kLargestReceive = 256 * 1024;
+constexpr uint32_t kSmallestReceive = 4096;
+constexpr uint32_t kLargestChunk = 256 * 1024;
+constexpr uint32_t kSmallestChunk = 128;
+// Kernel buffers asked for on data connections.
+constexpr int kDataSocketBuffer = 1024 * 1024;
 constexpr uint16_t kReadClose = FD_READ | FD_CLOSE;
 constexpr uint16_t kWriteClose = FD_WRITE | FD_CLOSE;
 
@@ -52,6 +57,18 @@ bool ConfirmCancel(ProgressDialog* progress) {
 }
 }  // namespace
 
+char* AllocateTransferBlock(uint32_t largest, uint32_t smallest, uint32_t* size) {
+    for (uint32_t n = largest; n >= smallest && n != 0; n /= 2) {
+        char* block = new (std::nothrow) char[n];
+        if (block) {
+            *size = n;
+            return block;
+        }
+    }
+    *size = 0;
+    return nullptr;
+}
+
 ReceiveFileCommand::ReceiveFileCommand(AsyncSocket* owner, const char* localPath, const char* remoteName)
     : Command(owner, kReceiveFileCommand),
       progress(nullptr),
@@ -59,6 +76,8 @@ ReceiveFileCommand::ReceiveFileCommand(AsyncSocket* owner, const char* localPath
       remoteName(64),
       file(nullptr),
       bytesReceived(0),
+      buffer(nullptr),
+      bufferSize(0),
       done_(false),
       asking_(false),
       closeWhileAsking_(false),
@@ -70,12 +89,16 @@ ReceiveFileCommand::ReceiveFileCommand(AsyncSocket* owner, const char* localPath
 ReceiveFileCommand::~ReceiveFileCommand() {
     CloseProgress();
     if (file) std::fclose(file);
+    delete[] buffer;
 }
 
 void ReceiveFileCommand::CloseProgress() { CloseProgressOf(progress, owner->owner); }
 
 uint16_t ReceiveFileCommand::Start() {
     if (localPath.length == 0) return 0;
+    buffer = AllocateTransferBlock(kLargestReceive, kSmallestReceive, &bufferSize);
+    if (!buffer) return 0;
+    owner->SetBufferSizes(kDataSocketBuffer, 0);
     file = std::fopen(localPath.Text(), "wb");
     if (!file) return 0;
     // Unbuffered: a write the disk cannot take shows at once.
@@ -111,28 +134,15 @@ void ReceiveFileCommand::ConnectionLost() {
 // 0 when nothing more is there now, -1 when the receive failed (a lost
 // connection or a write the file did not take).
 int ReceiveFileCommand::ReadAvailable() {
-    char* buffer = new (std::nothrow) char[kReceiveBufferSize];
     if (!buffer) return -1;
-    int outcome = 0;
     for (;;) {
-        int n = owner->Recv(buffer, kReceiveBufferSize, 0);
-        if (n < 0) {
-            if (LastSocketError() != WSAEWOULDBLOCK) outcome = -1;
-            break;
-        }
-        if (n == 0) {
-            outcome = 1;
-            break;
-        }
+        int n = owner->Recv(buffer, static_cast<int>(bufferSize), 0);
+        if (n < 0) return LastSocketError() == WSAEWOULDBLOCK ? 0 : -1;
+        if (n == 0) return 1;
         bytesReceived += static_cast<uint32_t>(n);
         if (progress) progress->ShowCount(kMsgBytesReceived, bytesReceived);
-        if (!file || std::fwrite(buffer, 1, static_cast<size_t>(n), file) != static_cast<size_t>(n)) {
-            outcome = -1;
-            break;
-        }
+        if (!file || std::fwrite(buffer, 1, static_cast<size_t>(n), file) != static_cast<size_t>(n)) return -1;
     }
-    delete[] buffer;
-    return outcome;
 }
 
 uint16_t ReceiveFileCommand::OnRead() {
@@ -168,6 +178,7 @@ uint16_t ReceiveFileCommand::OnReply(const char*) {
     }
     done_ = true;
     bool wasOpen = file != nullptr;
+    if (progress) progress->ShowCount(kMsgBytesReceived, bytesReceived, true);
     if (file) {
         std::fclose(file);
         file = nullptr;
@@ -231,11 +242,9 @@ void SendFileCommand::CloseProgress() { CloseProgressOf(progress, owner->owner);
 
 uint16_t SendFileCommand::Start() {
     if (localPath.length == 0) return 0;
-    for (uint16_t size = kLargestChunk; !chunk && size >= kSmallestChunk; size /= 2) {
-        chunk = new (std::nothrow) char[size];
-        if (chunk) chunkSize = size;
-    }
+    chunk = AllocateTransferBlock(kLargestChunk, kSmallestChunk, &chunkSize);
     if (!chunk) return 0;
+    owner->SetBufferSizes(0, kDataSocketBuffer);
     chunkLength = chunkSize;
     chunkPosition = chunkSize;
     file = _fsopen(localPath.Text(), "rb", _SH_DENYNO);
@@ -252,22 +261,28 @@ uint16_t SendFileCommand::Start() {
 uint16_t SendFileCommand::OnWrite() {
     if (!file || done_ || asking_) return 0;
     for (;;) {
-        uint16_t amount;
+        uint32_t amount;
         if (chunkPosition < chunkLength) {
-            amount = static_cast<uint16_t>(chunkLength - chunkPosition);
+            amount = chunkLength - chunkPosition;
         } else {
-            if (endOfFile) return 1;
+            if (endOfFile) {
+                if (progress) progress->ShowCount(kMsgBytesSent, bytesSent, true);
+                return 1;
+            }
             chunkPosition = 0;
             size_t got = std::fread(chunk, 1, chunkLength, file);
             if (got < chunkLength) {
                 endOfFile = 1;
-                chunkLength = static_cast<uint16_t>(got);
+                chunkLength = static_cast<uint32_t>(got);
             }
-            if (got == 0) return 1;
-            amount = static_cast<uint16_t>(got);
+            if (got == 0) {
+                if (progress) progress->ShowCount(kMsgBytesSent, bytesSent, true);
+                return 1;
+            }
+            amount = static_cast<uint32_t>(got);
         }
-        uint16_t sent = 0;
-        if (!owner->SendLine(chunk + chunkPosition, amount, &sent, 0)) {
+        int sent = owner->Send(chunk + chunkPosition, amount);
+        if (sent == SOCKET_ERROR) {
             if (LastSocketError() != WSAEWOULDBLOCK) {
                 // No write event would come: the transfer has failed.
                 owner->PostToOwner(kCodeFailed);
@@ -275,9 +290,9 @@ uint16_t SendFileCommand::OnWrite() {
             }
             return 0;
         }
-        if (sent > amount) sent = amount;
-        bytesSent += sent;
-        chunkPosition = static_cast<uint16_t>(chunkPosition + sent);
+        uint32_t count = static_cast<uint32_t>(sent) > amount ? amount : static_cast<uint32_t>(sent);
+        bytesSent += count;
+        chunkPosition += count;
         if (progress) progress->ShowCount(kMsgBytesSent, bytesSent);
     }
 }

@@ -11,6 +11,10 @@
 
 class ProgressDialog;
 
+// A block of the largest size that can be had (new[]), halving down to
+// smallest; null when even that fails. size receives its size.
+char* AllocateTransferBlock(uint32_t largest, uint32_t smallest, uint32_t* size);
+
 // Writes everything that arrives on a data connection into a new local file,
 // with a progress window under the owner window. A file that cannot be
 // written in full is deleted and the receive reported as failed (code 0).
@@ -30,6 +34,8 @@ public:
     TextBuffer remoteName;
     FILE* file;
     uint32_t bytesReceived;
+    char* buffer;  // owned; receives go here
+    uint32_t bufferSize;
 
 private:
     void CloseProgress();
@@ -43,7 +49,8 @@ private:
 };
 
 // Reads a local file and sends it on a data connection in chunks of at most
-// 512 bytes; OnWrite is true once the whole file has gone out.
+// kLargestChunk bytes (fewer when memory is short); OnWrite is true once the
+// whole file has gone out.
 class SendFileCommand : public Command {
 public:
     SendFileCommand(AsyncSocket* owner, const char* localPath, const char* remoteName);
@@ -60,9 +67,9 @@ public:
     uint32_t bytesSent;
     uint16_t endOfFile;
     char* chunk;  // owned
-    uint16_t chunkLength;
-    uint16_t chunkPosition;
-    uint16_t chunkSize;
+    uint32_t chunkLength;
+    uint32_t chunkPosition;
+    uint32_t chunkSize;
 
 private:
     void CloseProgress();

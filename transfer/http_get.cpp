@@ -6,6 +6,7 @@
 #include "net/protocol_log.h"
 #include "net/socket.h"
 #include "net/socket_library.h"
+#include "transfer/file_transfer.h"
 #include "transfer/progress_dialog.h"
 
 namespace {
@@ -41,7 +42,9 @@ HttpGetCommand::HttpGetCommand(AsyncSocket* owner_, const char* localPath_, cons
       asking(0),
       closePending(0),
       connectionLost(0),
-      writeFailed_(0) {
+      writeFailed_(0),
+      readBuffer_(nullptr),
+      readSize_(0) {
     (void)kMakerSet;
     localPath.Assign(localPath_ ? localPath_ : "");
     target.Assign(target_ ? target_ : "");
@@ -51,6 +54,7 @@ HttpGetCommand::~HttpGetCommand() {
     if (file) fclose(file);
     file = nullptr;
     ReleaseWindow();
+    delete[] readBuffer_;
 }
 
 void HttpGetCommand::ReleaseWindow() {
@@ -80,6 +84,10 @@ uint16_t HttpGetCommand::Start() {
     if (!RequestHost(host, &port) ||
         !BuildHttpRequest(request, target.Text(), target.length, host.Text(), host.length, port))
         return 0;
+    readBuffer_ = AllocateTransferBlock(kReadSize, kSmallestReadSize, &readSize_);
+    if (!readBuffer_) return 0;
+    --readSize_;  // room for a terminator after a full read
+    owner->SetBufferSizes(1024 * 1024, 0);
 
     file = fopen(localPath.Text(), "wb");
     if (!file) return 0;
@@ -107,9 +115,10 @@ uint16_t HttpGetCommand::OnRead() {
 }
 
 int32_t HttpGetCommand::ReadAvailable(uint16_t toTheEnd) {
-    char buffer[kReadSize + 1];
+    char* buffer = readBuffer_;
+    if (!buffer) return -1;
     for (;;) {
-        int count = owner->Recv(buffer, kReadSize, 0);
+        int count = owner->Recv(buffer, static_cast<int>(readSize_), 0);
         if (count < 0 && SocketFunctions.WSAGetLastError &&
             SocketFunctions.WSAGetLastError() != WSAEWOULDBLOCK)
             connectionLost = 1;
@@ -125,7 +134,7 @@ int32_t HttpGetCommand::ReadAvailable(uint16_t toTheEnd) {
             bytesReceived += body;
             if (progress) progress->ShowCount(kMsgBytesReceived, bytesReceived);
         }
-        if (!toTheEnd && (static_cast<uint32_t>(count) < kReadSize || body != kReadSize)) return count;
+        if (!toTheEnd && (static_cast<uint32_t>(count) < readSize_ || body != readSize_)) return count;
     }
 }
 
@@ -166,6 +175,7 @@ uint16_t HttpGetCommand::OnReply(const char*) {
     if (cancelled || failed) {
         if (hadFile) remove(localPath.Text());
     } else {
+        if (progress) progress->ShowCount(kMsgBytesReceived, bytesReceived, true);
         owner->PostToOwner(hadFile ? kCodeTransferDone : kCodeFailed, hadFile ? 1 : 0);
     }
     ReleaseWindow();

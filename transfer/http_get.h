@@ -34,7 +34,9 @@ public:
     // Cancel from the progress window: asks first.
     uint16_t Finish() override;
 
-    static constexpr uint32_t kReadSize = 4096;
+    // Receives go into a block of this size (smaller while memory is short).
+    static constexpr uint32_t kReadSize = 256 * 1024;
+    static constexpr uint32_t kSmallestReadSize = 4096;
 
     ProgressDialog* progress;  // owned; null when none
     TextBuffer localPath;
@@ -74,6 +76,8 @@ private:
     int32_t ReadAvailable(uint16_t toTheEnd);
 
     uint16_t writeFailed_;
+    char* readBuffer_;  // owned; one byte longer than readSize_
+    uint32_t readSize_;
 };
 
 // The GET step of StartHttpRequest.

@@ -9,7 +9,7 @@ constexpr uint16_t kProgressTemplate = 103;
 constexpr uint16_t kProgressBitmap = 113;
 }  // namespace
 
-ProgressDialog::ProgressDialog(Command* command) : command(command), bitmap(nullptr) {
+ProgressDialog::ProgressDialog(Command* command) : command(command), bitmap(nullptr), lastShown(0), anyShown(0) {
     templateId = kProgressTemplate;
     dialogProc = DialogProc;
     bitmap = LoadBitmapA(ModuleInstance, MAKEINTRESOURCEA(kProgressBitmap));
@@ -29,8 +29,12 @@ uint16_t ProgressDialog::Open(HWND parent, uint16_t actionId, const char* remote
     return 1;
 }
 
-void ProgressDialog::ShowCount(uint16_t formatId, uint32_t bytes) {
+void ProgressDialog::ShowCount(uint16_t formatId, uint32_t bytes, bool final) {
     if (!window) return;
+    DWORD now = GetTickCount();
+    if (!final && anyShown && now - lastShown < kRepaintInterval) return;
+    anyShown = 1;
+    lastShown = now;
     TextBuffer text(64);
     AppendFormatted(text, formatId, 1, static_cast<unsigned long>(bytes));
     SetDlgItemTextA(window, kProgressCount, text.Text());

@@ -26,11 +26,16 @@ public:
     // Creates the window under parent and fills in what is being done
     // (string actionId) and the remote name; 1 when the window exists.
     uint16_t Open(HWND parent, uint16_t actionId, const char* remoteName);
-    // Shows string formatId formatted with the byte count.
-    void ShowCount(uint16_t formatId, uint32_t bytes);
+    // Shows string formatId formatted with the byte count: at most every
+    // kRepaintInterval ms while a transfer runs, always when final is set.
+    void ShowCount(uint16_t formatId, uint32_t bytes, bool final = false);
+
+    static constexpr DWORD kRepaintInterval = 100;
 
     Command* command;  // not owned: the command owns this window
     HBITMAP bitmap;
+    DWORD lastShown;     // tick count of the last repaint
+    uint16_t anyShown;   // a count has been shown
 
 protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

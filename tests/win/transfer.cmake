@@ -13,3 +13,5 @@ orb_win_test(transfer_scripted_tests
   ${CMAKE_SOURCE_DIR}/tests/win/owner_window.cpp
   ${CMAKE_SOURCE_DIR}/tests/win/message_box_answerer.cpp)
 set_tests_properties(transfer_scripted_tests PROPERTIES FIXTURES_REQUIRED transfer_scripted)
+
+orb_win_test(progress_dialog_tests ${CMAKE_SOURCE_DIR}/tests/win/progress_dialog_test.cpp)

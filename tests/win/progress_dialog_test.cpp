@@ -1,0 +1,54 @@
+// The progress window's running count: repainted at most every
+// kRepaintInterval ms while bytes flow, and always with the final total.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <string>
+
+#include "frame/module.h"
+#include "transfer/progress_dialog.h"
+
+namespace {
+
+class Progress : public ::testing::Test {
+protected:
+    void SetUp() override {
+        library = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        language = LoadLibraryA("orbntenn1.dll");
+        ASSERT_TRUE(library && language);
+        ModuleInstance = library;
+        ResourceModule = language;
+    }
+    void TearDown() override {
+        ResourceModule = nullptr;
+        ModuleInstance = nullptr;
+        FreeLibrary(language);
+        FreeLibrary(library);
+    }
+    static std::string Count(const ProgressDialog& dialog) {
+        char text[128] = "";
+        GetDlgItemTextA(dialog.window, kProgressCount, text, sizeof text);
+        return text;
+    }
+    HMODULE library = nullptr;
+    HMODULE language = nullptr;
+};
+
+TEST_F(Progress, CountIsThrottledButTheFinalTotalAlwaysShows) {
+    ProgressDialog dialog(nullptr);
+    ASSERT_EQ(dialog.Open(nullptr, 769, "file.bin"), 1);
+    dialog.ShowCount(770, 4096);
+    EXPECT_EQ(Count(dialog), "4096 bytes received");
+    // A burst of calls within the interval repaints nothing more...
+    for (uint32_t n = 2; n <= 1000; ++n) dialog.ShowCount(770, n * 4096);
+    EXPECT_EQ(Count(dialog), "4096 bytes received");
+    // ...the final total shows at once...
+    dialog.ShowCount(770, 5000000, true);
+    EXPECT_EQ(Count(dialog), "5000000 bytes received");
+    // ...and once the interval has passed, the next count shows.
+    Sleep(ProgressDialog::kRepaintInterval + 20);
+    dialog.ShowCount(770, 5000001);
+    EXPECT_EQ(Count(dialog), "5000001 bytes received");
+}
+
+}  // namespace

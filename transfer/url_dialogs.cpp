@@ -62,6 +62,23 @@ void RouteFtpHost(const HostEntry* entry, const char* server, TextBuffer& host, 
     *port = route.port;
 }
 
+// An FTP URL's host ("name" or "name:port") reached directly, or through the
+// FTP proxy that its host entry names.
+struct FtpHost {
+    explicit FtpHost(const char* urlHost) : name(64), port(kFtpPort) {
+        name.Assign(urlHost);
+        SplitHostPort(name, &port);
+    }
+    void Route(const HostEntry* entry, const char* urlHost, TextBuffer& host, uint16_t* portOut,
+               TextBuffer& user) const {
+        host.Assign(name.Text());
+        *portOut = port;
+        RouteFtpHost(entry, urlHost, host, portOut, user);
+    }
+    TextBuffer name;  // without the port
+    uint16_t port;
+};
+
 // The folder part of a local path, "." when it has none.
 void FolderOf(const char* path, char* out, size_t size) {
     const char* back = std::strrchr(path, '\\');
@@ -193,13 +210,9 @@ RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const
 
     // An FTP host may name its port ("host:2121"); a Web host's port is
     // split off when the request starts.
-    TextBuffer hostOnly(64);
-    hostOnly.Assign(host.Text());
-    uint16_t urlPort = 0;
-    uint16_t hasPort = scheme == kSchemeFtp ? SplitHostPort(hostOnly, &urlPort) : 0;
-
+    const FtpHost server(host.Text());
     const HostEntry* entry = nullptr;
-    if (login || scheme == kSchemeFtp) entry = TakeLogin(login, hostOnly.Text(), userName, password, &passive);
+    if (login || scheme == kSchemeFtp) entry = TakeLogin(login, server.name.Text(), userName, password, &passive);
 
     if (proxy && scheme == kSchemeFtp && proxy->kind != 1) {
         LoginThroughProxy(userName, host.Text());
@@ -230,12 +243,7 @@ RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const
             }
         }
     } else {
-        port = kFtpPort;
-        if (hasPort) {
-            host.Assign(hostOnly.Text());
-            port = urlPort;
-        }
-        RouteFtpHost(entry, parts.host.Text(), host, &port, userName);
+        server.Route(entry, parts.host.Text(), host, &port, userName);
     }
 }
 
@@ -403,12 +411,9 @@ StoreDialog::StoreDialog(const char* urlText, const char* files, uint16_t count,
     serverName.Assign(host.Text());
     if (host.Empty()) return;
 
-    TextBuffer hostOnly(64);
-    hostOnly.Assign(host.Text());
-    uint16_t urlPort = 0;
-    uint16_t hasPort = SplitHostPort(hostOnly, &urlPort);
-    const HostEntry* entry = TakeLogin(login, hostOnly.Text(), userName, password, &passive);
-    if (login && Hosts) entry = Hosts->FindByHostName(hostOnly.Text());
+    const FtpHost server(host.Text());
+    const HostEntry* entry = TakeLogin(login, server.name.Text(), userName, password, &passive);
+    if (login && Hosts) entry = Hosts->FindByHostName(server.name.Text());
 
     if (proxy) {
         LoginThroughProxy(userName, host.Text());
@@ -416,12 +421,7 @@ StoreDialog::StoreDialog(const char* urlText, const char* files, uint16_t count,
         port = proxy->port;
         return;
     }
-    port = kFtpPort;
-    if (hasPort) {
-        host.Assign(hostOnly.Text());
-        port = urlPort;
-    }
-    RouteFtpHost(entry, parts.host.Text(), host, &port, userName);
+    server.Route(entry, parts.host.Text(), host, &port, userName);
 }
 
 void StoreDialog::DropSessions() {

@@ -12,6 +12,7 @@
 #include "net/network.h"
 #include "net/socket.h"
 #include "owner_window.h"
+#include "test_support.h"
 #include "transfer/http_get.h"
 #include "transfer/progress_dialog.h"
 
@@ -23,42 +24,8 @@ const char kProxyState[] = "tinyproxy\\";
 const char kLocal[] = "http_get_saved.bin";
 const char kMeta[] = "<meta name=\"Content-Type\" content=\"text/html\">";
 
-std::string ReadAll(const std::string& path, bool* exists = nullptr) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (exists) *exists = f != nullptr;
-    if (!f) return "";
-    std::string text;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    std::fclose(f);
-    return text;
-}
-
-uint16_t PortIn(const char* state) { return static_cast<uint16_t>(atoi(ReadAll(std::string(state) + "port").c_str())); }
-
-// A JSON string literal holding bytes (latin-1, as the server sends them).
-std::string Json(const std::string& bytes) {
-    std::string out = "\"";
-    for (unsigned char c : bytes) {
-        char esc[8];
-        if (c == '"' || c == '\\' || c < 0x20 || c >= 0x7f) {
-            snprintf(esc, sizeof esc, "\\u%04x", c);
-            out += esc;
-        } else {
-            out += static_cast<char>(c);
-        }
-    }
-    return out + "\"";
-}
-
 void WriteScript(const std::string& key, const std::string& writes) {
-    FILE* f = std::fopen((std::string(kState) + "script.json").c_str(), "wb");
-    ASSERT_TRUE(f);
-    std::string json = "{\"paths\": {" + Json(key) + ": " + writes + "}}";
-    std::fwrite(json.data(), 1, json.size(), f);
-    std::fclose(f);
-    std::remove((std::string(kState) + "transcript.txt").c_str());
+    WriteServerScript(kState, "{\"paths\": {" + Json(key) + ": " + writes + "}}");
 }
 
 // Every byte value, many times over: crosses many 4096-byte reads.
@@ -85,28 +52,14 @@ private:
     uint32_t room_;
 };
 
-class HttpGet : public ::testing::Test {
+class HttpGet : public NetworkSuite {
 protected:
-    static void SetUpTestSuite() {
-        library = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        language = LoadLibraryExA("orbntenn1.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ModuleInstance = library;
-        ResourceModule = language;
-        ASSERT_EQ(StartNetwork(), 1);
-    }
-    static void TearDownTestSuite() {
-        StopNetwork(0);
-        ModuleInstance = nullptr;
-        ResourceModule = nullptr;
-        FreeLibrary(language);
-        FreeLibrary(library);
-    }
     void SetUp() override {
         std::remove(kLocal);
         owner = new OwnerWindow();
         SetWindowTextA(owner->Handle(), "Owner title");
         session = new HttpSession(owner->Handle());
-        port = PortIn(kState);
+        port = ServerPort(kState);
         ASSERT_GT(port, 0);
     }
     void TearDown() override {
@@ -136,8 +89,6 @@ protected:
     HttpSession* session = nullptr;
     uint16_t port = 0;
 };
-HMODULE HttpGet::library = nullptr;
-HMODULE HttpGet::language = nullptr;
 
 TEST_F(HttpGet, ResponsesAndRequests) {
     const std::string gif = std::string("GIF89a\0\xff\r\n\x01", 11) + BinaryBody(9000);
@@ -203,11 +154,11 @@ TEST_F(HttpGet, ResponsesAndRequests) {
 
         std::string hostLine = c.hostLine;
         if (hostLine.empty()) hostLine = std::string("Host: ") + c.host + ":" + std::to_string(port);
-        EXPECT_EQ(ReadAll(std::string(kState) + "transcript.txt"),
+        EXPECT_EQ(ReadWholeFile(std::string(kState) + "transcript.txt"),
                   std::string("GET ") + c.key +
                       " HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Marlin Internet/v1.0\r\n" + hostLine + "\r\n\r\n");
         bool exists = false;
-        const std::string saved = ReadAll(kLocal, &exists);
+        const std::string saved = ReadWholeFile(kLocal, &exists);
         const OwnerWindow::Note* done = Find(104);
         const OwnerWindow::Note* failed = Find(0);
         if (c.code == 104) {
@@ -256,7 +207,7 @@ TEST_F(HttpGet, StatusLineWithoutCode) {
     EXPECT_EQ(answerer.boxes[0].caption, "Owner title");
     EXPECT_FALSE(Find(104));
     bool exists = true;
-    ReadAll(kLocal, &exists);
+    ReadWholeFile(kLocal, &exists);
     EXPECT_FALSE(exists);
     EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
 }
@@ -287,7 +238,7 @@ TEST_F(HttpGet, FullDiskIsAFailure) {
         EXPECT_EQ(failed->value, 0);
         EXPECT_FALSE(Find(104)) << "a document cut short was reported saved";
         bool exists = true;
-        ReadAll(kLocal, &exists);
+        ReadWholeFile(kLocal, &exists);
         EXPECT_FALSE(exists);
         EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
     }
@@ -337,7 +288,7 @@ TEST_F(HttpGet, CancelDuringDownload) {
         EXPECT_TRUE(done->posted);
         EXPECT_FALSE(Find(0));
         bool exists = false;
-        const std::string saved = ReadAll(kLocal, &exists);
+        const std::string saved = ReadWholeFile(kLocal, &exists);
         EXPECT_EQ(exists, c.kept);
         if (c.kept) {
             EXPECT_TRUE(saved == first + rest) << "saved " << saved.size() << " bytes";
@@ -350,7 +301,7 @@ TEST_F(HttpGet, CancelDuringDownload) {
 // A real proxy: the absolute URL goes to tinyproxy, which fetches it from the
 // scripted server.
 TEST_F(HttpGet, ThroughTinyproxy) {
-    const uint16_t proxyPort = PortIn(kProxyState);
+    const uint16_t proxyPort = ServerPort(kProxyState);
     ASSERT_GT(proxyPort, 0);
     const std::string body = BinaryBody(50000);
     WriteScript("/via/proxy.htm", Json("HTTP/1.0 200 OK\r\nContent-Type: text/html\r\n\r\n" + body));
@@ -360,10 +311,10 @@ TEST_F(HttpGet, ThroughTinyproxy) {
     const OwnerWindow::Note* done = Find(104);
     ASSERT_TRUE(done);
     EXPECT_EQ(done->value, 1);
-    const std::string saved = ReadAll(kLocal);
+    const std::string saved = ReadWholeFile(kLocal);
     EXPECT_TRUE(saved == kMeta + body) << "saved " << saved.size() << " bytes";
     // The proxy asked the origin server for the path, naming the URL's host.
-    const std::string transcript = ReadAll(std::string(kState) + "transcript.txt");
+    const std::string transcript = ReadWholeFile(std::string(kState) + "transcript.txt");
     EXPECT_EQ(transcript.rfind("GET /via/proxy.htm HTTP/1.", 0), 0u) << transcript;
     EXPECT_NE(transcript.find("Host: 127.0.0.1:" + std::to_string(port) + "\r\n"), std::string::npos) << transcript;
 }

@@ -140,3 +140,33 @@ void OwnerWindow::Clear() {
 void PumpFor(DWORD ms) {
     PumpUntil([]() { return false; }, ms);
 }
+
+bool OwnerWindow::Has(WPARAM code, LPARAM value) const {
+    for (const Note& n : notes_)
+        if (n.code == code && (value == -1 || n.value == value)) return true;
+    return false;
+}
+
+namespace {
+struct OwnedSearch {
+    HWND owner;
+    HWND found;
+};
+
+BOOL CALLBACK MatchOwnedDialog(HWND window, LPARAM param) {
+    OwnedSearch* search = reinterpret_cast<OwnedSearch*>(param);
+    char cls[16];
+    GetClassNameA(window, cls, sizeof cls);
+    if (GetWindow(window, GW_OWNER) == search->owner && std::string(cls) == "#32770") {
+        search->found = window;
+        return FALSE;
+    }
+    return TRUE;
+}
+}  // namespace
+
+HWND FindOwnedDialog(HWND owner) {
+    OwnedSearch search{owner, nullptr};
+    EnumThreadWindows(GetCurrentThreadId(), MatchOwnedDialog, reinterpret_cast<LPARAM>(&search));
+    return search.found;
+}

@@ -41,6 +41,8 @@ public:
     bool WaitForAny(std::initializer_list<WPARAM> codes, DWORD timeoutMs, WPARAM* which = nullptr);
 
     const std::vector<Note>& Notes() const { return notes_; }
+    // A note with the code (and the value, unless value is -1) has arrived.
+    bool Has(WPARAM code, LPARAM value = -1) const;
     // Codes of the notes so far, in order.
     std::vector<WPARAM> Codes() const;
     // Forgets every note and restarts the waits.
@@ -63,5 +65,8 @@ private:
 
 // Runs this thread's message loop for ms milliseconds.
 void PumpFor(DWORD ms);
+
+// A dialog of this thread owned by owner (such as a progress window), or null.
+HWND FindOwnedDialog(HWND owner);
 
 #endif

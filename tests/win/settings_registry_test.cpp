@@ -12,24 +12,12 @@
 #include "frame/module.h"
 #include "frame/string_ids.h"
 #include "settings/settings.h"
+#include "test_support.h"
 
 namespace {
 
 const char kMarlin[] = "Software\\Marlin";
 const char kRoot[] = "Software\\Marlin\\Components\\Internet\\1.0\\";
-
-void DeleteTree(HKEY parent, const char* path) {
-    HKEY key;
-    if (RegOpenKeyExA(parent, path, 0, KEY_ALL_ACCESS, &key) != ERROR_SUCCESS) return;
-    char child[256];
-    for (;;) {
-        DWORD size = sizeof child;
-        if (RegEnumKeyExA(key, 0, child, &size, nullptr, nullptr, nullptr, nullptr) != ERROR_SUCCESS) break;
-        DeleteTree(key, child);
-    }
-    RegCloseKey(key);
-    RegDeleteKeyA(parent, path);
-}
 
 std::string Path(const char* section) { return std::string(kRoot) + section; }
 
@@ -145,7 +133,7 @@ void ImportRegFile(const char* file) {
 class Settings : public ::testing::Test {
 protected:
     void SetUp() override {
-        DeleteTree(HKEY_CURRENT_USER, kMarlin);
+        DeleteRegistryTree(HKEY_CURRENT_USER, kMarlin);
         library = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ASSERT_TRUE(library);
         ModuleInstance = library;
@@ -153,7 +141,7 @@ protected:
     void TearDown() override {
         ModuleInstance = nullptr;
         FreeLibrary(library);
-        DeleteTree(HKEY_CURRENT_USER, kMarlin);
+        DeleteRegistryTree(HKEY_CURRENT_USER, kMarlin);
     }
     HMODULE library = nullptr;
 };

@@ -5,21 +5,59 @@
 #include <windows.h>
 
 #include <cstdio>
+#include <cstdlib>
 #include <string>
 
 #include "frame/module.h"
 #include "net/network.h"
 
-// The whole content of a file ("" when it cannot be read).
-inline std::string ReadWholeFile(const std::string& path) {
+// The whole content of a file ("" when it cannot be read; *exists tells).
+inline std::string ReadWholeFile(const std::string& path, bool* exists = nullptr) {
     FILE* f = std::fopen(path.c_str(), "rb");
+    if (exists) *exists = f != nullptr;
     if (!f) return "";
     std::string text;
-    char buf[4096];
+    char buf[65536];
     size_t n;
     while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
     std::fclose(f);
     return text;
+}
+
+inline void WriteWholeFile(const std::string& path, const std::string& bytes) {
+    FILE* f = std::fopen(path.c_str(), "wb");
+    ASSERT_TRUE(f) << path;
+    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
+    std::fclose(f);
+}
+
+// A JSON string literal holding bytes (latin-1, as the test servers send them).
+inline std::string Json(const std::string& bytes) {
+    std::string out = "\"";
+    for (unsigned char c : bytes) {
+        char esc[8];
+        if (c == '"' || c == '\\' || c < 0x20 || c >= 0x7f) {
+            std::snprintf(esc, sizeof esc, "\\u%04x", c);
+            out += esc;
+        } else {
+            out += static_cast<char>(c);
+        }
+    }
+    return out + "\"";
+}
+
+// A scripted server's state folder (ending in a backslash): its new script,
+// with the transcript of earlier connections removed.
+inline void WriteServerScript(const char* state, const std::string& json) {
+    WriteWholeFile(std::string(state) + "script.json", json);
+    std::remove((std::string(state) + "transcript.txt").c_str());
+}
+
+inline std::string ServerTranscript(const char* state) { return ReadWholeFile(std::string(state) + "transcript.txt"); }
+
+// The port a server of that state folder listens on (0 when unknown).
+inline uint16_t ServerPort(const char* state) {
+    return static_cast<uint16_t>(std::atoi(ReadWholeFile(std::string(state) + "port").c_str()));
 }
 
 // The protocol log of this process.
@@ -69,23 +107,29 @@ inline std::string GetSetting(const char* section, const std::string& name) {
     return value;
 }
 
-// Test suites that talk through the library's socket layer: its strings come
-// from the built DLL, the network is started once per suite.
+// Test suites that talk through the library's socket layer: its strings and
+// pictures come from the built DLL, texts and templates from the language
+// module, the network is started once per suite.
 class NetworkSuite : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
         library_ = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        language_ = LoadLibraryExA("orbntenn1.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
         ModuleInstance = library_;
+        ResourceModule = language_;
         ASSERT_EQ(StartNetwork(), 1);
     }
     static void TearDownTestSuite() {
         StopNetwork(0);
         ModuleInstance = nullptr;
+        ResourceModule = nullptr;
+        FreeLibrary(language_);
         FreeLibrary(library_);
     }
 
 private:
     static inline HMODULE library_ = nullptr;
+    static inline HMODULE language_ = nullptr;
 };
 
 #endif

@@ -13,31 +13,13 @@
 #include "ftp/ftp_session.h"
 #include "net/network.h"
 #include "owner_window.h"
+#include "test_support.h"
 
 namespace {
 
 constexpr DWORD kWait = 30000;
 const char kServer[] = "127.0.0.2";
 const char kRoot[] = "servers\\ftproot\\";
-
-std::string ReadFile(const std::string& path, bool* exists = nullptr) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (exists) *exists = f != nullptr;
-    if (!f) return "";
-    std::string text;
-    char buf[65536];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    std::fclose(f);
-    return text;
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f) << path;
-    ASSERT_EQ(std::fwrite(bytes.data(), 1, bytes.size(), f), bytes.size());
-    std::fclose(f);
-}
 
 bool Exists(const std::string& path) { return GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES; }
 
@@ -48,45 +30,8 @@ std::string RandomBytes(size_t size, unsigned seed) {
     return bytes;
 }
 
-struct ProgressSearch {
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK MatchProgress(HWND w, LPARAM p) {
-    ProgressSearch* s = reinterpret_cast<ProgressSearch*>(p);
-    char cls[16];
-    GetClassNameA(w, cls, sizeof cls);
-    if (GetWindow(w, GW_OWNER) == s->owner && std::string(cls) == "#32770") {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The progress window: a dialog owned by the owner window.
-HWND FindProgress(HWND owner) {
-    ProgressSearch search{owner, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), MatchProgress, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-class TransferFtpTest : public ::testing::Test {
+class TransferFtpTest : public NetworkSuite {
 protected:
-    static void SetUpTestSuite() {
-        library = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        language = LoadLibraryExA("orbntenn1.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ModuleInstance = library;
-        ResourceModule = language;
-        ASSERT_EQ(StartNetwork(), 1);
-    }
-    static void TearDownTestSuite() {
-        StopNetwork(0);
-        ModuleInstance = nullptr;
-        ResourceModule = nullptr;
-        FreeLibrary(language);
-        FreeLibrary(library);
-    }
     void SetUp() override {
         owner = new OwnerWindow();
         session = new FtpSession(owner->Handle());
@@ -95,11 +40,7 @@ protected:
         delete session;
         delete owner;
     }
-    bool Has(WPARAM code, LPARAM value = -1) const {
-        for (const auto& n : owner->Notes())
-            if (n.code == code && (value == -1 || n.value == value)) return true;
-        return false;
-    }
+    bool Has(WPARAM code, LPARAM value = -1) const { return owner->Has(code, value); }
     // Pumps until done() or a failure note; meanwhile the owner is disabled
     // exactly while the progress window exists. Relays the end of the data
     // side to the session as a dialog does.
@@ -109,7 +50,7 @@ protected:
         DWORD start = GetTickCount();
         while (!done() && !Has(0) && !Has(101) && GetTickCount() - start < kWait) {
             PumpFor(5);
-            HWND progress = FindProgress(owner->Handle());
+            HWND progress = FindOwnedDialog(owner->Handle());
             ASSERT_EQ(progress != nullptr, !IsWindowEnabled(owner->Handle()));
             if (!relayed && Has(104)) {
                 relayed = true;
@@ -127,13 +68,9 @@ protected:
         RunUntil([&] { return Has(1); });
     }
 
-    static HMODULE library;
-    static HMODULE language;
     OwnerWindow* owner = nullptr;
     FtpSession* session = nullptr;
 };
-HMODULE TransferFtpTest::library = nullptr;
-HMODULE TransferFtpTest::language = nullptr;
 
 TEST_F(TransferFtpTest, RoundTripsAreByteExactInBothModes) {
     const size_t sizes[] = {0, 1, 512, 512 * 7, 5 * 1024 * 1024 + 3};
@@ -145,18 +82,18 @@ TEST_F(TransferFtpTest, RoundTripsAreByteExactInBothModes) {
 
             // Store: the server's file equals the local one.
             std::string up = "up" + tag + ".bin";
-            WriteFile("xfer_" + up, bytes);
+            WriteWholeFile("xfer_" + up, bytes);
             Store("xfer_" + up, up.c_str(), passive);
             EXPECT_TRUE(Has(1)) << (owner->Notes().empty() ? "" : owner->Notes().back().text);
             EXPECT_FALSE(Has(0));
-            EXPECT_TRUE(ReadFile(kRoot + up) == bytes) << "stored copy differs";
+            EXPECT_TRUE(ReadWholeFile(kRoot + up) == bytes) << "stored copy differs";
 
             // Retrieve: the local file equals the server's.
             delete session;
             session = new FtpSession(owner->Handle());
             owner->Clear();
             std::string down = "down" + tag + ".bin";
-            WriteFile(kRoot + down, bytes);
+            WriteWholeFile(kRoot + down, bytes);
             std::string local = "xfer_" + down;
             std::remove(local.c_str());
             Retrieve(down.c_str(), local, passive);
@@ -164,10 +101,10 @@ TEST_F(TransferFtpTest, RoundTripsAreByteExactInBothModes) {
             EXPECT_TRUE(Has(1));
             EXPECT_FALSE(Has(0));
             bool exists = false;
-            EXPECT_TRUE(ReadFile(local, &exists) == bytes) << "retrieved copy differs";
+            EXPECT_TRUE(ReadWholeFile(local, &exists) == bytes) << "retrieved copy differs";
             EXPECT_TRUE(exists);
             EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
-            EXPECT_EQ(FindProgress(owner->Handle()), nullptr);
+            EXPECT_EQ(FindOwnedDialog(owner->Handle()), nullptr);
 
             delete session;
             session = new FtpSession(owner->Handle());
@@ -177,7 +114,7 @@ TEST_F(TransferFtpTest, RoundTripsAreByteExactInBothModes) {
 }
 
 TEST_F(TransferFtpTest, FailuresOfLocalFilesAreReported) {
-    WriteFile(std::string(kRoot) + "big.bin", RandomBytes(256 * 1024, 7));
+    WriteWholeFile(std::string(kRoot) + "big.bin", RandomBytes(256 * 1024, 7));
     // A local file that cannot grow (a link to a full device, made by the
     // test fixture): the partial file goes and the receive fails.
     ASSERT_EQ(session->ConnectAndRetrieve(kServer, 21, "alice", "secret", "/", "big.bin", "transfer_full.bin", 1), 1);
@@ -186,7 +123,7 @@ TEST_F(TransferFtpTest, FailuresOfLocalFilesAreReported) {
     EXPECT_FALSE(Has(104, 1));
     EXPECT_FALSE(Exists("transfer_full.bin"));
     EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
-    EXPECT_EQ(FindProgress(owner->Handle()), nullptr);
+    EXPECT_EQ(FindOwnedDialog(owner->Handle()), nullptr);
     delete session;
     session = new FtpSession(owner->Handle());
     owner->Clear();

@@ -13,6 +13,7 @@
 #include "message_box_answerer.h"
 #include "net/network.h"
 #include "owner_window.h"
+#include "test_support.h"
 
 namespace {
 
@@ -20,33 +21,11 @@ constexpr DWORD kWait = 10000;
 const char kServer[] = "127.0.0.4";
 const char kState[] = "scripted\\transfer_scripted\\";
 
-std::string ReadFile(const std::string& path, bool* exists = nullptr) {
-    FILE* f = std::fopen(path.c_str(), "rb");
-    if (exists) *exists = f != nullptr;
-    if (!f) return "";
-    std::string text;
-    char buf[4096];
-    size_t n;
-    while ((n = std::fread(buf, 1, sizeof buf, f)) > 0) text.append(buf, n);
-    std::fclose(f);
-    return text;
-}
-
-void WriteFile(const std::string& path, const std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
-}
-
-void WriteScript(const std::string& json) {
-    WriteFile(std::string(kState) + "script.json", json);
-    std::remove((std::string(kState) + "transcript.txt").c_str());
-}
+void WriteScript(const std::string& json) { WriteServerScript(kState, json); }
 
 // The commands the server received, PORT without its argument.
 std::string Commands() {
-    std::string text = ReadFile(std::string(kState) + "transcript.txt");
+    std::string text = ServerTranscript(kState);
     std::string out;
     size_t start = 0;
     while (start < text.size()) {
@@ -61,48 +40,14 @@ std::string Commands() {
     return out;
 }
 
-struct ProgressSearch {
-    HWND owner;
-    HWND found;
-};
-
-BOOL CALLBACK MatchProgress(HWND w, LPARAM p) {
-    ProgressSearch* s = reinterpret_cast<ProgressSearch*>(p);
-    char cls[16];
-    GetClassNameA(w, cls, sizeof cls);
-    if (GetWindow(w, GW_OWNER) == s->owner && std::string(cls) == "#32770") {
-        s->found = w;
-        return FALSE;
-    }
-    return TRUE;
-}
-
-// The progress window: a dialog owned by the owner window.
-HWND FindProgress(HWND owner) {
-    ProgressSearch search{owner, nullptr};
-    EnumThreadWindows(GetCurrentThreadId(), MatchProgress, reinterpret_cast<LPARAM>(&search));
-    return search.found;
-}
-
-class TransferScriptedTest : public ::testing::Test {
+class TransferScriptedTest : public NetworkSuite {
 protected:
     static void SetUpTestSuite() {
-        library = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        language = LoadLibraryExA("orbntenn1.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
-        ModuleInstance = library;
-        ResourceModule = language;
-        ASSERT_EQ(StartNetwork(), 1);
+        NetworkSuite::SetUpTestSuite();
         CreateDirectoryA("xfer_local", nullptr);
-        WriteFile("xfer_local\\a.bin", "alpha");
-        WriteFile("xfer_local\\b.bin", "beta");
-        WriteFile("xfer_local\\c.bin", "gamma");
-    }
-    static void TearDownTestSuite() {
-        StopNetwork(0);
-        ModuleInstance = nullptr;
-        ResourceModule = nullptr;
-        FreeLibrary(language);
-        FreeLibrary(library);
+        WriteWholeFile("xfer_local\\a.bin", "alpha");
+        WriteWholeFile("xfer_local\\b.bin", "beta");
+        WriteWholeFile("xfer_local\\c.bin", "gamma");
     }
     void SetUp() override {
         owner = new OwnerWindow();
@@ -117,11 +62,7 @@ protected:
         session = new FtpSession(owner->Handle());
         owner->Clear();
     }
-    bool Has(WPARAM code, LPARAM value = -1) const {
-        for (const auto& n : owner->Notes())
-            if (n.code == code && (value == -1 || n.value == value)) return true;
-        return false;
-    }
+    bool Has(WPARAM code, LPARAM value = -1) const { return owner->Has(code, value); }
     // Waits for the end of the chain (1, 0 or 101) and returns its code.
     WPARAM End() {
         WPARAM which = 99;
@@ -130,13 +71,9 @@ protected:
         return which;
     }
 
-    static HMODULE library;
-    static HMODULE language;
     OwnerWindow* owner = nullptr;
     FtpSession* session = nullptr;
 };
-HMODULE TransferScriptedTest::library = nullptr;
-HMODULE TransferScriptedTest::language = nullptr;
 
 TEST_F(TransferScriptedTest, StoreOperationsSendTheirCommandsInOrder) {
     const std::string login = "USER u|PASS p|CWD /base|TYPE I|";
@@ -174,7 +111,7 @@ TEST_F(TransferScriptedTest, StoreOperationsSendTheirCommandsInOrder) {
         EXPECT_EQ(End(), 1u) << (owner->Notes().empty() ? "" : owner->Notes().back().text);
         EXPECT_EQ(Commands(), c.expected);
         if (c.count == -2) {
-            EXPECT_EQ(ReadFile(std::string(kState) + "stored.bin"), "alpha");
+            EXPECT_EQ(ReadWholeFile(std::string(kState) + "stored.bin"), "alpha");
         }
     }
 }
@@ -223,7 +160,7 @@ TEST_F(TransferScriptedTest, CancelAnsweredYesOrNo) {
         struct Answerer : MessageBoxAnswerer {
             explicit Answerer(int b, HWND o) : MessageBoxAnswerer(b), owner(o) {}
             void OnBox(const Box&) override {
-                progressUp = FindProgress(owner) != nullptr;
+                progressUp = FindOwnedDialog(owner) != nullptr;
                 ownerDisabled = !IsWindowEnabled(owner);
             }
             HWND owner;
@@ -234,7 +171,7 @@ TEST_F(TransferScriptedTest, CancelAnsweredYesOrNo) {
         HWND progress = nullptr;
         for (DWORD start = GetTickCount(); !progress && GetTickCount() - start < kWait;) {
             PumpFor(10);
-            progress = FindProgress(owner->Handle());
+            progress = FindOwnedDialog(owner->Handle());
         }
         ASSERT_NE(progress, nullptr);
         EXPECT_FALSE(IsWindowEnabled(owner->Handle()));
@@ -252,13 +189,13 @@ TEST_F(TransferScriptedTest, CancelAnsweredYesOrNo) {
             SendMessageA(session->window, OwnerWindow::kMessage, static_cast<WPARAM>(session->handle),
                          MAKELPARAM(104, 0));
             EXPECT_EQ(End(), 1u);
-            EXPECT_EQ(ReadFile("xfer_cancel.bin"), "first part second part");
+            EXPECT_EQ(ReadWholeFile("xfer_cancel.bin"), "first part second part");
         }
         ASSERT_EQ(answerer.boxes.size(), 1u);
         EXPECT_EQ(answerer.boxes[0].pressed, button);
         EXPECT_TRUE(answerer.progressUp);
         EXPECT_TRUE(answerer.ownerDisabled);
-        EXPECT_EQ(FindProgress(owner->Handle()), nullptr);
+        EXPECT_EQ(FindOwnedDialog(owner->Handle()), nullptr);
         EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
     }
 }
@@ -280,7 +217,7 @@ TEST_F(TransferScriptedTest, ResetInTheMiddleOfAFileIsAFailure) {
         PumpFor(500);
         EXPECT_FALSE(Has(1));
         EXPECT_EQ(Commands(), "USER u|PASS p|CWD /|TYPE I|" + std::string(passive ? "PASV" : "PORT") + "|RETR doc.bin|");
-        EXPECT_EQ(FindProgress(owner->Handle()), nullptr);
+        EXPECT_EQ(FindOwnedDialog(owner->Handle()), nullptr);
         EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
     }
 }
@@ -289,14 +226,14 @@ TEST_F(TransferScriptedTest, SendToAResetConnectionFails) {
     // The server resets the data connection early yet claims success: the
     // send itself must fail the transfer instead of waiting for ever.
     std::string big(4 * 1024 * 1024, 'x');
-    WriteFile("xfer_local\\big.bin", big);
+    WriteWholeFile("xfer_local\\big.bin", big);
     WriteScript(
         "{\"commands\": {\"STOR\": {\"send\": \"150 Ok.\\r\\n\", \"receive\": \"stored.bin\", "
         "\"reset_after\": 1000}}}");
     ASSERT_EQ(session->ConnectAndStore(kServer, 21, "u", "p", "/", "big.bin", "xfer_local\\big.bin", 1), 1);
     ASSERT_TRUE(owner->WaitFor(0, kWait));
     PumpFor(300);
-    EXPECT_EQ(FindProgress(owner->Handle()), nullptr);
+    EXPECT_EQ(FindOwnedDialog(owner->Handle()), nullptr);
     EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
 }
 

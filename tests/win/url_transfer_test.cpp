@@ -21,7 +21,6 @@ namespace {
 
 const char kFtp[] = "127.0.0.2";            // pyftpdlib, users anonymous and alice/secret
 const char kFtpRoot[] = "servers\\ftproot\\";
-const char kScriptedFtp[] = "127.0.0.5";
 const char kFtpState[] = "scripted\\url_ftp\\";
 const char kHttpState[] = "scripted\\url_http\\";
 const char kProxyState[] = "tinyproxy\\";
@@ -32,32 +31,17 @@ std::string ReadOrMissing(const std::string& path) {
     return ReadWholeFile(path);
 }
 
-void WriteBytes(const std::string& path, const std::string& bytes) {
-    FILE* f = std::fopen(path.c_str(), "wb");
-    ASSERT_TRUE(f) << path;
-    std::fwrite(bytes.data(), 1, bytes.size(), f);
-    std::fclose(f);
+int CountFiles(const std::string& pattern) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do ++count;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
 }
 
-std::string Json(const std::string& text) {
-    std::string out = "\"";
-    for (char c : text) {
-        if (c == '"' || c == '\\') out += '\\', out += c;
-        else if (c == '\r') out += "\\r";
-        else if (c == '\n') out += "\\n";
-        else out += c;
-    }
-    return out + "\"";
-}
-
-void WriteScript(const char* state, const std::string& json) {
-    WriteBytes(std::string(state) + "script.json", json);
-    std::remove((std::string(state) + "transcript.txt").c_str());
-}
-
-std::string Transcript(const char* state) { return ReadWholeFile(std::string(state) + "transcript.txt"); }
-
-uint16_t PortIn(const char* state) { return static_cast<uint16_t>(std::atoi(ReadWholeFile(std::string(state) + "port").c_str())); }
 
 std::string EncodedProxy(const char* name, uint16_t port) {
     TextBuffer value;
@@ -352,7 +336,7 @@ TEST_F(UrlTransfer, FtpFailuresAsTheUserMeetsThem) {
 }
 
 TEST_F(UrlTransfer, FailedRetrieveKeepsTheCallersExistingFile) {
-    WriteBytes(kLocal, "the user's own document");
+    WriteWholeFile(kLocal, "the user's own document");
     Outcome out = Retrieve("ftp://127.0.0.2/pub/none.txt", kLocal, nullptr, &alice);
     EXPECT_EQ(out.code, 2);
     EXPECT_EQ(ReadOrMissing(kLocal), "the user's own document");
@@ -391,7 +375,7 @@ TEST_F(UrlTransfer, TemporaryFileCarriesTheDocumentsExtension) {
 TEST_F(UrlTransfer, StoreOneFileBothModes) {
     std::string bytes;
     for (int i = 0; i < 70000; ++i) bytes.push_back(static_cast<char>((i * 7919) >> 3));
-    WriteBytes(kLocal, bytes);
+    WriteWholeFile(kLocal, bytes);
     CreateDirectoryA((std::string(kFtpRoot) + "incoming").c_str(), nullptr);
     for (const OrbLoginInfo* login : {&alice, &aliceActive}) {
         SCOPED_TRACE(login->passive);
@@ -408,7 +392,7 @@ TEST_F(UrlTransfer, StoreOneFileBothModes) {
 }
 
 TEST_F(UrlTransfer, StoreFailureNamesTheFile) {
-    WriteBytes(kLocal, "x");
+    WriteWholeFile(kLocal, "x");
     Outcome out = Store("ftp://127.0.0.2/no/such/dir/x.txt", kLocal, nullptr, &alice);
     EXPECT_EQ(out.code, 2);
     ASSERT_EQ(out.boxes.size(), 1u);
@@ -422,8 +406,8 @@ TEST_F(UrlTransfer, StoreFailureNamesTheFile) {
 }
 
 TEST_F(UrlTransfer, StoreSeveralFilesIntoTheirDirectories) {
-    WriteBytes("url_one.txt", "first file");
-    WriteBytes("url_two.txt", "second file");
+    WriteWholeFile("url_one.txt", "first file");
+    WriteWholeFile("url_two.txt", "second file");
     CreateDirectoryA((std::string(kFtpRoot) + "many").c_str(), nullptr);
     CreateDirectoryA((std::string(kFtpRoot) + "many\\sub").c_str(), nullptr);
     // Plain entries go to the URL's directory; 0x01 dir 0x01 path to dir.
@@ -456,7 +440,7 @@ TEST_F(UrlTransfer, ControlReplyBeforeDataSideEndsWaitsForBoth) {
     body += "end";
     for (WORD passive : {1, 0}) {
         SCOPED_TRACE(passive);
-        WriteScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": [" +
+        WriteServerScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": [" +
                                    Json(body.substr(0, 1000)) + ", {\"pause\": 0.3}, " + Json(body.substr(1000)) +
                                    "], \"final_first\": true}}}");
         OrbLoginInfo login{"u", "p", passive};
@@ -469,7 +453,7 @@ TEST_F(UrlTransfer, ControlReplyBeforeDataSideEndsWaitsForBoth) {
 
 TEST_F(UrlTransfer, ServerThatFailsMidTransferLeavesNoFile) {
     std::string part(20000, 'z');
-    WriteScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": " + Json(part) +
+    WriteServerScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": " + Json(part) +
                                ", \"reset_data\": true, \"final\": \"426 Connection lost.\\r\\n\"}}}");
     OrbLoginInfo login{"u", "p", 1};
     Outcome out = Retrieve("ftp://127.0.0.5/d/cut.txt", kLocal, nullptr, &login);
@@ -479,7 +463,7 @@ TEST_F(UrlTransfer, ServerThatFailsMidTransferLeavesNoFile) {
     EXPECT_EQ(ReadOrMissing(kLocal), kMissing);
 
     // The control connection closing in the middle is a failure too.
-    WriteScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": [" + Json(part) +
+    WriteServerScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": [" + Json(part) +
                                ", {\"pause\": 1}], \"final\": \"\", \"close\": true}}}");
     out = Retrieve("ftp://127.0.0.5/d/cut.txt", kLocal, nullptr, &login);
     EXPECT_EQ(out.code, 2);
@@ -488,7 +472,7 @@ TEST_F(UrlTransfer, ServerThatFailsMidTransferLeavesNoFile) {
 
 TEST_F(UrlTransfer, CancelInTheProgressWindow) {
     std::string part(5000, 'c');
-    WriteScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": [" + Json(part) +
+    WriteServerScript(kFtpState, "{\"commands\": {\"RETR\": {\"send\": \"150 Opening.\\r\\n\", \"data\": [" + Json(part) +
                                ", {\"pause\": 5}, " + Json(part) + "]}}}");
     dialogs.cancelProgressAfter = 300;
     OrbLoginInfo login{"u", "p", 1};
@@ -504,7 +488,7 @@ TEST_F(UrlTransfer, CancelInTheProgressWindow) {
 }
 
 TEST_F(UrlTransfer, CancelWhileTheServerKeepsSilent) {
-    WriteScript(kFtpState, "{\"greeting\": [{\"pause\": 20}, \"220 Late.\\r\\n\"], \"commands\": {}}");
+    WriteServerScript(kFtpState, "{\"greeting\": [{\"pause\": 20}, \"220 Late.\\r\\n\"], \"commands\": {}}");
     dialogs.cancelStatusAfter = 400;
     OrbLoginInfo login{"u", "p", 1};
     DWORD start = GetTickCount();
@@ -515,7 +499,7 @@ TEST_F(UrlTransfer, CancelWhileTheServerKeepsSilent) {
     EXPECT_TRUE(out.boxes.empty());
     EXPECT_EQ(ReadOrMissing(kLocal), kMissing);
 
-    WriteBytes(kLocal, "x");
+    WriteWholeFile(kLocal, "x");
     dialogs.statusWindows = 0;
     dialogs.lastStatus = nullptr;
     start = GetTickCount();
@@ -530,12 +514,12 @@ class UrlHttp : public UrlTransfer {
 protected:
     void SetUp() override {
         UrlTransfer::SetUp();
-        port = PortIn(kHttpState);
+        port = ServerPort(kHttpState);
         ASSERT_GT(port, 0);
     }
     std::string Local(const std::string& path) { return "http://127.0.0.1:" + std::to_string(port) + path; }
     void Serve(const std::string& target, const std::string& body, const std::string& type = "text/plain") {
-        WriteScript(kHttpState, "{\"paths\": {" + Json(target) + ": " +
+        WriteServerScript(kHttpState, "{\"paths\": {" + Json(target) + ": " +
                                     Json("HTTP/1.0 200 OK\r\nContent-Type: " + type + "\r\n\r\n" + body) + "}}");
     }
     uint16_t port = 0;
@@ -552,7 +536,7 @@ TEST_F(UrlHttp, FetchesByUrlWithOrWithoutScheme) {
         EXPECT_EQ(out.code, 0);
         EXPECT_EQ(out.local, kLocal);
         EXPECT_EQ(ReadOrMissing(kLocal), body);
-        std::string transcript = Transcript(kHttpState);
+        std::string transcript = ServerTranscript(kHttpState);
         EXPECT_EQ(transcript.rfind("GET /dir/x.htm HTTP/1.0\r\n", 0), 0u) << transcript;
         EXPECT_NE(transcript.find("Host: 127.0.0.1:" + std::to_string(port) + "\r\n"), std::string::npos);
         std::remove(kLocal);
@@ -566,7 +550,7 @@ TEST_F(UrlHttp, FetchesByUrlWithOrWithoutScheme) {
 }
 
 TEST_F(UrlHttp, NotFoundFailsWithoutFile) {
-    WriteScript(kHttpState, "{\"paths\": {}}");
+    WriteServerScript(kHttpState, "{\"paths\": {}}");
     Outcome out = Retrieve(Local("/gone.htm"), kLocal);
     EXPECT_EQ(out.code, 2);
     ASSERT_EQ(out.boxes.size(), 1u);
@@ -575,22 +559,11 @@ TEST_F(UrlHttp, NotFoundFailsWithoutFile) {
     // Without a local name the temporary file made for it goes too.
     char temp[MAX_PATH];
     GetTempPathA(MAX_PATH, temp);
-    std::string pattern = std::string(temp) + "orb*.htm";
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    int before = 0;
-    if (search != INVALID_HANDLE_VALUE) {
-        do ++before; while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    const std::string pattern = std::string(temp) + "orb*.htm";
+    int before = CountFiles(pattern);
     out = Retrieve(Local("/gone.htm"), "");
     EXPECT_EQ(out.code, 2);
-    int after = 0;
-    search = FindFirstFileA(pattern.c_str(), &found);
-    if (search != INVALID_HANDLE_VALUE) {
-        do ++after; while (FindNextFileA(search, &found));
-        FindClose(search);
-    }
+    int after = CountFiles(pattern);
     EXPECT_EQ(after, before) << "a failed retrieve left its temporary file";
 }
 
@@ -599,8 +572,8 @@ TEST_F(UrlHttp, DocumentCutShortIsNotSaved) {
     const std::string part(300, 'p');
     for (const char* ending : {"true", "false"}) {
         SCOPED_TRACE(std::string("reset: ") + ending);
-        WriteBytes(kLocal, "the user's own document");
-        WriteScript(kHttpState, "{\"paths\": {\"/cut.pdf\": {\"send\": " + Json(head + part) +
+        WriteWholeFile(kLocal, "the user's own document");
+        WriteServerScript(kHttpState, "{\"paths\": {\"/cut.pdf\": {\"send\": " + Json(head + part) +
                                     ", \"reset\": " + ending + "}}}");
         Outcome out = Retrieve(Local("/cut.pdf"), kLocal);
         EXPECT_EQ(out.code, 2);
@@ -609,7 +582,7 @@ TEST_F(UrlHttp, DocumentCutShortIsNotSaved) {
         EXPECT_EQ(ReadOrMissing(kLocal), "the user's own document");
     }
     // The whole document is saved.
-    WriteScript(kHttpState, "{\"paths\": {\"/whole.pdf\": " + Json(head + std::string(1000, 'w')) + "}}");
+    WriteServerScript(kHttpState, "{\"paths\": {\"/whole.pdf\": " + Json(head + std::string(1000, 'w')) + "}}");
     Outcome out = Retrieve(Local("/whole.pdf"), kLocal);
     EXPECT_EQ(out.code, 0);
     EXPECT_EQ(ReadOrMissing(kLocal), std::string(1000, 'w'));
@@ -623,7 +596,7 @@ TEST_F(UrlHttp, CallersWebProxyTakesTheWholeUrlAndIsRemembered) {
     Outcome out = Retrieve("ftp://files.example/pub/a.txt", kLocal, &proxy);
     EXPECT_EQ(out.code, 0);
     EXPECT_EQ(ReadOrMissing(kLocal), body);
-    EXPECT_EQ(Transcript(kHttpState).rfind("GET ftp://files.example/pub/a.txt HTTP/1.0\r\n", 0), 0u);
+    EXPECT_EQ(ServerTranscript(kHttpState).rfind("GET ftp://files.example/pub/a.txt HTTP/1.0\r\n", 0), 0u);
     Unload();
     EXPECT_EQ(StoredProxy("WWW Proxies", "Proxy1"), "127.0.0.1," + std::to_string(port));
     EXPECT_EQ(StoredDefaultProxy("WWW Proxies"), "127.0.0.1");
@@ -649,7 +622,7 @@ TEST_F(UrlHttp, RecordedProxyOfTheUrlHistoryIsUsed) {
 }
 
 TEST_F(UrlHttp, RealProxyFetch) {
-    uint16_t proxyPort = PortIn(kProxyState);
+    uint16_t proxyPort = ServerPort(kProxyState);
     ASSERT_GT(proxyPort, 0);
     const std::string body = "<p>through tinyproxy</p>";
     Serve("/via.htm", body);

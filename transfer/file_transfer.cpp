@@ -55,6 +55,17 @@ bool ConfirmCancel(ProgressDialog* progress) {
     if (window) GetWindowTextA(window, caption, sizeof caption);
     return ShowMessageById(kMsgCancelTransfer, caption, MB_YESNO | MB_ICONQUESTION, window) == IDYES;
 }
+enum CancelAnswer { kGoOn, kCancel, kEndedMeanwhile };
+
+// Asks whether to cancel while only a close can arrive on the socket.
+CancelAnswer AskToCancel(AsyncSocket* socket, ProgressDialog* progress, bool* asking, const bool* done) {
+    socket->SelectEvents(FD_CLOSE);
+    *asking = true;
+    bool yes = ConfirmCancel(progress);
+    *asking = false;
+    if (*done) return kEndedMeanwhile;
+    return yes ? kCancel : kGoOn;
+}
 }  // namespace
 
 char* AllocateTransferBlock(uint32_t largest, uint32_t smallest, uint32_t* size) {
@@ -194,12 +205,9 @@ uint16_t ReceiveFileCommand::OnReply(const char*) {
 
 uint16_t ReceiveFileCommand::Finish() {
     if (done_ || asking_) return 1;
-    owner->SelectEvents(FD_CLOSE);
-    asking_ = true;
-    bool yes = ConfirmCancel(progress);
-    asking_ = false;
-    if (done_) return 1;
-    if (!yes) {
+    CancelAnswer answer = AskToCancel(owner, progress, &asking_, &done_);
+    if (answer == kEndedMeanwhile) return 1;
+    if (answer == kGoOn) {
         if (lost_) {
             Fail();
             return 1;
@@ -311,12 +319,9 @@ uint16_t SendFileCommand::OnReply(const char*) {
 
 uint16_t SendFileCommand::Finish() {
     if (done_ || asking_) return 1;
-    owner->SelectEvents(FD_CLOSE);
-    asking_ = true;
-    bool yes = ConfirmCancel(progress);
-    asking_ = false;
-    if (done_) return 1;
-    if (!yes) {
+    CancelAnswer answer = AskToCancel(owner, progress, &asking_, &done_);
+    if (answer == kEndedMeanwhile) return 1;
+    if (answer == kGoOn) {
         owner->SelectEvents(kWriteClose);
         return 1;
     }

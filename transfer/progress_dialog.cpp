@@ -7,6 +7,7 @@
 namespace {
 constexpr uint16_t kProgressTemplate = 103;
 constexpr uint16_t kProgressBitmap = 113;
+constexpr UINT_PTR kShowTimer = 0x4F52;
 }  // namespace
 
 ProgressDialog::ProgressDialog(Command* command) : command(command), bitmap(nullptr), lastShown(0), anyShown(0) {
@@ -25,7 +26,7 @@ uint16_t ProgressDialog::Open(HWND parent, uint16_t actionId, const char* remote
     LoadResourceString(actionId, action, sizeof action);
     SetDlgItemTextA(window, kProgressAction, action);
     SetDlgItemTextA(window, kProgressName, remoteName ? remoteName : "");
-    ShowWindow(window, SW_SHOW);
+    if (!SetTimer(window, kShowTimer, kShowDelay, nullptr)) ShowWindow(window, SW_SHOW);
     return 1;
 }
 
@@ -41,6 +42,11 @@ void ProgressDialog::ShowCount(uint16_t formatId, uint32_t bytes, bool final) {
 }
 
 INT_PTR ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    if (message == WM_TIMER && wParam == kShowTimer) {
+        KillTimer(window, kShowTimer);
+        ShowWindow(window, SW_SHOW);
+        return TRUE;
+    }
     if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
         endCode = kEndCancelled;
         if (command) command->Finish();

@@ -24,13 +24,16 @@ public:
     ~ProgressDialog() override;
 
     // Creates the window under parent and fills in what is being done
-    // (string actionId) and the remote name; 1 when the window exists.
+    // (string actionId) and the remote name; 1 when the window exists. It
+    // shows itself once the transfer has run for kShowDelay ms, so that a
+    // short transfer does not flash a window.
     uint16_t Open(HWND parent, uint16_t actionId, const char* remoteName);
     // Shows string formatId formatted with the byte count: at most every
     // kRepaintInterval ms while a transfer runs, always when final is set.
     void ShowCount(uint16_t formatId, uint32_t bytes, bool final = false);
 
     static constexpr DWORD kRepaintInterval = 100;
+    static constexpr UINT kShowDelay = 250;
 
     Command* command;  // not owned: the command owns this window
     HBITMAP bitmap;

@@ -1,5 +1,6 @@
-// The progress window's running count: repainted at most every
-// kRepaintInterval ms while bytes flow, and always with the final total.
+// The progress window: its running count is repainted at most every
+// kRepaintInterval ms while bytes flow, and always with the final total; it
+// appears once a transfer has run for kShowDelay ms.
 #include <gtest/gtest.h>
 #include <windows.h>
 
@@ -49,6 +50,21 @@ TEST_F(Progress, CountIsThrottledButTheFinalTotalAlwaysShows) {
     Sleep(ProgressDialog::kRepaintInterval + 20);
     dialog.ShowCount(770, 5000001);
     EXPECT_EQ(Count(dialog), "5000001 bytes received");
+}
+
+// A short transfer never flashes the window; a longer one shows it.
+TEST_F(Progress, ShowsItselfOnlyAfterTheDelay) {
+    ProgressDialog dialog(nullptr);
+    ASSERT_EQ(dialog.Open(nullptr, 769, "file.bin"), 1);
+    EXPECT_FALSE(IsWindowVisible(dialog.window));
+    DWORD start = GetTickCount();
+    while (!IsWindowVisible(dialog.window) && GetTickCount() - start < 2000) {
+        MSG msg;
+        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+        Sleep(5);
+    }
+    EXPECT_TRUE(IsWindowVisible(dialog.window));
+    EXPECT_GE(GetTickCount() - start, ProgressDialog::kShowDelay - 20);
 }
 
 }  // namespace

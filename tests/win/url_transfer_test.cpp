@@ -96,6 +96,8 @@ struct DialogDriver {
 };
 DialogDriver* driver = nullptr;
 
+constexpr UINT_PTR kCancelTimer = 0x7E57;
+
 void CALLBACK ClickCancel(HWND window, UINT, UINT_PTR id, DWORD) {
     KillTimer(window, id);
     PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
@@ -115,13 +117,13 @@ LRESULT CALLBACK OnActivate(int code, WPARAM wParam, LPARAM lParam) {
             if (dialog != driver->lastStatus) {
                 driver->lastStatus = dialog;
                 if (driver->statusWindows++ == 0 && driver->cancelStatusAfter)
-                    SetTimer(dialog, 1, driver->cancelStatusAfter, ClickCancel);
+                    SetTimer(dialog, kCancelTimer, driver->cancelStatusAfter, ClickCancel);
             }
         } else if (GetDlgItem(dialog, 1033) && GetDlgItem(dialog, 1029)) {
             if (dialog != driver->lastProgress) {
                 driver->lastProgress = dialog;
                 if (driver->progressWindows++ == 0 && driver->cancelProgressAfter)
-                    SetTimer(dialog, 1, driver->cancelProgressAfter, ClickCancel);
+                    SetTimer(dialog, kCancelTimer, driver->cancelProgressAfter, ClickCancel);
             }
         }
     }

@@ -26,26 +26,24 @@ constexpr uint16_t kWriteClose = FD_WRITE | FD_CLOSE;
 
 int LastSocketError() { return SocketFunctions.WSAGetLastError ? SocketFunctions.WSAGetLastError() : 0; }
 
-// Creates the progress window under the owner window and disables the owner
-// for as long as it exists. Null when the window could not be made.
+// The progress window under the owner window, which it disables while it
+// exists; it appears once the transfer has run a moment. Null when it could
+// not be arranged.
 ProgressDialog* OpenProgress(Command* command, uint16_t actionId, const char* remoteName) {
     ProgressDialog* progress = new (std::nothrow) ProgressDialog(command);
     if (!progress) return nullptr;
-    HWND parent = command->owner->owner;
-    if (!progress->Open(parent, actionId, remoteName)) {
+    if (!progress->Schedule(command->owner->owner, actionId, remoteName)) {
         delete progress;
         return nullptr;
     }
-    if (parent) EnableWindow(parent, FALSE);
     return progress;
 }
 
-void CloseProgressOf(ProgressDialog*& progress, HWND parent) {
+void CloseProgressOf(ProgressDialog*& progress) {
     if (!progress) return;
     progress->command = nullptr;
     delete progress;
     progress = nullptr;
-    if (parent) EnableWindow(parent, TRUE);
 }
 
 // Yes when the user confirms cancelling the transfer.
@@ -103,7 +101,7 @@ ReceiveFileCommand::~ReceiveFileCommand() {
     delete[] buffer;
 }
 
-void ReceiveFileCommand::CloseProgress() { CloseProgressOf(progress, owner->owner); }
+void ReceiveFileCommand::CloseProgress() { CloseProgressOf(progress); }
 
 uint16_t ReceiveFileCommand::Start() {
     if (localPath.length == 0) return 0;
@@ -188,6 +186,9 @@ uint16_t ReceiveFileCommand::OnReply(const char*) {
         return 1;
     }
     done_ = true;
+    // Closed at once: a server may wait for the close before its final
+    // reply.
+    owner->Close();
     bool wasOpen = file != nullptr;
     if (progress) progress->ShowCount(kMsgBytesReceived, bytesReceived, true);
     if (file) {
@@ -246,7 +247,7 @@ SendFileCommand::~SendFileCommand() {
     CloseProgress();
 }
 
-void SendFileCommand::CloseProgress() { CloseProgressOf(progress, owner->owner); }
+void SendFileCommand::CloseProgress() { CloseProgressOf(progress); }
 
 uint16_t SendFileCommand::Start() {
     if (localPath.length == 0) return 0;

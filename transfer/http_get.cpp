@@ -60,9 +60,9 @@ HttpGetCommand::~HttpGetCommand() {
 void HttpGetCommand::ReleaseWindow() {
     if (!progress) return;
     if (!windowReleased) windowReleased = 1;
+    progress->command = nullptr;
     delete progress;
     progress = nullptr;
-    if (owner && owner->owner) EnableWindow(owner->owner, TRUE);
 }
 
 uint16_t HttpGetCommand::RequestHost(TextBuffer& host, uint16_t* port) const {
@@ -92,7 +92,7 @@ uint16_t HttpGetCommand::Start() {
     file = fopen(localPath.Text(), "wb");
     if (!file) return 0;
     progress = new ProgressDialog(this);
-    if (!progress->Open(owner->owner, kMsgReceiving, target.Text())) {
+    if (!progress->Schedule(owner->owner, kMsgReceiving, target.Text())) {
         delete progress;
         progress = nullptr;
         fclose(file);
@@ -100,7 +100,6 @@ uint16_t HttpGetCommand::Start() {
         remove(localPath.Text());
         return 0;
     }
-    EnableWindow(owner->owner, FALSE);
     owner->SelectEvents(kReadAndClose);
     return owner->SendLine(request.Text(), request.length, nullptr, 1);
 }
@@ -157,6 +156,7 @@ uint16_t HttpGetCommand::OnReply(const char*) {
         }
     }
     closed = 1;
+    owner->Close();
     if (!cancelled && !failed && file) {
         // A status or header line without a line end is judged now.
         parser.Finish(*this);

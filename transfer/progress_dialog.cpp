@@ -1,5 +1,7 @@
 #include "transfer/progress_dialog.h"
 
+#include <cstring>
+
 #include "frame/module.h"
 #include "frame/strings.h"
 #include "net/command.h"
@@ -7,17 +9,74 @@
 namespace {
 constexpr uint16_t kProgressTemplate = 103;
 constexpr uint16_t kProgressBitmap = 113;
-constexpr UINT_PTR kShowTimer = 0x4F52;
+// Windows waiting for their delay, by thread timer.
+ProgressDialog* Scheduled = nullptr;
 }  // namespace
 
-ProgressDialog::ProgressDialog(Command* command) : command(command), bitmap(nullptr), lastShown(0), anyShown(0) {
+ProgressDialog::ProgressDialog(Command* command)
+    : command(command),
+      bitmap(nullptr),
+      lastShown(0),
+      anyShown(0),
+      timer_(0),
+      parent_(nullptr),
+      scheduledParent_(nullptr),
+      actionId_(0),
+      countFormat_(0),
+      count_(0),
+      nextScheduled_(nullptr) {
     templateId = kProgressTemplate;
     dialogProc = DialogProc;
+    remoteName_[0] = '\0';
     bitmap = LoadBitmapA(ModuleInstance, MAKEINTRESOURCEA(kProgressBitmap));
 }
 
 ProgressDialog::~ProgressDialog() {
+    if (timer_) {
+        KillTimer(nullptr, timer_);
+        for (ProgressDialog** p = &Scheduled; *p; p = &(*p)->nextScheduled_) {
+            if (*p == this) {
+                *p = nextScheduled_;
+                break;
+            }
+        }
+    }
+    if (window && IsWindow(window)) {
+        // The window goes before its owner is enabled again.
+        SetWindowLongPtrA(window, DWLP_USER, 0);
+        DestroyWindow(window);
+        window = nullptr;
+    }
+    if (parent_) EnableWindow(parent_, TRUE);
     if (bitmap) DeleteObject(bitmap);
+}
+
+uint16_t ProgressDialog::Schedule(HWND parent, uint16_t actionId, const char* remoteName) {
+    actionId_ = actionId;
+    const char* name = remoteName ? remoteName : "";
+    size_t n = strnlen(name, sizeof remoteName_ - 1);
+    memcpy(remoteName_, name, n);
+    remoteName_[n] = '\0';
+    parent_ = nullptr;
+    timer_ = SetTimer(nullptr, 0, kShowDelay, OnDelay);
+    if (!timer_) return Open(parent, actionId, remoteName);
+    nextScheduled_ = Scheduled;
+    Scheduled = this;
+    scheduledParent_ = parent;
+    return 1;
+}
+
+void CALLBACK ProgressDialog::OnDelay(HWND, UINT, UINT_PTR timer, DWORD) {
+    KillTimer(nullptr, timer);
+    for (ProgressDialog** p = &Scheduled; *p; p = &(*p)->nextScheduled_) {
+        ProgressDialog* dialog = *p;
+        if (dialog->timer_ != timer) continue;
+        *p = dialog->nextScheduled_;
+        dialog->timer_ = 0;
+        if (dialog->Open(dialog->scheduledParent_, dialog->actionId_, dialog->remoteName_) && dialog->countFormat_)
+            dialog->ShowCount(dialog->countFormat_, dialog->count_, true);
+        return;
+    }
 }
 
 uint16_t ProgressDialog::Open(HWND parent, uint16_t actionId, const char* remoteName) {
@@ -26,11 +85,17 @@ uint16_t ProgressDialog::Open(HWND parent, uint16_t actionId, const char* remote
     LoadResourceString(actionId, action, sizeof action);
     SetDlgItemTextA(window, kProgressAction, action);
     SetDlgItemTextA(window, kProgressName, remoteName ? remoteName : "");
-    if (!SetTimer(window, kShowTimer, kShowDelay, nullptr)) ShowWindow(window, SW_SHOW);
+    ShowWindow(window, SW_SHOW);
+    if (parent && IsWindowEnabled(parent)) {
+        parent_ = parent;
+        EnableWindow(parent, FALSE);
+    }
     return 1;
 }
 
 void ProgressDialog::ShowCount(uint16_t formatId, uint32_t bytes, bool final) {
+    countFormat_ = formatId;
+    count_ = bytes;
     if (!window) return;
     DWORD now = GetTickCount();
     if (!final && anyShown && now - lastShown < kRepaintInterval) return;
@@ -42,11 +107,6 @@ void ProgressDialog::ShowCount(uint16_t formatId, uint32_t bytes, bool final) {
 }
 
 INT_PTR ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
-    if (message == WM_TIMER && wParam == kShowTimer) {
-        KillTimer(window, kShowTimer);
-        ShowWindow(window, SW_SHOW);
-        return TRUE;
-    }
     if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
         endCode = kEndCancelled;
         if (command) command->Finish();

@@ -23,10 +23,13 @@ public:
     explicit ProgressDialog(Command* command);
     ~ProgressDialog() override;
 
-    // Creates the window under parent and fills in what is being done
-    // (string actionId) and the remote name; 1 when the window exists. It
-    // shows itself once the transfer has run for kShowDelay ms, so that a
-    // short transfer does not flash a window.
+    // Arranges for the window to appear under parent once the transfer has
+    // run for kShowDelay ms (a short transfer shows no window): it then
+    // shows what is being done (string actionId), the remote name and the
+    // count so far, and disables parent for as long as it exists. 1 when
+    // arranged (or, without a timer, the window made at once).
+    uint16_t Schedule(HWND parent, uint16_t actionId, const char* remoteName);
+    // Makes the window now; 1 when it exists.
     uint16_t Open(HWND parent, uint16_t actionId, const char* remoteName);
     // Shows string formatId formatted with the byte count: at most every
     // kRepaintInterval ms while a transfer runs, always when final is set.
@@ -39,6 +42,18 @@ public:
     HBITMAP bitmap;
     DWORD lastShown;     // tick count of the last repaint
     uint16_t anyShown;   // a count has been shown
+
+private:
+    static void CALLBACK OnDelay(HWND, UINT, UINT_PTR timer, DWORD);
+
+    UINT_PTR timer_;         // thread timer of a scheduled window, or 0
+    HWND parent_;            // disabled by this window while it exists
+    HWND scheduledParent_;
+    uint16_t actionId_;
+    char remoteName_[MAX_PATH];
+    uint16_t countFormat_;   // the count to show when the window appears
+    uint32_t count_;
+    ProgressDialog* nextScheduled_;
 
 protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

@@ -52,19 +52,44 @@ TEST_F(Progress, CountIsThrottledButTheFinalTotalAlwaysShows) {
     EXPECT_EQ(Count(dialog), "5000001 bytes received");
 }
 
-// A short transfer never flashes the window; a longer one shows it.
-TEST_F(Progress, ShowsItselfOnlyAfterTheDelay) {
-    ProgressDialog dialog(nullptr);
-    ASSERT_EQ(dialog.Open(nullptr, 769, "file.bin"), 1);
-    EXPECT_FALSE(IsWindowVisible(dialog.window));
-    DWORD start = GetTickCount();
-    while (!IsWindowVisible(dialog.window) && GetTickCount() - start < 2000) {
-        MSG msg;
-        while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
-        Sleep(5);
+// A short transfer never shows a window; a longer one shows it, with the
+// count so far, and disables the owner exactly while it exists.
+TEST_F(Progress, AppearsOnlyAfterTheDelayAndDisablesItsOwner) {
+    HWND owner = CreateWindowExA(0, "STATIC", "owner", WS_OVERLAPPED, 0, 0, 50, 50, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_TRUE(owner);
+    auto pump = [](DWORD ms) {
+        DWORD start = GetTickCount();
+        do {
+            MSG msg;
+            while (PeekMessageA(&msg, nullptr, 0, 0, PM_REMOVE)) DispatchMessageA(&msg);
+            Sleep(5);
+        } while (GetTickCount() - start < ms);
+    };
+    {
+        // Over before the delay: no window, the owner never disabled.
+        ProgressDialog* shortOne = new ProgressDialog(nullptr);
+        ASSERT_EQ(shortOne->Schedule(owner, 769, "quick.bin"), 1);
+        shortOne->ShowCount(770, 10, true);
+        pump(ProgressDialog::kShowDelay / 2);
+        EXPECT_EQ(shortOne->window, nullptr);
+        EXPECT_TRUE(IsWindowEnabled(owner));
+        delete shortOne;
+        pump(ProgressDialog::kShowDelay);
+        EXPECT_TRUE(IsWindowEnabled(owner));
     }
-    EXPECT_TRUE(IsWindowVisible(dialog.window));
+    ProgressDialog* longOne = new ProgressDialog(nullptr);
+    ASSERT_EQ(longOne->Schedule(owner, 769, "slow.bin"), 1);
+    longOne->ShowCount(770, 4096);
+    DWORD start = GetTickCount();
+    while (!longOne->window && GetTickCount() - start < 2000) pump(5);
+    ASSERT_TRUE(longOne->window);
     EXPECT_GE(GetTickCount() - start, ProgressDialog::kShowDelay - 20);
+    EXPECT_TRUE(IsWindowVisible(longOne->window));
+    EXPECT_EQ(Count(*longOne), "4096 bytes received");
+    EXPECT_FALSE(IsWindowEnabled(owner));
+    delete longOne;
+    EXPECT_TRUE(IsWindowEnabled(owner));
+    DestroyWindow(owner);
 }
 
 }  // namespace

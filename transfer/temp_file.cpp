@@ -39,8 +39,9 @@ uint16_t MakeTempFileName(uint16_t prefixId, char* buffer, uint16_t size, const 
             char* dot = std::strrchr(name, '.');
             char* slash = std::strrchr(name, '\\');
             if (!dot || (slash && dot < slash)) dot = name + std::strlen(name);
-            if (static_cast<size_t>(dot - name) + std::strlen(extension) > MAX_PATH) break;
-            std::strcpy(dot, extension);
+            size_t extensionLength = std::strlen(extension);
+            if (static_cast<size_t>(dot - name) + extensionLength > MAX_PATH) break;
+            std::memcpy(dot, extension, extensionLength + 1);
             HANDLE file = CreateFileA(name, GENERIC_WRITE, 0, nullptr, CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
             if (file != INVALID_HANDLE_VALUE) {
                 CloseHandle(file);

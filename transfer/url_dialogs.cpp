@@ -81,9 +81,9 @@ struct FtpHost {
 
 // The folder part of a local path, "." when it has none.
 void FolderOf(const char* path, char* out, size_t size) {
-    const char* back = std::strrchr(path, '\\');
-    const char* slash = std::strrchr(path, '/');
-    const char* last = back > slash ? back : slash;
+    const char* last = nullptr;
+    for (const char* p = path; *p; ++p)
+        if (*p == '\\' || *p == '/') last = p;
     size_t n = last ? static_cast<size_t>(last - path) + 1 : 0;
     if (n == 0) {
         std::strncpy(out, ".", size);

@@ -132,9 +132,7 @@ INT_PTR StatusDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         AppendFormatted(text, kMsgTransferFailed, 1, failedName.Empty() ? "/" : failedName.Text(),
                         serverName.Text());
         ShowMessageCaptionById(text.Text(), kMsgCaption, MB_OK | MB_ICONEXCLAMATION, window);
-        endCode = kEndFailed;
-        EndDialog(window, kEndFailed);
-        CloseProtocolLog();
+        Close(kEndFailed);
         return TRUE;
     }
     case WM_COMMAND:
@@ -151,6 +149,10 @@ INT_PTR StatusDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 void StatusDialog::End(uint32_t code) {
     if (ended) return;
     ended = 1;
+    Close(code);
+}
+
+void StatusDialog::Close(uint32_t code) {
     endCode = code;
     EndDialog(window, static_cast<INT_PTR>(code));
     CloseProtocolLog();

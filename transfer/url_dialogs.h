@@ -45,6 +45,9 @@ protected:
     TextBuffer serverName;  // the URL's host, as the user knows it
     TextBuffer failedName;  // what the failure message names
     uint16_t ended;
+
+private:
+    void Close(uint32_t code);
 };
 
 class RetrieveDialog : public StatusDialog {

@@ -8,6 +8,7 @@
 
 #include "frame/text_buffer.h"
 #include "transfer/http_text.h"
+#include "fuzz_reads.h"
 
 namespace {
 
@@ -37,20 +38,9 @@ void Run(const std::vector<std::string>& reads, Recorder& sink) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    unsigned cuts = data[0] & 7;
-    size_t pos = 1;
-    std::vector<size_t> lengths;
-    for (unsigned i = 0; i < cuts && pos < size; ++i) lengths.push_back(data[pos++] * 32u + 1);
-    std::string text(reinterpret_cast<const char*>(data + pos), size - pos);
-
-    std::vector<std::string> reads;
-    size_t at = 0;
-    for (size_t n : lengths) {
-        if (n > text.size() - at) n = text.size() - at;
-        reads.push_back(text.substr(at, n));
-        at += n;
-    }
-    reads.push_back(text.substr(at));
+    const FuzzReads input = SplitFuzzInput(data, size, 32, 1);
+    const std::string& text = input.text;
+    const std::vector<std::string>& reads = input.reads;
 
     Recorder split, whole;
     Run(reads, split);

@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "ftp/listing_collector.h"
+#include "fuzz_reads.h"
 
 namespace {
 
@@ -32,20 +33,9 @@ bool KeptLinesOnly(const std::string& listing) {
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     if (size < 1) return 0;
-    unsigned cuts = data[0] & 7;
-    size_t pos = 1;
-    std::vector<size_t> lengths;
-    for (unsigned i = 0; i < cuts && pos < size; ++i) lengths.push_back(data[pos++]);
-    std::string text(reinterpret_cast<const char*>(data + pos), size - pos);
-
-    std::vector<std::string> reads;
-    size_t at = 0;
-    for (size_t n : lengths) {
-        if (n > text.size() - at) n = text.size() - at;
-        reads.push_back(text.substr(at, n));
-        at += n;
-    }
-    reads.push_back(text.substr(at));
+    const FuzzReads input = SplitFuzzInput(data, size);
+    const std::string& text = input.text;
+    const std::vector<std::string>& reads = input.reads;
 
     uint16_t splitTruncated = 0, wholeTruncated = 0;
     std::string split = Collect(reads, &splitTruncated);

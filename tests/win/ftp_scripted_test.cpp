@@ -10,6 +10,7 @@
 #include "frame/module.h"
 #include "ftp/ftp_session.h"
 #include "net/network.h"
+#include "ftp_session_suite.h"
 #include "owner_window.h"
 #include "test_support.h"
 
@@ -19,26 +20,12 @@ constexpr DWORD kWait = 10000;
 const char kServer[] = "127.0.0.3";
 const char kState[] = "scripted\\ftp_scripted\\";
 
-void WriteScript(const std::string& json) {
-    FILE* f = std::fopen((std::string(kState) + "script.json").c_str(), "wb");
-    ASSERT_TRUE(f);
-    std::fwrite(json.data(), 1, json.size(), f);
-    std::fclose(f);
-    std::remove((std::string(kState) + "transcript.txt").c_str());
-}
+void WriteScript(const std::string& json) { WriteServerScript(kState, json); }
 
-std::string Transcript() { return ReadWholeFile(std::string(kState) + "transcript.txt"); }
+std::string Transcript() { return ServerTranscript(kState); }
 
-class ScriptedFtp : public NetworkSuite {
+class ScriptedFtp : public FtpSessionSuite {
 protected:
-    void SetUp() override {
-        owner = new OwnerWindow();
-        session = new FtpSession(owner->Handle());
-    }
-    void TearDown() override {
-        delete session;
-        delete owner;
-    }
     // The code that ended the operation: 0, 1 or 101.
     WPARAM Run(uint16_t started) {
         EXPECT_EQ(started, 1);
@@ -56,8 +43,6 @@ protected:
         owner->Clear();
     }
 
-    OwnerWindow* owner = nullptr;
-    FtpSession* session = nullptr;
 };
 
 TEST_F(ScriptedFtp, ReplyLineCutByTheEndOfARead) {
@@ -96,9 +81,7 @@ TEST_F(ScriptedFtp, ListingCompleteWhenTheReplyComesFirst) {
             << (passive ? "passive" : "active");
         std::string transcript = Transcript();
         EXPECT_NE(transcript.find(passive ? "PASV\nLIST\n" : "PORT 127,0,0,1,"), std::string::npos) << transcript;
-        delete session;
-        session = new FtpSession(owner->Handle());
-        owner->Clear();
+        NewSession();
     }
 }
 

@@ -10,6 +10,7 @@
 #include "frame/module.h"
 #include "net/network.h"
 #include "net/protocol_log.h"
+#include "ftp_session_suite.h"
 #include "owner_window.h"
 #include "test_support.h"
 
@@ -18,16 +19,14 @@ namespace {
 constexpr DWORD kWait = 10000;
 const char kServer[] = "127.0.0.2";
 
-class FtpSessionTest : public NetworkSuite {
+class FtpSessionTest : public FtpSessionSuite {
 protected:
     void SetUp() override {
-        owner = new OwnerWindow();
-        session = new FtpSession(owner->Handle());
+        FtpSessionSuite::SetUp();
         OpenProtocolLog();
     }
     void TearDown() override {
-        delete session;
-        delete owner;
+        FtpSessionSuite::TearDown();
         CloseProtocolLog();
     }
     // Runs an operation and waits for its chain to end with code 1.
@@ -56,8 +55,6 @@ protected:
         return "<none>";
     }
 
-    OwnerWindow* owner = nullptr;
-    FtpSession* session = nullptr;
 };
 
 TEST_F(FtpSessionTest, ListInBothModes) {

@@ -12,6 +12,7 @@
 #include "frame/module.h"
 #include "ftp/ftp_session.h"
 #include "net/network.h"
+#include "ftp_session_suite.h"
 #include "owner_window.h"
 #include "test_support.h"
 
@@ -30,17 +31,8 @@ std::string RandomBytes(size_t size, unsigned seed) {
     return bytes;
 }
 
-class TransferFtpTest : public NetworkSuite {
+class TransferFtpTest : public FtpSessionSuite {
 protected:
-    void SetUp() override {
-        owner = new OwnerWindow();
-        session = new FtpSession(owner->Handle());
-    }
-    void TearDown() override {
-        delete session;
-        delete owner;
-    }
-    bool Has(WPARAM code, LPARAM value = -1) const { return owner->Has(code, value); }
     // Pumps until done() or a failure note; meanwhile the owner is disabled
     // exactly while the progress window exists. Relays the end of the data
     // side to the session as a dialog does.
@@ -68,8 +60,6 @@ protected:
         RunUntil([&] { return Has(1); });
     }
 
-    OwnerWindow* owner = nullptr;
-    FtpSession* session = nullptr;
 };
 
 TEST_F(TransferFtpTest, RoundTripsAreByteExactInBothModes) {
@@ -89,9 +79,7 @@ TEST_F(TransferFtpTest, RoundTripsAreByteExactInBothModes) {
             EXPECT_TRUE(ReadWholeFile(kRoot + up) == bytes) << "stored copy differs";
 
             // Retrieve: the local file equals the server's.
-            delete session;
-            session = new FtpSession(owner->Handle());
-            owner->Clear();
+            NewSession();
             std::string down = "down" + tag + ".bin";
             WriteWholeFile(kRoot + down, bytes);
             std::string local = "xfer_" + down;
@@ -106,9 +94,7 @@ TEST_F(TransferFtpTest, RoundTripsAreByteExactInBothModes) {
             EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
             EXPECT_EQ(FindOwnedDialog(owner->Handle()), nullptr);
 
-            delete session;
-            session = new FtpSession(owner->Handle());
-            owner->Clear();
+            NewSession();
         }
     }
 }
@@ -124,9 +110,7 @@ TEST_F(TransferFtpTest, FailuresOfLocalFilesAreReported) {
     EXPECT_FALSE(Exists("transfer_full.bin"));
     EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
     EXPECT_EQ(FindOwnedDialog(owner->Handle()), nullptr);
-    delete session;
-    session = new FtpSession(owner->Handle());
-    owner->Clear();
+    NewSession();
 
     // A local file to send that does not exist: the chain fails, nothing is
     // stored.

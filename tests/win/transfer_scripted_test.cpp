@@ -12,6 +12,7 @@
 #include "ftp/ftp_session.h"
 #include "message_box_answerer.h"
 #include "net/network.h"
+#include "ftp_session_suite.h"
 #include "owner_window.h"
 #include "test_support.h"
 
@@ -40,7 +41,7 @@ std::string Commands() {
     return out;
 }
 
-class TransferScriptedTest : public NetworkSuite {
+class TransferScriptedTest : public FtpSessionSuite {
 protected:
     static void SetUpTestSuite() {
         NetworkSuite::SetUpTestSuite();
@@ -49,20 +50,6 @@ protected:
         WriteWholeFile("xfer_local\\b.bin", "beta");
         WriteWholeFile("xfer_local\\c.bin", "gamma");
     }
-    void SetUp() override {
-        owner = new OwnerWindow();
-        session = new FtpSession(owner->Handle());
-    }
-    void TearDown() override {
-        delete session;
-        delete owner;
-    }
-    void NewSession() {
-        delete session;
-        session = new FtpSession(owner->Handle());
-        owner->Clear();
-    }
-    bool Has(WPARAM code, LPARAM value = -1) const { return owner->Has(code, value); }
     // Waits for the end of the chain (1, 0 or 101) and returns its code.
     WPARAM End() {
         WPARAM which = 99;
@@ -71,8 +58,6 @@ protected:
         return which;
     }
 
-    OwnerWindow* owner = nullptr;
-    FtpSession* session = nullptr;
 };
 
 TEST_F(TransferScriptedTest, StoreOperationsSendTheirCommandsInOrder) {

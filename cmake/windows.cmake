@@ -48,6 +48,12 @@ target_link_options(nethost PRIVATE ${ORB_WIN_FLAGS})
 target_link_libraries(nethost PRIVATE user32 gdi32)
 
 option(ORB_WIN_TESTS "Build the Windows test programs" ON)
+if(ORB_WIN_TESTS)
+  # A build that is tested overwrites freed memory with a pattern, so that a
+  # late use of a deleted object crashes the test (frame/freed_memory.cpp).
+  target_compile_definitions(orbshell PRIVATE ORB_POISON_FREED)
+  target_compile_definitions(OrbNetN01 PRIVATE ORB_POISON_FREED)
+endif()
 if(NOT ORB_WIN_TESTS)
   return()
 endif()

@@ -55,6 +55,7 @@ enum LanguageString : unsigned short {
     kMsgStoreChanges = 1288, kMsgProxyMissing = 1289, kMsgCannotConnect = 1291,
     kMsgLoginRefused = 1292, kMsgTransferFailed = 1293, kMsgListingFailed = 1294,
     kMsgNoHost = 1295,
+    kMsgServerSilent = 1296,  // host, seconds: the server fell silent
 };
 
 #endif

@@ -1,8 +1,13 @@
 #include "ftp/data_connection.h"
 
+#include <cstdio>
+#include <cstring>
+#include <share.h>
+
 #include "frame/strings.h"
 #include "ftp/ftp_session.h"
 #include "ftp/ftp_text.h"
+#include "net/protocol_log.h"
 #include "net/socket_library.h"
 #include "transfer/file_transfer.h"
 
@@ -20,9 +25,29 @@ uint16_t StartConnectingChain(DataSocket* data, uint32_t address, uint16_t port,
     data->chain.Append(work);
     return data->chain.Advance();
 }
+
+// "a.b.c.d:port" of an address in network order.
+void FormatAddress(uint32_t address, uint16_t port, char* out, size_t size) {
+    unsigned char b[4];
+    std::memcpy(b, &address, 4);
+    if (port) std::snprintf(out, size, "%u.%u.%u.%u:%u", b[0], b[1], b[2], b[3], unsigned(port));
+    else std::snprintf(out, size, "%u.%u.%u.%u", b[0], b[1], b[2], b[3]);
+}
+
+void LogNote(const char* text) { WriteLog(text, 0); }
+
 }  // namespace
 
-DataSocket::DataSocket(HWND owner, SOCKET given) : AsyncSocket(owner, given) {}
+uint16_t LocalFileReadable(const char* path) {
+    if (!path || !*path) return 0;
+    FILE* file = _fsopen(path, "rb", _SH_DENYNO);
+    if (!file) return 0;
+    std::fclose(file);
+    return 1;
+}
+
+DataSocket::DataSocket(HWND owner, AsyncSocket* control, SOCKET given, uint32_t bindAddress)
+    : AsyncSocket(owner, given, control, bindAddress) {}
 
 void DataSocket::OnSocketEvent(uint16_t event, uint16_t error) {
     Command* current = CurrentCommand();
@@ -39,15 +64,16 @@ void DataSocket::OnSocketEvent(uint16_t event, uint16_t error) {
     case FD_ACCEPT:
         if (current->type != kAcceptWait) return;
         failed = !current->OnReply(nullptr);
+        if (!failed && !static_cast<AcceptWait*>(current)->accepted) return;  // a stranger, turned away
         break;
     case FD_CONNECT:
         if (current->type != kConnectCommand) return;
         failed = error != 0 || !current->OnReply(nullptr);
         break;
     case FD_CLOSE:
-        if (error && current->type == kReceiveFileCommand) {
-            // A reset: what arrived is not the whole file.
-            static_cast<ReceiveFileCommand*>(current)->ConnectionLost();
+        if (error) {
+            // A reset: a file that arrived so far is not the whole file.
+            current->ConnectionLost();
             return;
         }
         current->OnReply(nullptr);
@@ -99,11 +125,24 @@ uint16_t PassiveDataCommand::Start() {
         address = pasv->address;
         port = pasv->port;
     }
+    // A reply that named no usable address, or a file that cannot be sent:
+    // nothing goes out, so the server neither waits nor empties a file.
+    if (address == kNoAddress || port == 0 || !Ready()) return 0;
+    // The data connection goes to the server we talk to, whatever address
+    // the reply named (a server behind NAT names a private one; a hostile
+    // one any host at all).
+    uint32_t server = owner->PeerAddress();
+    if (server == kNoAddress) return 0;
+    char named[32], used[32], note[128];
+    FormatAddress(address, port, named, sizeof named);
+    FormatAddress(server, port, used, sizeof used);
+    std::snprintf(note, sizeof note, "--- data connection to %s (the reply named %s)\r\n", used, named);
+    LogNote(note);
     // The command goes out before the data connection is opened.
     if (!FtpLineCommand::Start()) return 0;
     delete dataSocket;
-    dataSocket = new DataSocket(owner->owner);
-    return StartConnectingChain(dataSocket, address, port, MakeDataCommand(dataSocket));
+    dataSocket = new DataSocket(owner->owner, owner);
+    return StartConnectingChain(dataSocket, server, port, MakeDataCommand(dataSocket));
 }
 
 ListPassiveCommand::ListPassiveCommand(AsyncSocket* owner)
@@ -114,6 +153,11 @@ Command* ListPassiveCommand::MakeDataCommand(AsyncSocket* data) { return new Lis
 RetrPassiveCommand::RetrPassiveCommand(AsyncSocket* owner, const char* remoteName, const char* localPath)
     : PassiveDataCommand(owner, kRetrPassiveCommand, kStrRetr, remoteName), localPath(64) {
     this->localPath.Assign(localPath);
+}
+
+uint16_t RetrPassiveCommand::Start() {
+    static_cast<FtpSession*>(owner)->announcedSize = kUnknownSize;
+    return PassiveDataCommand::Start();
 }
 
 Command* RetrPassiveCommand::MakeDataCommand(AsyncSocket* data) {
@@ -129,15 +173,21 @@ PortCommand::PortCommand(AsyncSocket* owner, uint16_t kind, const char* localPat
 PortCommand::~PortCommand() { delete listening; }
 
 uint16_t PortCommand::Start() {
+    if (kind == kTransferSend && !LocalFileReadable(localPath.Text())) return 0;
+    // Listen where the server reaches us, not on every address, and take
+    // the connection from the server alone.
+    uint32_t local = owner->LocalAddress();
+    uint32_t server = owner->PeerAddress();
+    if (local == kNoAddress || server == kNoAddress) return 0;
     delete listening;
-    listening = new DataSocket(owner->owner);
+    listening = new DataSocket(owner->owner, owner, INVALID_SOCKET, local);
     if (!listening->HasSocket() || !listening->SelectEvents(FD_ACCEPT) || !listening->Listen(4)) return 0;
     listening->chain.Clear();
-    listening->chain.Append(new AcceptWait(listening, kind, localPath.Text(), remoteName.Text()));
+    listening->chain.Append(new AcceptWait(listening, kind, localPath.Text(), remoteName.Text(), server));
     if (!listening->chain.Advance()) return 0;
 
     TextBuffer argument(64);
-    if (!BuildPortArgument(owner->LocalAddress(), listening->LocalPort(), argument)) return 0;
+    if (!BuildPortArgument(local, listening->LocalPort(), argument)) return 0;
     char keyword[32];
     LoadResourceString(kStrPort, keyword, sizeof keyword);
     TextBuffer line(64);
@@ -152,12 +202,15 @@ RetrActiveCommand::RetrActiveCommand(AsyncSocket* owner, const char* remoteName)
 
 uint16_t RetrActiveCommand::Start() {
     if (!sendable) return 0;
-    static_cast<FtpSession*>(owner)->AwaitTransferReply = 1;
+    FtpSession* session = static_cast<FtpSession*>(owner);
+    session->announcedSize = kUnknownSize;
+    session->AwaitTransferReply = 1;
     return FtpLineCommand::Start();
 }
 
-AcceptWait::AcceptWait(AsyncSocket* owner, uint16_t kind, const char* localPath, const char* remoteName)
-    : Command(owner, kAcceptWait), accepted(nullptr), localPath(64), remoteName(64), kind(kind) {
+AcceptWait::AcceptWait(AsyncSocket* owner, uint16_t kind, const char* localPath, const char* remoteName,
+                       uint32_t peer)
+    : Command(owner, kAcceptWait), accepted(nullptr), localPath(64), remoteName(64), kind(kind), peer(peer) {
     this->localPath.Assign(localPath);
     this->remoteName.Assign(remoteName);
 }
@@ -165,11 +218,21 @@ AcceptWait::AcceptWait(AsyncSocket* owner, uint16_t kind, const char* localPath,
 AcceptWait::~AcceptWait() { delete accepted; }
 
 uint16_t AcceptWait::OnReply(const char*) {
-    SOCKET s = owner->Accept();
+    uint32_t from = kNoAddress;
+    SOCKET s = owner->Accept(&from);
     // A failed accept fails the transfer instead of leaving it waiting.
     if (s == INVALID_SOCKET || s == 0) return 0;
+    if (from != peer) {
+        // Someone else: the file must neither come from nor go to them.
+        if (SocketFunctions.closesocket) SocketFunctions.closesocket(s);
+        char who[32], note[96];
+        FormatAddress(from, 0, who, sizeof who);
+        std::snprintf(note, sizeof note, "--- a data connection from %s was refused\r\n", who);
+        LogNote(note);
+        return 1;
+    }
     delete accepted;
-    accepted = new DataSocket(owner->owner, s);
+    accepted = new DataSocket(owner->owner, owner->conversation, s);
     owner->Close();
     Command* work = nullptr;
     switch (kind) {

@@ -15,7 +15,8 @@ enum TransferKind : uint16_t { kTransferReceive = 13, kTransferListing = 16, kTr
 // accepted). Its last command reports the end of its work; it never posts 1.
 class DataSocket : public AsyncSocket {
 public:
-    DataSocket(HWND owner, SOCKET given = INVALID_SOCKET);
+    // control: the control connection the data connection serves.
+    DataSocket(HWND owner, AsyncSocket* control, SOCKET given = INVALID_SOCKET, uint32_t bindAddress = 0);
     void OnSocketEvent(uint16_t event, uint16_t error) override;
 };
 
@@ -46,6 +47,9 @@ public:
 protected:
     // The command that runs on the data connection after the connect.
     virtual Command* MakeDataCommand(AsyncSocket* data) = 0;
+    // Checked before the line goes out: false sends nothing (a local file
+    // to send that cannot be read).
+    virtual uint16_t Ready() { return 1; }
 };
 
 class ListPassiveCommand : public PassiveDataCommand {
@@ -59,6 +63,7 @@ protected:
 class RetrPassiveCommand : public PassiveDataCommand {
 public:
     RetrPassiveCommand(AsyncSocket* owner, const char* remoteName, const char* localPath);
+    uint16_t Start() override;
 
     TextBuffer localPath;
 
@@ -93,10 +98,12 @@ public:
 };
 
 // Accepts the server's data connection and starts the listing, receive or
-// send on it.
+// send on it. Only a connection from the server (peer, the control
+// connection's peer address) is taken; any other is closed and the wait
+// goes on (accepted stays null).
 class AcceptWait : public Command {
 public:
-    AcceptWait(AsyncSocket* owner, uint16_t kind, const char* localPath, const char* remoteName);
+    AcceptWait(AsyncSocket* owner, uint16_t kind, const char* localPath, const char* remoteName, uint32_t peer);
     ~AcceptWait() override;
     uint16_t Start() override { return 1; }
     uint16_t OnReply(const char* reply) override;
@@ -105,6 +112,10 @@ public:
     TextBuffer localPath;
     TextBuffer remoteName;
     uint16_t kind;
+    uint32_t peer;  // network order
 };
+
+// 1 when the local file can be opened for reading (a file to send).
+uint16_t LocalFileReadable(const char* path);
 
 #endif

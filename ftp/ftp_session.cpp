@@ -25,12 +25,26 @@ const char* NameOfPath(const char* path) {
 
 class FtpSession::LogSink : public ReplyLogSink {
 public:
+    explicit LogSink(FtpSession* session) : session_(session) {}
     void OnReplyLogLine(const char* line, uint32_t length) override {
         LogIncomingLine(line, static_cast<uint16_t>(length > 65535 ? 65535 : length));
+        if (length > 0 && line[0] == '1') session_->OnPreliminary(line, length);
     }
+
+private:
+    FtpSession* session_;
 };
 
-FtpSession::FtpSession(HWND owner) : AsyncSocket(owner), AwaitTransferReply(0), refused_(false), heldReply_(false) {}
+FtpSession::FtpSession(HWND owner)
+    : AsyncSocket(owner), AwaitTransferReply(0), announcedSize(kUnknownSize), refused_(false), heldReply_(false) {}
+
+void FtpSession::OnPreliminary(const char* line, uint32_t length) {
+    Command* current = CurrentCommand();
+    if (!current || (current->type != kRetrPassiveCommand && current->type != kRetrActiveCommand)) return;
+    // "150 Opening BINARY mode data connection for a.bin (3145728 bytes)."
+    uint64_t size = ParseTransferSize(line, length);
+    if (size != kUnknownSize) announcedSize = size;
+}
 
 FtpSession::~FtpSession() {}
 
@@ -222,8 +236,16 @@ void FtpSession::ReadReply() {
     int n = Recv(buffer, kReplyBufferSize - 1, 0);
     if (n == SOCKET_ERROR || n < 0) return;
     buffer[n] = '\0';
-    LogSink sink;
-    if (!reader_.Feed(buffer, static_cast<uint32_t>(n), &sink)) return;
+    LogSink sink(this);
+    if (!reader_.Feed(buffer, static_cast<uint32_t>(n), &sink)) {
+        if (reader_.TooLong()) {
+            // A reply without end: give up instead of reading on for ever.
+            SelectEvents(0);
+            WriteLog("--- the reply has no end: the conversation is given up\r\n", 0);
+            PostToOwner(kCodeFailed);
+        }
+        return;
+    }
     if (IsNegativeReply(reader_.Reply(), reader_.ReplyLength())) {
         AwaitTransferReply = 0;
         heldReply_ = false;

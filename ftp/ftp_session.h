@@ -3,6 +3,7 @@
 
 #include <cstdint>
 
+#include "ftp/ftp_text.h"
 #include "ftp/reply_reader.h"
 #include "net/socket.h"
 
@@ -43,11 +44,16 @@ public:
     // positive reply is held until event 104, a negative one is reported at
     // once.
     uint16_t AwaitTransferReply;
+    // The size the preliminary reply to the last RETR announced, or
+    // kUnknownSize.
+    uint64_t announcedSize;
 
 private:
     class LogSink;
     void ReadReply();
     void ActOnReply();
+    // A preliminary reply line (1xx) of the current command.
+    void OnPreliminary(const char* line, uint32_t length);
     // Chain building: every line command is checked before anything starts.
     void BeginChain();
     void Add(Command* command);

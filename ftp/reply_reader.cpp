@@ -39,7 +39,7 @@ uint32_t FirstLineLength(const char* bytes, uint32_t count) {
     return FindLineEnd(bytes, 0, count);
 }
 
-ReplyReader::ReplyReader() : carryLength_(0), replyLength_(0) {
+ReplyReader::ReplyReader() : carryLength_(0), replyLength_(0), unanswered_(0) {
     carry_[0] = '\0';
     joined_[0] = '\0';
     reply_[0] = '\0';
@@ -50,6 +50,7 @@ void ReplyReader::Reset() {
     carry_[0] = '\0';
     replyLength_ = 0;
     reply_[0] = '\0';
+    unanswered_ = 0;
 }
 
 // Logs one line and judges it; 1 when it is the reply line.
@@ -67,6 +68,15 @@ uint16_t ReplyReader::Feed(const char* bytes, uint32_t count, ReplyLogSink* sink
     replyLength_ = 0;
     reply_[0] = '\0';
     if (!bytes || count == 0) return 0;
+    if (FeedLines(bytes, count, sink)) {
+        unanswered_ = 0;
+        return 1;
+    }
+    unanswered_ = count > kMaxReplyBytes * 2 - unanswered_ ? kMaxReplyBytes * 2 : unanswered_ + count;
+    return 0;
+}
+
+uint16_t ReplyReader::FeedLines(const char* bytes, uint32_t count, ReplyLogSink* sink) {
 
     uint32_t pos = 0;
     if (carryLength_ > 0) {

@@ -33,12 +33,15 @@ uint32_t FirstLineLength(const char* bytes, uint32_t count);
 // judged yet: it is kept (up to kMaxCarry bytes) and put in front of the next
 // read, so a reply line split over two reads is still found. Nothing else is
 // carried from one read to the next. A cut-off line longer than kMaxCarry is
-// logged and judged at once, as a complete line would be.
+// logged and judged at once, as a complete line would be. A reply that goes
+// on for more than kMaxReplyBytes without its reply line is too long: an
+// endless multi-line reply is a failure, not a wait.
 class ReplyReader {
 public:
     static constexpr uint32_t kMaxCarry = 1023;
     // Longest line kept for logging and for Reply(); longer lines are cut.
     static constexpr uint32_t kMaxLine = 4095;
+    static constexpr uint32_t kMaxReplyBytes = 128 * 1024;
 
     ReplyReader();
 
@@ -51,11 +54,14 @@ public:
     uint32_t ReplyLength() const { return replyLength_; }
     // The bytes kept from the last read (a line not yet ended).
     uint32_t CarriedLength() const { return carryLength_; }
+    // More than kMaxReplyBytes have come since the last reply line.
+    uint16_t TooLong() const { return unanswered_ > kMaxReplyBytes ? 1 : 0; }
     // Forgets the kept line and the last reply (e.g. after a held-back reply
     // was read past this reader).
     void Reset();
 
 private:
+    uint16_t FeedLines(const char* bytes, uint32_t count, ReplyLogSink* sink);
     uint16_t TakeLine(const char* line, uint32_t length, ReplyLogSink* sink);
 
     char carry_[kMaxCarry + 1];
@@ -63,6 +69,7 @@ private:
     char joined_[kMaxLine + 1];
     char reply_[kMaxLine + 1];
     uint32_t replyLength_;
+    uint32_t unanswered_;  // bytes fed since the last reply line (capped)
 };
 
 #endif

@@ -20,6 +20,7 @@ uint16_t Command::OnWrite() { return 1; }
 uint16_t Command::OnReply(const char*) { return 1; }
 HANDLE Command::AsyncHandle() { return nullptr; }
 uint16_t Command::Finish() { return OnReply(nullptr); }
+void Command::ConnectionLost() { OnReply(nullptr); }
 
 Command* Command::FindPrevious(uint16_t wanted) const {
     for (Command* c = previous; c; c = c->previous)

@@ -57,6 +57,8 @@ public:
     virtual HANDLE AsyncHandle();
     // Ends the step at once (the transfer commands cancel here).
     virtual uint16_t Finish();
+    // The connection ended with an error (a reset). Default: as a close.
+    virtual void ConnectionLost();
 
     // The nearest command of this type before this one, or null.
     Command* FindPrevious(uint16_t wanted) const;

@@ -4,18 +4,20 @@
 
 #include "frame/module.h"
 #include "frame/strings.h"
+#include "net/handler_scope.h"
 #include "net/protocol_log.h"
 #include "net/socket_library.h"
 
 Socket* SocketList = nullptr;
 HttpGetCommandMaker MakeHttpGetCommand = nullptr;
 
-Socket::Socket(SOCKET given) : handle(given), next(nullptr) {
+Socket::Socket(SOCKET given, uint32_t bindAddress) : handle(given), next(nullptr) {
     if (handle == INVALID_SOCKET && SocketFunctions.socket) {
         handle = SocketFunctions.socket(AF_INET, SOCK_STREAM, 0);
         if (handle != INVALID_SOCKET) {
             sockaddr_in any = {};
             any.sin_family = AF_INET;
+            any.sin_addr.s_addr = bindAddress;
             if (SocketFunctions.bind(handle, reinterpret_cast<sockaddr*>(&any), sizeof any) != 0) Close();
         }
     }
@@ -89,11 +91,24 @@ uint16_t Socket::Listen(int backlog) {
     return SocketFunctions.listen(handle, backlog) == 0;
 }
 
-SOCKET Socket::Accept() {
+SOCKET Socket::Accept(uint32_t* peerOut) {
+    if (peerOut) *peerOut = 0xFFFFFFFFu;
     if (!HasSocket() || !SocketFunctions.accept) return 0;
     sockaddr_in peer = {};
     int size = sizeof peer;
-    return SocketFunctions.accept(handle, reinterpret_cast<sockaddr*>(&peer), &size);
+    SOCKET accepted = SocketFunctions.accept(handle, reinterpret_cast<sockaddr*>(&peer), &size);
+    if (peerOut && accepted != INVALID_SOCKET && peer.sin_family == AF_INET) *peerOut = peer.sin_addr.s_addr;
+    return accepted;
+}
+
+uint32_t Socket::PeerAddress() {
+    if (!HasSocket() || !SocketFunctions.getpeername) return 0xFFFFFFFFu;
+    sockaddr_in peer = {};
+    int size = sizeof peer;
+    if (SocketFunctions.getpeername(handle, reinterpret_cast<sockaddr*>(&peer), &size) != 0 ||
+        peer.sin_family != AF_INET)
+        return 0xFFFFFFFFu;
+    return peer.sin_addr.s_addr;
 }
 
 uint32_t Socket::LocalAddress() {
@@ -115,11 +130,24 @@ uint16_t Socket::LocalPort() {
     return SocketFunctions.ntohs(local.sin_port);
 }
 
-AsyncSocket::AsyncSocket(HWND owner_, SOCKET given) : Socket(given), owner(owner_), window(nullptr) {
+namespace {
+constexpr UINT_PTR kIdleTimer = 1;
+constexpr UINT kIdleTick = 1000;
+}  // namespace
+
+AsyncSocket::AsyncSocket(HWND owner_, SOCKET given, AsyncSocket* conversation_, uint32_t bindAddress)
+    : Socket(given, bindAddress),
+      owner(owner_),
+      window(nullptr),
+      conversation(conversation_ ? conversation_ : this),
+      idleLimit(kDefaultIdleSeconds * 1000),
+      lastHeard(GetTickCount()),
+      timedOut(0) {
     char className[kStringArraySize];
     LoadResourceString(kStrSocketWindowClass, className, sizeof className);
     window = CreateWindowExA(0, className, nullptr, WS_POPUP, 0, 0, 0, 0, nullptr, nullptr,
                              ModuleInstance, nullptr);
+    if (window && conversation == this) SetTimer(window, kIdleTimer, kIdleTick, nullptr);
 }
 
 AsyncSocket::~AsyncSocket() {
@@ -182,6 +210,50 @@ void AsyncSocket::AppendConnect(const char* host, uint16_t port) {
 
 void AsyncSocket::PostToOwner(WPARAM code, LPARAM value) { PostMessageA(owner, SocketEventMessage, code, value); }
 
+void AsyncSocket::SetIdleLimit(uint32_t seconds) {
+    idleLimit = seconds > 0xFFFFFFFFu / 1000 ? 0xFFFFFFFFu / 1000 * 1000 : seconds * 1000;
+}
+
+void AsyncSocket::NoteActivity() { conversation->lastHeard = GetTickCount(); }
+
+bool AsyncSocket::AwaitingServer() const {
+    if (chain.Current()) return true;
+    // A data connection may still be at work after the control chain ended.
+    for (Socket* s = SocketList; s; s = s->next) {
+        const AsyncSocket* other = s->AsAsync();
+        if (other && other != this && other->conversation == this && other->HasSocket() && other->chain.Current())
+            return true;
+    }
+    return false;
+}
+
+void AsyncSocket::CheckIdle() {
+    DWORD now = GetTickCount();
+    // A question or message box of ours is up (this tick's own handler is
+    // the outermost one otherwise): the clock waits for the person.
+    if (timedOut || HandlerDepth() > 1 || !HasSocket() || !AwaitingServer()) {
+        lastHeard = now;
+        return;
+    }
+    DWORD silent = now - lastHeard;
+    Command* current = chain.Current();
+    if (current && current->type == kQuitCommand && current == chain.tail) {
+        // The work is done; a server that does not answer QUIT is not
+        // waited for long.
+        if (silent >= kQuitWait) {
+            lastHeard = now;
+            CompleteStep();
+        }
+        return;
+    }
+    if (idleLimit == 0 || silent < idleLimit) return;
+    timedOut = 1;
+    char note[96];
+    wsprintfA(note, "--- no answer for %lu s: the conversation is given up\r\n", static_cast<unsigned long>(silent / 1000));
+    WriteLog(note, 0);
+    PostToOwner(kCodeFailed);
+}
+
 LRESULT AsyncSocket::SendToOwner(WPARAM code, LPARAM value) {
     return SendMessageA(owner, SocketEventMessage, code, value);
 }
@@ -209,9 +281,14 @@ void HttpSession::OnSocketEvent(uint16_t event, uint16_t error) {
         }
         break;
     case FD_CLOSE:
-        command->OnReply(nullptr);
-        if (error) PostToOwner(kCodeFailed);
-        else CompleteStep();
+        // A command that has to wait before it can settle the close (its
+        // Cancel question is up) returns 0 and ends the step itself later.
+        if (error) {
+            command->ConnectionLost();
+            PostToOwner(kCodeFailed);
+        } else if (command->OnReply(nullptr)) {
+            CompleteStep();
+        }
         break;
     default:
         break;
@@ -236,10 +313,14 @@ uint16_t HttpSession::StartRequestChain(const char* host, uint16_t port, Command
 }
 
 LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    HandlerScope running;
     if (message == SocketEventMessage) {
         for (Socket* s = SocketList; s; s = s->next) {
             if (s->handle == static_cast<SOCKET>(wParam)) {
-                if (AsyncSocket* target = s->AsAsync()) target->OnSocketEvent(LOWORD(lParam), HIWORD(lParam));
+                if (AsyncSocket* target = s->AsAsync()) {
+                    target->NoteActivity();
+                    target->OnSocketEvent(LOWORD(lParam), HIWORD(lParam));
+                }
                 break;
             }
         }
@@ -247,11 +328,22 @@ LRESULT CALLBACK SocketWindowProc(HWND window, UINT message, WPARAM wParam, LPAR
         for (Socket* s = SocketList; s; s = s->next) {
             Command* command = s->CurrentCommand();
             if (command && reinterpret_cast<WPARAM>(command->AsyncHandle()) == wParam) {
-                if (AsyncSocket* target = s->AsAsync())
+                if (AsyncSocket* target = s->AsAsync()) {
+                    target->NoteActivity();
                     target->OnLookupDone(command->AsyncHandle(), HIWORD(lParam), lParam);
+                }
                 break;
             }
         }
+    } else if (message == WM_TIMER && wParam == kIdleTimer) {
+        for (Socket* s = SocketList; s; s = s->next) {
+            AsyncSocket* target = s->AsAsync();
+            if (target && target->window == window) {
+                target->CheckIdle();
+                break;
+            }
+        }
+        return 0;
     }
     return DefWindowProcA(window, message, wParam, lParam);
 }

@@ -31,8 +31,9 @@ class AsyncSocket;
 // A stream socket; every live one is in SocketList, newest first.
 class Socket {
 public:
-    // INVALID_SOCKET: a new socket bound to any address, port 0.
-    explicit Socket(SOCKET given = INVALID_SOCKET);
+    // INVALID_SOCKET: a new socket bound to bindAddress (network order; 0
+    // any address), port 0.
+    explicit Socket(SOCKET given = INVALID_SOCKET, uint32_t bindAddress = 0);
     virtual ~Socket();
     Socket(const Socket&) = delete;
     Socket& operator=(const Socket&) = delete;
@@ -52,9 +53,12 @@ public:
     // Asks for kernel buffers of these sizes (0: leave as it is).
     void SetBufferSizes(int receive, int send);
     uint16_t Listen(int backlog);
-    SOCKET Accept();
+    // The accepted socket (INVALID_SOCKET or 0 on failure); the address it
+    // comes from (network order) into peerOut when given.
+    SOCKET Accept(uint32_t* peerOut = nullptr);
     uint32_t LocalAddress();  // network order; all ones on failure
     uint16_t LocalPort();     // host order; 0 on failure
+    uint32_t PeerAddress();   // network order; all ones on failure
 
     SOCKET handle;
     Socket* next;
@@ -64,7 +68,11 @@ public:
 // outcomes go to the owner window.
 class AsyncSocket : public Socket {
 public:
-    AsyncSocket(HWND owner, SOCKET given = INVALID_SOCKET);
+    // conversation: the session this socket serves (a data connection's
+    // control connection); null for a session itself, which then keeps the
+    // conversation's idle clock.
+    AsyncSocket(HWND owner, SOCKET given = INVALID_SOCKET, AsyncSocket* conversation = nullptr,
+                uint32_t bindAddress = 0);
     ~AsyncSocket() override;
 
     uint16_t Connect(uint32_t address, uint16_t port) override;
@@ -87,10 +95,34 @@ public:
     void PostToOwner(WPARAM code, LPARAM value = 0);
     LRESULT SendToOwner(WPARAM code, LPARAM value);
 
+    // The idle limit of the conversation: while it has work under way and
+    // no byte has come from the server (on any of its connections) for this
+    // many seconds, it fails (code 0) with timedOut set. 0: no limit.
+    void SetIdleLimit(uint32_t seconds);
+    // Something came from the server: the conversation's clock starts anew.
+    void NoteActivity();
+    // Once a second (a session's timer): fails a conversation that has been
+    // silent too long; ends one waiting only for the answer to QUIT.
+    void CheckIdle();
+
     CommandChain chain;
     HWND owner;
     HWND window;
+    AsyncSocket* conversation;  // not owned; this socket itself for a session
+    uint32_t idleLimit;         // ms; 0 none
+    DWORD lastHeard;            // tick count of the last activity
+    uint16_t timedOut;
+
+private:
+    // True while this conversation waits for something from the server.
+    bool AwaitingServer() const;
 };
+
+// Seconds of silence after which a conversation fails, unless the Options
+// say otherwise; and how long the answer to QUIT is waited for once the work
+// is done.
+constexpr uint32_t kDefaultIdleSeconds = 60;
+constexpr DWORD kQuitWait = 3000;
 
 // Makes the command that sends the GET and stores the answer; null until the
 // HTTP code provides it.

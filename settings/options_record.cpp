@@ -7,6 +7,8 @@ namespace {
 const char kOpenHost[] = "Open Host";
 const char kSaveHost[] = "Save Host";
 const char kServerType[] = "Server Type";
+const char kTimeout[] = "Timeout";
+constexpr uint16_t kDefaultTimeout = 60;
 
 // Number values that map one-to-one onto a bit, in their saving order
 // around "Server Type".
@@ -27,7 +29,8 @@ const NumberOption kAfter[] = {
 
 }  // namespace
 
-OptionsRecord::OptionsRecord(SettingsStore* settingsStore) : flags(0), store(settingsStore) {}
+OptionsRecord::OptionsRecord(SettingsStore* settingsStore)
+    : flags(0), idleTimeout(kDefaultTimeout), store(settingsStore) {}
 
 OptionsRecord::~OptionsRecord() { Save(); }
 
@@ -37,9 +40,11 @@ void OptionsRecord::SetServerKind(uint16_t serverBit) {
 
 void OptionsRecord::Load() {
     flags = 0;
+    idleTimeout = kDefaultTimeout;
     openHost.Clear();
     saveHost.Clear();
     if (!store) return;
+    idleTimeout = store->ReadNumber(kStrSectionOptions, kTimeout, kDefaultTimeout);
     char text[kListValueSize];
     if (store->ReadString(kStrSectionOptions, kOpenHost, "", text, sizeof text)) openHost.Assign(text);
     if (store->ReadString(kStrSectionOptions, kSaveHost, "", text, sizeof text)) saveHost.Assign(text);

@@ -34,6 +34,9 @@ public:
     void Save() const;
 
     uint16_t flags;
+    // Seconds without a byte from a server after which a conversation is
+    // given up ("Timeout"; 0 none). Read only: it is kept as stored.
+    uint16_t idleTimeout;
     TextBuffer openHost;  // description of the host the Open dialogs preselect
     TextBuffer saveHost;  // ... the Save As dialog preselects
     SettingsStore* store;

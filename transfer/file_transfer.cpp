@@ -339,6 +339,8 @@ StorPassiveCommand::StorPassiveCommand(AsyncSocket* owner, const char* remoteNam
     this->localPath.Assign(localPath);
 }
 
+uint16_t StorPassiveCommand::Ready() { return LocalFileReadable(localPath.Text()); }
+
 Command* StorPassiveCommand::MakeDataCommand(AsyncSocket* data) {
     return new SendFileCommand(data, localPath.Text(), argument.Text());
 }

@@ -27,7 +27,7 @@ public:
     uint16_t OnReply(const char* reply) override;
     uint16_t Finish() override;
     // The data connection was reset: the receive fails.
-    void ConnectionLost();
+    void ConnectionLost() override;
 
     ProgressDialog* progress;  // owned
     TextBuffer localPath;
@@ -93,6 +93,7 @@ public:
 
 protected:
     Command* MakeDataCommand(AsyncSocket* data) override;
+    uint16_t Ready() override;
 };
 
 #endif

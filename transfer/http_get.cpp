@@ -139,9 +139,9 @@ int32_t HttpGetCommand::ReadAvailable(uint16_t toTheEnd) {
 
 uint16_t HttpGetCommand::OnReply(const char*) {
     if (asking && !cancelled) {
-        // Finish the close once the Cancel question is answered.
+        // Settled once the Cancel question is answered; the step ends then.
         closePending = 1;
-        return 1;
+        return 0;
     }
     owner->DrainEvents(FD_CLOSE);
     if (closed) return 1;
@@ -197,7 +197,7 @@ uint16_t HttpGetCommand::Finish() {
         owner->PostToOwner(kCodeTransferDone, 0);
         OnReply(nullptr);
     } else if (closePending) {
-        OnReply(nullptr);
+        if (OnReply(nullptr)) owner->CompleteStep();
     } else {
         owner->SelectEvents(kReadAndClose);
     }

@@ -5,6 +5,7 @@
 #include "frame/module.h"
 #include "frame/strings.h"
 #include "net/command.h"
+#include "net/handler_scope.h"
 
 namespace {
 constexpr uint16_t kProgressTemplate = 103;
@@ -109,6 +110,8 @@ void ProgressDialog::ShowCount(uint16_t formatId, uint32_t bytes, bool final) {
 INT_PTR ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     if (message == WM_COMMAND && LOWORD(wParam) == IDCANCEL) {
         endCode = kEndCancelled;
+        // The command may close this window; nothing here is touched after.
+        HandlerScope running;
         if (command) command->Finish();
         return TRUE;
     }

@@ -5,8 +5,10 @@
 
 #include "frame/string_ids.h"
 #include "frame/strings.h"
+#include "ftp/data_connection.h"
 #include "ftp/ftp_session.h"
 #include "net/network.h"
+#include "net/handler_scope.h"
 #include "net/protocol_log.h"
 #include "net/socket.h"
 #include "settings/settings.h"
@@ -96,11 +98,14 @@ void FolderOf(const char* path, char* out, size_t size) {
 
 bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
 
+// Seconds of silence after which a transfer is given up ("Timeout").
+uint32_t IdleLimitSetting() { return Options ? Options->idleTimeout : kDefaultIdleSeconds; }
+
 }  // namespace
 
 // ---- StatusDialog
 
-StatusDialog::StatusDialog() : serverName(64), failedName(64), ended(0) {
+StatusDialog::StatusDialog() : serverName(64), failedName(64), ended(0), failing(0) {
     templateId = kStatusTemplate;
     dialogProc = DialogProc;
 }
@@ -126,15 +131,9 @@ INT_PTR StatusDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case WM_SHOWWINDOW:
         return TRUE;
-    case kReportFailureMessage: {
-        DropSessions();
-        TextBuffer text(128);
-        AppendFormatted(text, kMsgTransferFailed, 1, failedName.Empty() ? "/" : failedName.Text(),
-                        serverName.Text());
-        ShowMessageCaptionById(text.Text(), kMsgCaption, MB_OK | MB_ICONEXCLAMATION, window);
-        Close(kEndFailed);
+    case kReportFailureMessage:
+        ReportFailure();
         return TRUE;
-    }
     case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL) {
             End(kEndCancelled);
@@ -147,7 +146,7 @@ INT_PTR StatusDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
 }
 
 void StatusDialog::End(uint32_t code) {
-    if (ended) return;
+    if (ended || (failing && code == kEndOk)) return;
     ended = 1;
     Close(code);
 }
@@ -159,9 +158,29 @@ void StatusDialog::Close(uint32_t code) {
 }
 
 void StatusDialog::Fail() {
-    if (ended) return;
+    if (ended || failing) return;
+    failing = 1;
+    PostWhenIdle(window, kReportFailureMessage);
+}
+
+void StatusDialog::ReportFailure() {
+    if (ended) return;  // the user cancelled meanwhile
+    if (HandlerRunning()) {
+        // A modal loop below a handler brought this message: the sessions
+        // may still have code on the stack.
+        PostWhenIdle(window, kReportFailureMessage);
+        return;
+    }
     ended = 1;
-    PostMessageA(window, kReportFailureMessage, 0, 0);
+    const bool silent = TimedOut();
+    DropSessions();
+    TextBuffer text(128);
+    if (silent)
+        AppendFormatted(text, kMsgServerSilent, 1, serverName.Text(), static_cast<unsigned>(IdleLimitSetting()));
+    else
+        AppendFormatted(text, kMsgTransferFailed, 1, failedName.Empty() ? "/" : failedName.Text(), serverName.Text());
+    ShowMessageCaptionById(text.Text(), kMsgCaption, MB_OK | MB_ICONEXCLAMATION, window);
+    Close(kEndFailed);
 }
 
 uint16_t StatusDialog::AskPassword(TextBuffer& password) {
@@ -256,6 +275,10 @@ void RetrieveDialog::DropSessions() {
     httpSession = nullptr;
 }
 
+bool RetrieveDialog::TimedOut() const {
+    return (ftpSession && ftpSession->timedOut) || (httpSession && httpSession->timedOut);
+}
+
 RetrieveDialog::~RetrieveDialog() {
     // The sessions go first: they close the files they write.
     DropSessions();
@@ -277,13 +300,18 @@ bool RetrieveDialog::PrepareLocalFile() {
     } else if (!FileExists(localFile.Text())) {
         madeLocalFile_ = 1;
     } else {
+        // The caller's file is replaced only by a whole document: the bytes
+        // go to a file beside it, or, where none can be made there (a long
+        // folder path, no right to create files), into the temporary folder.
         char folder[MAX_PATH + 1];
         char staging[MAX_PATH + 1];
         FolderOf(localFile.Text(), folder, sizeof folder);
-        if (GetTempFileNameA(folder, "orb", 0, staging)) {
+        if (GetTempFileNameA(folder, "orb", 0, staging) ||
+            MakeTempFileName(kMsgTempPrefix, staging, sizeof staging, nullptr)) {
             receivePath.Assign(staging);
             return true;
         }
+        return false;
     }
     receivePath.Assign(localFile.Text());
     return true;
@@ -291,7 +319,15 @@ bool RetrieveDialog::PrepareLocalFile() {
 
 bool RetrieveDialog::PlaceReceivedFile() {
     if (receivePath.Empty() || std::strcmp(receivePath.Text(), localFile.Text()) == 0) return true;
-    return MoveFileExA(receivePath.Text(), localFile.Text(), MOVEFILE_REPLACE_EXISTING) != 0;
+    return MoveFileExA(receivePath.Text(), localFile.Text(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
+}
+
+bool RetrieveDialog::ReceivedAsAnnounced() const {
+    if (!ftpSession || ftpSession->announcedSize == kUnknownSize) return true;
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(receivePath.Text(), GetFileExInfoStandard, &data)) return false;
+    uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return size == ftpSession->announcedSize;
 }
 
 bool RetrieveDialog::Initialize() {
@@ -307,6 +343,8 @@ bool RetrieveDialog::Initialize() {
     if (scheme == kSchemeFtp) ftpSession = new (std::nothrow) FtpSession(window);
     else httpSession = new (std::nothrow) HttpSession(window);
     if (!ftpSession && !httpSession) return false;
+    if (ftpSession) ftpSession->SetIdleLimit(IdleLimitSetting());
+    if (httpSession) httpSession->SetIdleLimit(IdleLimitSetting());
     if (scheme == kSchemeFtp && password.Empty() && !AskPassword(password)) return false;
     if (!PrepareLocalFile()) return false;
 
@@ -328,8 +366,11 @@ bool RetrieveDialog::Initialize() {
 }
 
 void RetrieveDialog::CountCompletion() {
+    if (failing) return;
     if (completions >= 1) {
-        if (PlaceReceivedFile()) End(kEndOk);
+        // A file shorter or longer than the server announced was cut or
+        // padded on the way: it must not take the caller's file's place.
+        if (ReceivedAsAnnounced() && PlaceReceivedFile()) End(kEndOk);
         else Fail();
         return;
     }
@@ -433,11 +474,37 @@ void StoreDialog::DropSessions() {
 
 StoreDialog::~StoreDialog() { DropSessions(); }
 
+bool StoreDialog::TimedOut() const { return ftpSession && ftpSession->timedOut; }
+
+const char* StoreDialog::UnreadableFile() const {
+    if (fileCount == 0) return LocalFileReadable(localFiles.Text()) ? nullptr : localFiles.Text();
+    const char* entry = localFiles.Text();
+    for (uint16_t i = 0; i < fileCount && *entry; ++i, entry += std::strlen(entry) + 1) {
+        const char* path = entry;
+        if (entry[0] == '\x01') {
+            // 0x01, remote directory, 0x01, local path
+            const char* mark = std::strchr(entry + 1, '\x01');
+            if (mark) path = mark + 1;
+        }
+        if (!LocalFileReadable(path)) return path;
+    }
+    return nullptr;
+}
+
 bool StoreDialog::Initialize() {
     endCode = kEndFailed;
     if (StartNetwork() != 1) return false;
     ftpSession = new (std::nothrow) FtpSession(window);
     if (!ftpSession || !listComplete_) return false;
+    ftpSession->SetIdleLimit(IdleLimitSetting());
+    // Every file is looked at before anything is sent: a STOR whose file is
+    // missing would empty the server's copy.
+    if (const char* missing = UnreadableFile()) {
+        TextBuffer text(128);
+        AppendFormatted(text, kMsgTransferFailed, 1, missing, serverName.Text());
+        ShowMessageCaptionById(text.Text(), kMsgCaption, MB_OK | MB_ICONEXCLAMATION, window);
+        return false;
+    }
     if (password.Empty() && !AskPassword(password)) return false;
     OpenProtocolLog();
     uint16_t started;

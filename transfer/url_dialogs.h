@@ -31,23 +31,28 @@ protected:
     void OnInitDialog() override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
-    // Ends the dialog once with code and closes the protocol log.
+    // Ends the dialog once with code and closes the protocol log. Once a
+    // failure is on its way, a success no longer ends it; a cancel does.
     void End(uint32_t code);
-    // The transfer failed: once the current message has been handled, the
-    // connections are closed, the user is told that failedName (empty: "/")
-    // could not be moved, and the dialog ends with 2.
+    // The transfer failed: once no socket code is on the stack any more,
+    // the connections are closed, the user is told that failedName (empty:
+    // "/") could not be moved, and the dialog ends with 2.
     void Fail();
     // Closes the connections (and the files they write).
     virtual void DropSessions() = 0;
+    // A session gave up because the server fell silent.
+    virtual bool TimedOut() const = 0;
     // 1 when the user typed a password for serverName (into password).
     uint16_t AskPassword(TextBuffer& password);
 
     TextBuffer serverName;  // the URL's host, as the user knows it
     TextBuffer failedName;  // what the failure message names
     uint16_t ended;
+    uint16_t failing;  // Fail was called; the report is on its way
 
 private:
     void Close(uint32_t code);
+    void ReportFailure();
 };
 
 class RetrieveDialog : public StatusDialog {
@@ -75,6 +80,7 @@ protected:
     bool Initialize() override;
     void OnNotify(WPARAM code, LPARAM value) override;
     void DropSessions() override;
+    bool TimedOut() const override;
 
 private:
     void CountCompletion();
@@ -84,6 +90,8 @@ private:
     bool PrepareLocalFile();
     // The received file takes its final place; false when it cannot.
     bool PlaceReceivedFile();
+    // False when the server announced a size and the file has another.
+    bool ReceivedAsAnnounced() const;
 
     TextBuffer receivePath;  // where the transfer writes
     uint16_t madeLocalFile_; // localFile did not exist before this retrieve
@@ -113,8 +121,11 @@ protected:
     bool Initialize() override;
     void OnNotify(WPARAM code, LPARAM value) override;
     void DropSessions() override;
+    bool TimedOut() const override;
 
 private:
+    // The first local file that cannot be read, or null.
+    const char* UnreadableFile() const;
     uint16_t listComplete_;  // every local name fitted
 };
 

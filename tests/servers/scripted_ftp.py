@@ -23,6 +23,9 @@ A reply is writes for the control connection, or an object:
   "final":       writes after the transfer (default "226 Transfer complete.\\r\\n")
   "final_first": true: send "final" while the data connection is still open,
                  wait 0.5 s, then end it
+  "stranger_first": address: before connecting back (PORT), connect from
+                 this other address and send "stranger_data" (default
+                 "stranger's bytes") on that connection
   "close":       true: close the control connection after this reply
   "reset":       true: reset the control connection after this reply
 
@@ -70,6 +73,7 @@ class Handler(socketserver.BaseRequestHandler):
         self.uses = {}
         self.listener = None
         self.port_addr = None
+        self.strangers = []
         self.request.settimeout(120)
         sio.nodelay(self.request)
 
@@ -100,6 +104,8 @@ class Handler(socketserver.BaseRequestHandler):
     def finish(self):
         if self.listener:
             self.listener.close()
+        for other in self.strangers:
+            other.close()
 
     def reply_for(self, verb):
         scripted = self.script.get("commands", {}).get(verb)
@@ -155,10 +161,24 @@ class Handler(socketserver.BaseRequestHandler):
             pass
         return None
 
-    def data_connection(self):
+    def data_connection(self, reply):
         try:
             if self.port_addr:
-                return socket.create_connection(self.port_addr, timeout=TIMEOUT)
+                # As real servers do: from the address the client talks to,
+                # after a stranger's connection first when scripted.
+                own = self.request.getsockname()[0]
+                stranger = reply.get("stranger_first")
+                if stranger:
+                    try:
+                        other = socket.create_connection(self.port_addr, timeout=TIMEOUT,
+                                                         source_address=(stranger, 0))
+                        self.strangers.append(other)
+                        sio.send_writes(other, reply.get("stranger_data", "stranger's bytes"),
+                                        self.base)
+                    except OSError:
+                        pass
+                return socket.create_connection(self.port_addr, timeout=TIMEOUT,
+                                                source_address=(own, 0))
             if self.listener:
                 conn, _ = self.listener.accept()
                 self.listener.close()
@@ -171,7 +191,7 @@ class Handler(socketserver.BaseRequestHandler):
 
     def transfer(self, reply):
         final = reply.get("final", "226 Transfer complete.\r\n")
-        data = self.data_connection()
+        data = self.data_connection(reply)
         if data is None:
             sio.send_writes(self.request, "425 Can't open data connection.\r\n", self.base)
             return

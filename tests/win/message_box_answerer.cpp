@@ -23,7 +23,7 @@ std::string WindowText(HWND window) {
 }
 }  // namespace
 
-MessageBoxAnswerer::MessageBoxAnswerer(int button) : button_(button), hook_(nullptr) {
+MessageBoxAnswerer::MessageBoxAnswerer(int button) : button_(button), delay_(0), hook_(nullptr) {
     current = this;
     hook_ = SetWindowsHookExA(WH_CBT, HookProc, nullptr, GetCurrentThreadId());
 }
@@ -47,8 +47,16 @@ void MessageBoxAnswerer::Answer(HWND box) {
     Box record{WindowText(box), WindowText(text), pressed};
     boxes.push_back(record);
     OnBox(record);
-    if (pressed) PostMessageA(box, WM_COMMAND, MAKEWPARAM(pressed, BN_CLICKED),
-                              reinterpret_cast<LPARAM>(GetDlgItem(box, pressed)));
+    if (!pressed) return;
+    // The timer's id is the button to press.
+    if (delay_ && SetTimer(box, static_cast<UINT_PTR>(pressed), delay_, Press)) return;
+    Press(box, 0, static_cast<UINT_PTR>(pressed), 0);
+}
+
+void CALLBACK MessageBoxAnswerer::Press(HWND box, UINT, UINT_PTR button, DWORD) {
+    KillTimer(box, button);
+    int id = static_cast<int>(button);
+    PostMessageA(box, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(box, id)));
 }
 
 LRESULT CALLBACK MessageBoxAnswerer::HookProc(int code, WPARAM wParam, LPARAM lParam) {

@@ -22,6 +22,9 @@ public:
     virtual ~MessageBoxAnswerer();
 
     void SetButton(int button) { button_ = button; }
+    // Leaves each box up for this long before pressing (0: at once), as a
+    // person who reads it first would.
+    void SetDelay(UINT milliseconds) { delay_ = milliseconds; }
     // Called for each box answered (after it was recorded).
     virtual void OnBox(const Box&) {}
 
@@ -29,9 +32,11 @@ public:
 
 private:
     static LRESULT CALLBACK HookProc(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK Press(HWND box, UINT, UINT_PTR button, DWORD);
     void Answer(HWND box);
 
     int button_;
+    UINT delay_;
     HHOOK hook_;
 };
 

@@ -12,10 +12,10 @@
 #include <vector>
 
 #include "frame/orbnet_api.h"
-#include "message_box_answerer.h"
 #include "settings/field_codec.h"
 #include "settings/list_formats.h"
 #include "test_support.h"
+#include "url_transfer_suite.h"
 
 namespace {
 
@@ -24,25 +24,6 @@ const char kFtpRoot[] = "servers\\ftproot\\";
 const char kFtpState[] = "scripted\\url_ftp\\";
 const char kHttpState[] = "scripted\\url_http\\";
 const char kProxyState[] = "tinyproxy\\";
-const char kMissing[] = "<missing>";
-
-std::string ReadOrMissing(const std::string& path) {
-    if (GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES) return kMissing;
-    return ReadWholeFile(path);
-}
-
-int CountFiles(const std::string& pattern) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int count = 0;
-    do ++count;
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return count;
-}
-
-
 std::string EncodedProxy(const char* name, uint16_t port) {
     TextBuffer value;
     BuildProxyValue(name, port, value);
@@ -71,152 +52,6 @@ std::string StoredDefaultProxy(const char* section) {
     DecodeField(text.c_str(), name, sizeof name);
     return name;
 }
-
-std::string EncodedHost(const char* host, const char* user, const char* password, uint16_t flags,
-                      const char* proxy = "") {
-    TextBuffer value;
-    HostTexts texts{host, host, user, "guest@", password, "", proxy, flags};
-    BuildHostValue(texts, value);
-    return value.Text();
-}
-
-// Answers the library's own dialogs as they come up: types into the password
-// prompt, and clicks Cancel in the status or progress window after a while.
-struct DialogDriver {
-    std::string password = "secret";
-    int passwordButton = IDOK;
-    UINT cancelStatusAfter = 0;    // ms; 0: never
-    UINT cancelProgressAfter = 0;  // ms; 0: never
-    std::vector<std::string> prompts;  // title "|" message of each prompt
-    int statusWindows = 0;    // distinct windows seen
-    int progressWindows = 0;
-    HWND lastStatus = nullptr;
-    HWND lastProgress = nullptr;
-    HHOOK hook = nullptr;
-};
-DialogDriver* driver = nullptr;
-
-constexpr UINT_PTR kCancelTimer = 0x7E57;
-
-void CALLBACK ClickCancel(HWND window, UINT, UINT_PTR id, DWORD) {
-    KillTimer(window, id);
-    PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
-}
-
-LRESULT CALLBACK OnActivate(int code, WPARAM wParam, LPARAM lParam) {
-    if (code == HCBT_ACTIVATE && driver) {
-        HWND dialog = reinterpret_cast<HWND>(wParam);
-        char title[256] = "", text[256] = "";
-        if (GetDlgItem(dialog, 1018) && GetDlgItem(dialog, 1053)) {
-            GetWindowTextA(dialog, title, sizeof title);
-            GetDlgItemTextA(dialog, 1053, text, sizeof text);
-            driver->prompts.push_back(std::string(title) + "|" + text);
-            SetDlgItemTextA(dialog, 1018, driver->password.c_str());
-            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(driver->passwordButton, BN_CLICKED), 0);
-        } else if (GetDlgItem(dialog, 1001) && !GetDlgItem(dialog, 1033)) {
-            if (dialog != driver->lastStatus) {
-                driver->lastStatus = dialog;
-                if (driver->statusWindows++ == 0 && driver->cancelStatusAfter)
-                    SetTimer(dialog, kCancelTimer, driver->cancelStatusAfter, ClickCancel);
-            }
-        } else if (GetDlgItem(dialog, 1033) && GetDlgItem(dialog, 1029)) {
-            if (dialog != driver->lastProgress) {
-                driver->lastProgress = dialog;
-                if (driver->progressWindows++ == 0 && driver->cancelProgressAfter)
-                    SetTimer(dialog, kCancelTimer, driver->cancelProgressAfter, ClickCancel);
-            }
-        }
-    }
-    return CallNextHookEx(nullptr, code, wParam, lParam);
-}
-
-struct Outcome {
-    LONG code;
-    std::string local;
-    std::string second;
-    std::vector<MessageBoxAnswerer::Box> boxes;
-};
-
-class UrlTransfer : public ::testing::Test {
-protected:
-    void SetUp() override {
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Marlin");
-        std::remove(kLocal);
-    }
-    void TearDown() override {
-        Unload();
-        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Marlin");
-        std::remove(kLocal);
-    }
-
-    // Loads the library (which reads its settings) and opens a working period.
-    void Load() {
-        dll_ = LoadLibraryA("OrbNetN01.dll");
-        ASSERT_TRUE(dll_);
-        retrieve_ = reinterpret_cast<NETRetrieveFileProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETRetrieveFile")));
-        store_ = reinterpret_cast<NETStoreFileProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETStoreFile")));
-        storeMany_ = reinterpret_cast<NETStoreMultipleFilesProc>(
-            reinterpret_cast<void*>(GetProcAddress(dll_, "NETStoreMultipleFiles")));
-        auto init = reinterpret_cast<NETInitProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETInit")));
-        ASSERT_TRUE(retrieve_ && store_ && storeMany_ && init);
-        char code[] = "en";
-        ASSERT_EQ(init(code, nullptr), 0);
-    }
-    // Ends the working period and unloads the library (which saves its settings).
-    void Unload() {
-        if (!dll_) return;
-        auto clean = reinterpret_cast<NETCleanProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETClean")));
-        clean();
-        FreeLibrary(dll_);
-        dll_ = nullptr;
-    }
-
-    template <typename Call>
-    Outcome Run(Call call) {
-        if (!dll_) Load();
-        Outcome out{-1, "", "", {}};
-        MessageBoxAnswerer answerer(IDYES);
-        driver = &dialogs;
-        dialogs.hook = SetWindowsHookExA(WH_CBT, OnActivate, nullptr, GetCurrentThreadId());
-        call(out);
-        UnhookWindowsHookEx(dialogs.hook);
-        driver = nullptr;
-        out.boxes = answerer.boxes;
-        return out;
-    }
-
-    Outcome Retrieve(const std::string& url, const std::string& local, const OrbProxyInfo* proxy = nullptr,
-                     const OrbLoginInfo* login = nullptr) {
-        return Run([&](Outcome& out) {
-            char localBuffer[MAX_PATH] = "";
-            char second[64] = "unchanged";
-            std::snprintf(localBuffer, sizeof localBuffer, "%s", local.c_str());
-            out.code = retrieve_(nullptr, url.c_str(), localBuffer, sizeof localBuffer, second, sizeof second, proxy,
-                                 login);
-            out.local = localBuffer;
-            out.second = second;
-        });
-    }
-    Outcome Store(const std::string& url, const std::string& local, const OrbProxyInfo* proxy = nullptr,
-                  const OrbLoginInfo* login = nullptr) {
-        return Run([&](Outcome& out) { out.code = store_(nullptr, url.c_str(), local.c_str(), "", proxy, login); });
-    }
-    Outcome StoreMany(const std::string& url, const std::string& list, WORD count,
-                      const OrbLoginInfo* login = nullptr) {
-        return Run([&](Outcome& out) { out.code = storeMany_(nullptr, url.c_str(), list.data(), count, nullptr, login); });
-    }
-
-    static constexpr const char* kLocal = "url_local.bin";
-    DialogDriver dialogs;
-    OrbLoginInfo alice{"alice", "secret", 1};
-    OrbLoginInfo aliceActive{"alice", "secret", 0};
-
-private:
-    HMODULE dll_ = nullptr;
-    NETRetrieveFileProc retrieve_ = nullptr;
-    NETStoreFileProc store_ = nullptr;
-    NETStoreMultipleFilesProc storeMany_ = nullptr;
-};
 
 std::string ServerFile(const std::string& relative) { return ReadOrMissing(std::string(kFtpRoot) + relative); }
 

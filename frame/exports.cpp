@@ -2,6 +2,7 @@
 #include "frame/exports.h"
 
 #include <cstring>
+#include <cwchar>
 #include <new>
 
 #include "frame/module.h"
@@ -14,6 +15,46 @@ namespace {
 constexpr LONG kDone = 0;
 constexpr LONG kFailed = 2;
 constexpr LONG kNoLanguageModule = 3;
+// The longest path the system has (with the "\\?\" form).
+constexpr DWORD kLongestPath = 32768 * 2;
+
+// The language module's full path: the library's own folder (whatever its
+// length, in the form the library was loaded by) and the module's name for
+// the language code. A new[] array the caller deletes; null when the
+// library's own name cannot be had.
+wchar_t* LanguageModulePath(const char* code) {
+    TextBuffer name(64);
+    if (!AppendFormatted(name, kStrLanguageModule, 1, code)) return nullptr;
+    for (DWORD size = MAX_PATH + 1; size <= kLongestPath; size *= 2) {
+        wchar_t* path = new (std::nothrow) wchar_t[size + name.length + 1];
+        if (!path) return nullptr;
+        DWORD n = GetModuleFileNameW(ModuleInstance, path, size);
+        if (n > 0 && n < size) {
+            wchar_t* slash = std::wcsrchr(path, L'\\');
+            if (slash &&
+                MultiByteToWideChar(CP_ACP, 0, name.Text(), -1, slash + 1, static_cast<int>(name.length) + 1) > 0)
+                return path;
+            delete[] path;
+            return nullptr;
+        }
+        // A name that filled the buffer may have been cut: ask again.
+        delete[] path;
+        if (n == 0) return nullptr;
+    }
+    return nullptr;
+}
+
+// The missing module's path as the message box shows it.
+void ShowMissingModule(const wchar_t* path, const char* code) {
+    TextBuffer text(MAX_PATH);
+    int n = path ? WideCharToMultiByte(CP_ACP, 0, path, -1, nullptr, 0, nullptr, nullptr) : 0;
+    char* narrow = n > 0 ? new (std::nothrow) char[n] : nullptr;
+    if (narrow && WideCharToMultiByte(CP_ACP, 0, path, -1, narrow, n, nullptr, nullptr) > 0) text.Assign(narrow);
+    else AppendFormatted(text, kStrLanguageModule, 1, code);
+    delete[] narrow;
+    ShowMessageCaptionById(text.Text(), kMsgCaption, MB_OK, nullptr);
+}
+
 }  // namespace
 
 void CopyResult(char* dest, WORD size, const char* text) {
@@ -41,25 +82,23 @@ LONG WINAPI NETInit(char* languageCode, OrbHelpCallback help) {
             std::memcpy(code, languageCode, n);
             if (n == 2) languageCode[2] = '\0';
         }
-        char path[MAX_PATH + 1];
-        DWORD n = GetModuleFileNameA(ModuleInstance, path, 257);
-        if (n >= 257) n = 0;
-        path[n] = '\0';
-        char* slash = std::strrchr(path, '\\');
-        if (slash) slash[1] = '\0';
-        else path[0] = '\0';
-        TextBuffer fullPath(64);
-        fullPath.Append(path);
-        AppendFormatted(fullPath, kStrLanguageModule, 1, code);
-
-        UINT oldMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
-        HMODULE module = LoadLibraryA(fullPath.Text());
-        SetErrorMode(oldMode);
+        // The module beside the library, by its full path only: a name alone
+        // would be looked for along the search path, where anyone may have
+        // put a file of that name.
+        wchar_t* path = LanguageModulePath(code);
+        HMODULE module = nullptr;
+        if (path) {
+            UINT oldMode = SetErrorMode(SEM_NOOPENFILEERRORBOX);
+            module = LoadLibraryW(path);
+            SetErrorMode(oldMode);
+        }
         if (reinterpret_cast<UINT_PTR>(module) <= 32) {
             ResourceModule = nullptr;
-            ShowMessageCaptionById(fullPath.Text(), kMsgCaption, MB_OK, nullptr);
+            ShowMissingModule(path, code);
+            delete[] path;
             return kNoLanguageModule;
         }
+        delete[] path;
         ResourceModule = module;
     }
     HelpCallback = reinterpret_cast<HelpCallbackProc>(help);
@@ -100,9 +139,11 @@ void WINAPI NETCloseBrowseDirectory(HWND) {}
 
 LONG WINAPI NETRetrieveFile(HWND owner, const char* url, char* localFile, WORD localSize, char* second,
                             WORD secondSize, const OrbProxyInfo* proxy, const OrbLoginInfo* login) {
-    // The wanted local name, read within the caller's stated size.
+    // The wanted local name, read within the caller's stated size; a name
+    // without its terminator there is no name to write to.
     TextBuffer wanted(MAX_PATH);
     size_t n = localFile && localSize ? strnlen(localFile, localSize) : 0;
+    if (localFile && localSize && n == localSize) return kFailed;
     if (n != 0 && !wanted.Assign(localFile, static_cast<uint32_t>(n))) return kFailed;
     RetrieveDialog* dialog = new (std::nothrow) RetrieveDialog(url, wanted.Text(), proxy, login);
     if (!dialog) return kFailed;

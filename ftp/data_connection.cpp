@@ -89,7 +89,12 @@ void DataSocket::OnSocketEvent(uint16_t event, uint16_t error) {
 
 ListingReader::ListingReader(AsyncSocket* owner) : Command(owner, kListingReader) {}
 
-uint16_t ListingReader::Start() { return owner->SelectEvents(FD_READ | FD_CLOSE); }
+uint16_t ListingReader::Start() {
+    if (!owner->SelectEvents(FD_READ | FD_CLOSE)) return 0;
+    // A listing that came whole before the events were chosen is read now.
+    PostMessageA(owner->window, SocketEventMessage, static_cast<WPARAM>(owner->handle), FD_READ);
+    return 1;
+}
 
 uint16_t ListingReader::OnRead() {
     char* buffer = new char[kListingBufferSize];

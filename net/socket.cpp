@@ -53,6 +53,17 @@ uint16_t Socket::Close() {
     return 1;
 }
 
+uint16_t Socket::Reset() {
+    if (!HasSocket() || !SocketFunctions.closesocket) return 0;
+    if (SocketFunctions.setsockopt) {
+        linger now = {1, 0};
+        SocketFunctions.setsockopt(handle, SOL_SOCKET, SO_LINGER, reinterpret_cast<const char*>(&now), sizeof now);
+    }
+    if (SocketFunctions.closesocket(handle) != 0) return 0;
+    handle = INVALID_SOCKET;
+    return 1;
+}
+
 uint16_t Socket::SendLine(const char* data, uint16_t length, uint16_t* sentOut, uint16_t logIt) {
     if (!HasSocket() || !data || !SocketFunctions.send) return 0;
     if (length == 0) {

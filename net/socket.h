@@ -41,6 +41,8 @@ public:
     // address in network order, port in host order.
     virtual uint16_t Connect(uint32_t address, uint16_t port);
     virtual uint16_t Close();
+    // Closes with a reset, so that the peer cannot take what it got as whole.
+    uint16_t Reset();
     virtual Command* CurrentCommand() { return nullptr; }
     virtual AsyncSocket* AsAsync() { return nullptr; }
 

@@ -114,7 +114,11 @@ uint16_t ReceiveFileCommand::Start() {
     std::setvbuf(file, nullptr, _IONBF, 0);
     progress = OpenProgress(this, kMsgReceiving, remoteName.Text());
     if (!progress) return 0;
-    return owner->SelectEvents(kReadClose);
+    if (!owner->SelectEvents(kReadClose)) return 0;
+    // What came before the events were chosen (a whole file and a reset,
+    // which raises no event afterwards) is read at once.
+    PostMessageA(owner->window, SocketEventMessage, static_cast<WPARAM>(owner->handle), FD_READ);
+    return 1;
 }
 
 void ReceiveFileCommand::Fail() {
@@ -280,6 +284,15 @@ uint16_t SendFileCommand::OnWrite() {
             }
             chunkPosition = 0;
             size_t got = std::fread(chunk, 1, chunkLength, file);
+            if (got < chunkLength && std::ferror(file)) {
+                // The file could not be read to its end: the server must
+                // not take what it got for the whole file.
+                owner->SelectEvents(0);
+                owner->Reset();
+                owner->PostToOwner(kCodeFailed);
+                OnReply(nullptr);
+                return 0;
+            }
             if (got < chunkLength) {
                 endOfFile = 1;
                 chunkLength = static_cast<uint32_t>(got);

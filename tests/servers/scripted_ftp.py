@@ -23,6 +23,10 @@ A reply is writes for the control connection, or an object:
   "final":       writes after the transfer (default "226 Transfer complete.\\r\\n")
   "final_first": true: send "final" while the data connection is still open,
                  wait 0.5 s, then end it
+  "during":      writes sent on the control connection while the data
+                 connection is in use (from its start, alongside)
+  "close_during": true: close the control connection after "during"
+  "receive_delay": seconds to wait before reading a receive's data
   "stranger_first": address: before connecting back (PORT), connect from
                  this other address and send "stranger_data" (default
                  "stranger's bytes") on that connection
@@ -31,7 +35,7 @@ A reply is writes for the control connection, or an object:
 
 PASV opens a data listener on the server's address and, unless scripted,
 answers "227 Entering Passive Mode (h1,h2,h3,h4,p1,p2)."; a scripted PASV
-reply may use "{pasv}" for those six numbers. PORT records the address to
+reply may use "{pasv}" for those six numbers and "{pasvport}" for p1,p2. PORT records the address to
 connect back to. Unscripted verbs get the defaults below.
 """
 import argparse
@@ -39,6 +43,8 @@ import os
 import socket
 import socketserver
 import sys
+import threading
+import time
 
 sys.dont_write_bytecode = True  # no cache files in the source tree
 sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
@@ -126,11 +132,14 @@ class Handler(socketserver.BaseRequestHandler):
         subst = {}
         if verb == "PASV":
             subst["pasv"] = self.open_listener()
+            subst["pasvport"] = ",".join(subst["pasv"].split(",")[4:])
         elif verb == "PORT":
             self.port_addr = self.parse_port(arg)
         sio.send_writes(self.request, reply.get("send"), self.base, subst)
         if "data" in reply or "receive" in reply:
             self.transfer(reply)
+            if reply.get("close_during"):
+                return False
         if reply.get("reset"):
             sio.reset(self.request)
             return False
@@ -197,6 +206,10 @@ class Handler(socketserver.BaseRequestHandler):
             return
         sio.nodelay(data)
         reset = bool(reply.get("reset_data"))
+        alongside = None
+        if "during" in reply:
+            alongside = threading.Thread(target=self.control_during, args=(reply,), daemon=True)
+            alongside.start()
         try:
             if "receive" in reply:
                 reset = self.receive(data, reply) or reset
@@ -211,12 +224,25 @@ class Handler(socketserver.BaseRequestHandler):
             sio.reset(data)
         else:
             sio.close(data)
+        if alongside:
+            alongside.join()
+            if reply.get("close_during"):
+                return
         if not reply.get("final_first"):
             sio.send_writes(self.request, final, self.base)
+
+    def control_during(self, reply):
+        try:
+            sio.send_writes(self.request, reply["during"], self.base)
+            if reply.get("close_during"):
+                sio.close(self.request)
+        except OSError:
+            pass
 
     def receive(self, data, reply):
         """Reads the data connection into the named file; True to reset it."""
         limit = reply.get("reset_after")
+        time.sleep(min(float(reply.get("receive_delay", 0)), sio.MAX_PAUSE))
         got = b""
         while limit is None or len(got) < limit:
             chunk = data.recv(65536)

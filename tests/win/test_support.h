@@ -93,6 +93,15 @@ inline void SetSetting(const char* section, const std::string& name, const std::
     RegCloseKey(key);
 }
 
+inline void SetNumberSetting(const char* section, const std::string& name, DWORD number) {
+    HKEY key;
+    std::string path = std::string(kSettingsRoot) + section;
+    ASSERT_EQ(RegCreateKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr),
+              ERROR_SUCCESS);
+    RegSetValueExA(key, name.c_str(), 0, REG_DWORD, reinterpret_cast<const BYTE*>(&number), sizeof number);
+    RegCloseKey(key);
+}
+
 // A stored value, or "<none>" when it does not exist.
 inline std::string GetSetting(const char* section, const std::string& name) {
     std::string path = std::string(kSettingsRoot) + section;

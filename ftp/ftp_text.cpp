@@ -5,15 +5,85 @@
 
 namespace {
 
-bool IsSeparator(char c) { return c == ',' || c == ')'; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+bool IsLetter(char c) { return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z'); }
+char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
 
-// Leading blanks skipped, then decimal digits; no digits reads as 0.
-uint16_t ReadNumber16(const char* text, uint32_t length) {
-    uint32_t i = 0;
-    while (i < length && (text[i] == ' ' || text[i] == '\t')) ++i;
-    uint16_t value = 0;
-    for (; i < length && text[i] >= '0' && text[i] <= '9'; ++i)
-        value = static_cast<uint16_t>(value * 10u + uint16_t(text[i] - '0'));
+// Six numbers "n,n,n,n,n,n" from text[pos..length), each 0-255 of 1-3 digits
+// with blanks around it. *end: the position after the sixth and its blanks.
+bool ReadSixNumbers(const char* text, uint32_t length, uint32_t pos, unsigned values[6], uint32_t* end) {
+    for (int n = 0; n < 6; ++n) {
+        if (n > 0) {
+            if (pos >= length || text[pos] != ',') return false;
+            ++pos;
+        }
+        while (pos < length && IsBlank(text[pos])) ++pos;
+        unsigned value = 0, digits = 0;
+        while (pos < length && IsDigit(text[pos])) {
+            if (++digits > 3) return false;
+            value = value * 10u + unsigned(text[pos] - '0');
+            ++pos;
+        }
+        if (digits == 0 || value > 255) return false;
+        while (pos < length && IsBlank(text[pos])) ++pos;
+        values[n] = value;
+    }
+    *end = pos;
+    return true;
+}
+
+// The six numbers of a 227 reply, as ParsePasvReply describes.
+bool FindPasvNumbers(const char* line, uint32_t length, unsigned values[6]) {
+    uint32_t end = 0;
+    const void* open = std::memchr(line, '(', length);
+    if (open) {
+        uint32_t pos = uint32_t(static_cast<const char*>(open) - line) + 1;
+        if (!ReadSixNumbers(line, length, pos, values, &end)) return false;
+        return end == length || line[end] == ')';
+    }
+    if (length < 3 || !IsDigit(line[0]) || !IsDigit(line[1]) || !IsDigit(line[2])) return false;
+    uint32_t pos = 3;
+    while (pos < length && !IsDigit(line[pos])) ++pos;
+    if (pos == length) return false;
+    uint32_t before = pos;
+    while (before > 3 && IsBlank(line[before - 1])) --before;
+    if (before > 3 && (line[before - 1] == '-' || line[before - 1] == '+')) return false;
+    if (!ReadSixNumbers(line, length, pos, values, &end)) return false;
+    // "...,4,1." and "...,4,1 ok" end the run; "...,4,1x", "...,4,1 5" or a
+    // seventh number do not.
+    if (end < length) {
+        char next = line[end];
+        if (IsDigit(next) || next == ',' || next == '-' || next == '+') return false;
+        if (IsLetter(next) && !IsBlank(line[end - 1])) return false;
+    }
+    return true;
+}
+
+// The number of a group "( <digits> bytes )" whose inside is text[open..close).
+// *matched: the inside ends in "bytes". kUnknownSize when it does not, or
+// when the number is empty, not all digits, or not below kUnknownSize.
+uint64_t ReadSizeGroup(const char* text, uint32_t open, uint32_t close, bool* matched) {
+    *matched = false;
+    uint32_t end = close;
+    while (end > open && IsBlank(text[end - 1])) --end;
+    static const char kBytes[] = "bytes";
+    if (end - open < 5) return kUnknownSize;
+    for (uint32_t i = 0; i < 5; ++i)
+        if (Lower(text[end - 5 + i]) != kBytes[i]) return kUnknownSize;
+    *matched = true;
+    end -= 5;
+    while (end > open && IsBlank(text[end - 1])) --end;
+    uint32_t pos = open;
+    while (pos < end && IsBlank(text[pos])) ++pos;
+    if (pos == end) return kUnknownSize;
+    uint64_t value = 0;
+    for (; pos < end; ++pos) {
+        if (!IsDigit(text[pos])) return kUnknownSize;
+        uint64_t digit = uint64_t(text[pos] - '0');
+        if (value > (kUnknownSize - 1 - digit) / 10u) return kUnknownSize;
+        value = value * 10u + digit;
+    }
     return value;
 }
 
@@ -23,27 +93,34 @@ uint16_t ParsePasvReply(const char* line, uint32_t length, TextBuffer& dotted, u
     dotted.Clear();
     if (port) *port = 0;
     if (!line) return 0;
-    const void* open = std::memchr(line, '(', length);
-    if (!open) return 0;
-    uint32_t pos = uint32_t(static_cast<const char*>(open) - line) + 1;
-
-    uint16_t numbers[2] = {0, 0};
-    uint32_t token = 0;
-    while (pos < length && token < 6) {
-        while (pos < length && IsSeparator(line[pos])) ++pos;
-        if (pos == length) break;
-        uint32_t start = pos;
-        while (pos < length && !IsSeparator(line[pos])) ++pos;
-        ++token;
-        if (token <= 4) {
-            if (token > 1 && !dotted.Append(".", 1)) return 0;
-            if (!dotted.Append(line + start, pos - start)) return 0;
-        } else {
-            numbers[token - 5] = ReadNumber16(line + start, pos - start);
-        }
+    unsigned values[6];
+    if (!FindPasvNumbers(line, length, values)) return 0;
+    char text[16];
+    int n = std::snprintf(text, sizeof text, "%u.%u.%u.%u", values[0], values[1], values[2], values[3]);
+    if (n <= 0 || n >= int(sizeof text) || !dotted.Assign(text, uint32_t(n))) {
+        dotted.Clear();
+        return 0;
     }
-    if (port) *port = static_cast<uint16_t>(numbers[0] * 256u + numbers[1]);
+    if (port) *port = static_cast<uint16_t>(values[4] * 256u + values[5]);
     return 1;
+}
+
+uint64_t ParseTransferSize(const char* line, uint32_t length) {
+    if (!line || length < 3 || line[0] != '1' || !IsDigit(line[1]) || !IsDigit(line[2])) return kUnknownSize;
+    // Groups with no parenthesis inside, from the last one back: a file name
+    // such as "a (1).bin" may hold groups of its own.
+    uint32_t close = length;
+    while (close > 3) {
+        --close;
+        if (line[close] != ')') continue;
+        uint32_t open = close;
+        while (open > 3 && line[open - 1] != '(' && line[open - 1] != ')') --open;
+        if (open <= 3 || line[open - 1] != '(') continue;
+        bool matched = false;
+        uint64_t size = ReadSizeGroup(line, open, close, &matched);
+        if (matched) return size;
+    }
+    return kUnknownSize;
 }
 
 uint32_t DottedQuadToAddress(const char* text, uint32_t length) {
@@ -75,6 +152,7 @@ uint16_t ParsePasvAddress(const char* line, uint32_t length, uint32_t* address, 
     uint32_t result = kNoAddress;
     if (ParsePasvReply(line, length, dotted, port))
         result = DottedQuadToAddress(dotted.Text(), dotted.length);
+    if (result == kNoAddress && port) *port = 0;
     if (address) *address = result;
     return result != kNoAddress ? 1 : 0;
 }

@@ -308,7 +308,7 @@ TEST(HttpResponse, TableInOneByteReads) {
     }
 }
 
-// The old "cut short" test: BodyShort agrees with Complete, wherever the
+// A body cut short: BodyShort agrees with Complete, wherever the
 // reads end; the meta element does not count as body.
 TEST(HttpResponse, BodyShorterThanContentLength) {
     const struct {

@@ -9,6 +9,15 @@ const char kMetaHead[] = "<meta name=\"Content-Type\" content=\"";
 const char kMetaTail[] = "\">";
 
 char Lower(char c) { return (c >= 'A' && c <= 'Z') ? char(c - 'A' + 'a') : c; }
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
+bool IsDigit(char c) { return c >= '0' && c <= '9'; }
+
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
 
 // 1 when text begins with prefix (lower case), compared without regard to case.
 bool StartsWithNoCase(const char* text, uint32_t length, const char* prefix) {
@@ -17,6 +26,10 @@ bool StartsWithNoCase(const char* text, uint32_t length, const char* prefix) {
     for (uint32_t i = 0; i < n; ++i)
         if (Lower(text[i]) != prefix[i]) return false;
     return true;
+}
+
+bool EqualsNoCase(const char* text, uint32_t length, const char* word) {
+    return length == std::strlen(word) && StartsWithNoCase(text, length, word);
 }
 
 bool Contains(const char* text, uint32_t length, const char* word) {
@@ -32,6 +45,39 @@ bool HasLineBreaker(const char* text, uint32_t length) {
     return false;
 }
 
+// Bytes a request line cannot carry as they are.
+bool NeedsEncoding(unsigned char c) { return c <= 0x20 || c >= 0x7F || std::strchr("\"<>\\^`{|}", c); }
+
+// Appends text to out with every byte NeedsEncoding names as "%XX".
+bool AppendEncoded(TextBuffer& out, const char* text, uint32_t length) {
+    static const char kHex[] = "0123456789ABCDEF";
+    uint32_t run = 0;
+    for (uint32_t i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (!NeedsEncoding(c)) continue;
+        const char encoded[3] = {'%', kHex[c >> 4], kHex[c & 15]};
+        if ((i > run && !out.Append(text + run, i - run)) || !out.Append(encoded, 3)) return false;
+        run = i + 1;
+    }
+    return length == run || out.Append(text + run, length - run);
+}
+
+// Appends a header value for an HTML attribute: & " < > as entities,
+// control bytes left out.
+bool AppendAttribute(TextBuffer& out, const char* text, uint32_t length) {
+    uint32_t run = 0;
+    for (uint32_t i = 0; i < length; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        const char* entity = c == '&' ? "&amp;" : c == '"' ? "&quot;" : c == '<' ? "&lt;" : c == '>' ? "&gt;" : nullptr;
+        bool control = c < 0x20 || c == 0x7F;
+        if (!entity && !control) continue;
+        if (i > run && !out.Append(text + run, i - run)) return false;
+        if (entity && !out.Append(entity)) return false;
+        run = i + 1;
+    }
+    return length == run || out.Append(text + run, length - run);
+}
+
 }  // namespace
 
 uint16_t BuildHttpRequest(TextBuffer& out, const char* target, uint32_t targetLength, const char* host,
@@ -40,6 +86,9 @@ uint16_t BuildHttpRequest(TextBuffer& out, const char* target, uint32_t targetLe
     if (!target || !host || targetLength == 0 || hostLength == 0) return 0;
     if (HasLineBreaker(target, targetLength) || HasLineBreaker(host, hostLength)) return 0;
     if (std::memchr(host, ' ', hostLength)) return 0;
+    const void* fragment = std::memchr(target, '#', targetLength);
+    if (fragment) targetLength = uint32_t(static_cast<const char*>(fragment) - target);
+    if (targetLength == 0) return 0;
     if (targetLength >= 2 && target[0] == '/' && target[1] == '/') {
         ++target;
         --targetLength;
@@ -51,7 +100,7 @@ uint16_t BuildHttpRequest(TextBuffer& out, const char* target, uint32_t targetLe
         if (n <= 0 || n >= int(sizeof portText)) return 0;
         portLength = uint32_t(n);
     }
-    bool ok = out.Append("GET ", 4) && out.Append(target, targetLength) &&
+    bool ok = out.Append("GET ", 4) && AppendEncoded(out, target, targetLength) &&
               out.Append(" HTTP/1.0\r\nAccept: */*\r\nUser-Agent: Marlin Internet/v1.0\r\nHost: ") &&
               out.Append(host, hostLength) && (portLength == 0 || out.Append(portText, portLength)) &&
               out.Append("\r\n\r\n", 4);
@@ -61,7 +110,6 @@ uint16_t BuildHttpRequest(TextBuffer& out, const char* target, uint32_t targetLe
     }
     return 1;
 }
-
 uint16_t SplitHttpUrlHost(const char* url, uint32_t length, TextBuffer& host, uint16_t* port) {
     host.Clear();
     if (port) *port = 80;
@@ -90,34 +138,35 @@ uint16_t SplitHttpUrlHost(const char* url, uint32_t length, TextBuffer& host, ui
     return 1;
 }
 
-HttpResponseParser::HttpResponseParser()
-    : state_(kStart),
-      statusSeen_(0),
-      pairEnd_(0),
-      lineLength_(0),
-      contentLength_(0),
-      bodyBytes_(0),
-      lengthKnown_(0),
-      text_(128) {
-    line_[0] = '\0';
-}
+HttpResponseParser::HttpResponseParser() : text_(128) { Reset(); }
 
 void HttpResponseParser::Reset() {
     state_ = kStart;
+    stopReason_ = kNotStopped;
     statusSeen_ = 0;
     pairEnd_ = 0;
     lineLength_ = 0;
     line_[0] = '\0';
+    headerBytes_ = 0;
     contentLength_ = 0;
     bodyBytes_ = 0;
-    lengthKnown_ = 0;
+    lengthState_ = kLengthNone;
+    chunked_ = 0;
+    chunkLeft_ = 0;
+    chunkLine_ = 0;
+    chunkDigits_ = 0;
+}
+
+void HttpResponseParser::Stop(StopReason reason) {
+    state_ = kStop;
+    stopReason_ = reason;
 }
 
 uint16_t HttpResponseParser::Emit(HttpResponseSink& sink, const char* bytes, uint32_t count, bool body) {
     if (count == 0) return 1;
-    if (body) bodyBytes_ = count > 0xFFFFFFFFu - bodyBytes_ ? 0xFFFFFFFFu : bodyBytes_ + count;
+    if (body) bodyBytes_ += count;
     if (sink.OnFileBytes(bytes, count)) return 1;
-    state_ = kStop;
+    Stop(kWriteFailed);
     return 0;
 }
 
@@ -129,16 +178,40 @@ void HttpResponseParser::JudgeStatusLine(HttpResponseSink& sink) {
     while (pos < lineLength_ && line_[pos] != ' ') ++pos;
     while (pos < lineLength_ && line_[pos] == ' ') ++pos;
     if (pos == lineLength_) {
-        state_ = kStop;
+        Stop(kNoCode);
         sink.OnNoStatusCode();
         return;
     }
-    if (line_[pos] != '2') {
-        state_ = kStop;
+    uint32_t end = pos;
+    while (end < lineLength_ && line_[end] != ' ') ++end;
+    bool threeDigits = end - pos == 3 && IsDigit(line_[pos]) && IsDigit(line_[pos + 1]) && IsDigit(line_[pos + 2]);
+    if (!threeDigits || line_[pos] != '2') {
+        Stop(kStatusRefused);
         sink.OnFailureStatus(line_ + pos, lineLength_ - pos);
         return;
     }
     state_ = kHeaders;
+}
+
+void HttpResponseParser::JudgeContentLength(const char* value, uint32_t length) {
+    uint32_t pos = 0, end = length;
+    while (pos < end && IsBlank(value[pos])) ++pos;
+    while (end > pos && IsBlank(value[end - 1])) --end;
+    // Only a plain decimal number of up to 19 digits (no overflow) counts;
+    // anything else, or two lengths that disagree, leaves none trusted.
+    uint64_t number = 0;
+    bool plain = end > pos && end - pos <= 19;
+    for (uint32_t i = pos; plain && i < end; ++i) {
+        if (!IsDigit(value[i])) plain = false;
+        else number = number * 10u + uint64_t(value[i] - '0');
+    }
+    if (!plain || (lengthState_ == kLengthValid && number != contentLength_)) {
+        lengthState_ = kLengthInvalid;
+        contentLength_ = 0;
+    } else if (lengthState_ == kLengthNone) {
+        lengthState_ = kLengthValid;
+        contentLength_ = number;
+    }
 }
 
 void HttpResponseParser::JudgeHeaderLine(HttpResponseSink& sink) {
@@ -155,27 +228,31 @@ void HttpResponseParser::JudgeHeaderLine(HttpResponseSink& sink) {
         const char* value = line_ + 14;
         uint32_t valueLength = lineLength_ - 14;
         if (!Contains(value, valueLength, "text/html")) return;
-        if (text_.Assign(kMetaHead, sizeof kMetaHead - 1) && text_.Append(value, valueLength) &&
+        if (text_.Assign(kMetaHead, sizeof kMetaHead - 1) && AppendAttribute(text_, value, valueLength) &&
             text_.Append(kMetaTail, sizeof kMetaTail - 1))
             Emit(sink, text_.Text(), text_.length, false);
         return;
     }
-    // "Content-Length: 3495": only a plain decimal number counts.
+    // "Content-Length: 3495"
     if (StartsWithNoCase(line_, lineLength_, "content-length:")) {
-        uint32_t pos = 15;
-        while (pos < lineLength_ && line_[pos] == ' ') ++pos;
-        uint32_t end = lineLength_;
-        while (end > pos && line_[end - 1] == ' ') --end;
-        uint64_t value = 0;
-        if (pos == end) return;
-        for (uint32_t i = pos; i < end; ++i) {
-            if (line_[i] < '0' || line_[i] > '9') return;
-            value = value * 10 + uint64_t(line_[i] - '0');
-            if (value > 0xFFFFFFFFu) return;
-        }
-        contentLength_ = uint32_t(value);
-        lengthKnown_ = 1;
+        JudgeContentLength(line_ + 15, lineLength_ - 15);
+        return;
     }
+    // "Transfer-Encoding: gzip, chunked": chunked when it is the last coding.
+    if (StartsWithNoCase(line_, lineLength_, "transfer-encoding:")) {
+        uint32_t end = lineLength_;
+        while (end > 18 && (IsBlank(line_[end - 1]) || line_[end - 1] == ',')) --end;
+        uint32_t start = end;
+        while (start > 18 && line_[start - 1] != ',') --start;
+        while (start < end && IsBlank(line_[start])) ++start;
+        chunked_ = EqualsNoCase(line_ + start, end - start, "chunked") ? 1 : 0;
+    }
+}
+
+void HttpResponseParser::StartBody() {
+    if (chunked_) StartChunkSize();
+    else if (LengthKnown() && contentLength_ == 0) state_ = kDone;
+    else state_ = kBody;
 }
 
 void HttpResponseParser::EndLine(HttpResponseSink& sink) {
@@ -183,7 +260,7 @@ void HttpResponseParser::EndLine(HttpResponseSink& sink) {
     if (state_ == kStatusLine) {
         JudgeStatusLine(sink);
     } else if (lineLength_ == 0) {
-        state_ = kBody;  // the empty line ends the header
+        StartBody();  // the empty line ends the header
     } else {
         JudgeHeaderLine(sink);
     }
@@ -191,17 +268,117 @@ void HttpResponseParser::EndLine(HttpResponseSink& sink) {
     line_[0] = '\0';
 }
 
+void HttpResponseParser::StartChunkSize() {
+    state_ = kChunkSize;
+    chunkLeft_ = 0;
+    chunkLine_ = 0;
+    chunkDigits_ = 0;
+}
+
+uint16_t HttpResponseParser::TakeFramingByte(char c) {
+    if (state_ >= kChunkSize && state_ <= kChunkSizeCr && ++chunkLine_ > kMaxChunkLine) return 0;
+    if (state_ >= kTrailerLineStart && state_ <= kTrailerEndCr && ++chunkLine_ > kMaxHeaderBytes) return 0;
+    // The end of a chunk-size line: data follows, or the trailer after "0".
+    auto sizeLineEnds = [this]() {
+        state_ = chunkLeft_ ? kChunkData : kTrailerLineStart;
+        chunkLine_ = 0;
+    };
+    switch (state_) {
+    case kChunkSize: {
+        int digit = HexValue(c);
+        if (digit >= 0) {
+            // A size above 2^63 is not taken.
+            if (chunkLeft_ > ((uint64_t(1) << 63) - uint64_t(digit)) / 16u) return 0;
+            chunkLeft_ = chunkLeft_ * 16u + uint64_t(digit);
+            chunkDigits_ = 1;
+            return 1;
+        }
+        if (!chunkDigits_) return 0;
+        if (IsBlank(c)) state_ = kChunkSizeTail;
+        else if (c == ';') state_ = kChunkExtension;
+        else if (c == '\r') state_ = kChunkSizeCr;
+        else if (c == '\n') sizeLineEnds();
+        else return 0;
+        return 1;
+    }
+    case kChunkSizeTail:
+        if (c == ';') state_ = kChunkExtension;
+        else if (c == '\r') state_ = kChunkSizeCr;
+        else if (c == '\n') sizeLineEnds();
+        else if (!IsBlank(c)) return 0;
+        return 1;
+    case kChunkExtension:
+        if (c == '\r') state_ = kChunkSizeCr;
+        else if (c == '\n') sizeLineEnds();
+        return 1;
+    case kChunkSizeCr:
+        if (c != '\n') return 0;
+        sizeLineEnds();
+        return 1;
+    case kChunkDataEnd:
+        if (c == '\r') state_ = kChunkDataLf;
+        else if (c == '\n') StartChunkSize();
+        else return 0;
+        return 1;
+    case kChunkDataLf:
+        if (c != '\n') return 0;
+        StartChunkSize();
+        return 1;
+    case kTrailerLineStart:
+        state_ = c == '\r' ? kTrailerEndCr : c == '\n' ? kDone : kTrailerLine;
+        return 1;
+    case kTrailerLine:
+        if (c == '\r') state_ = kTrailerLineCr;
+        else if (c == '\n') state_ = kTrailerLineStart;
+        return 1;
+    case kTrailerLineCr:
+        if (c != '\n') return 0;
+        state_ = kTrailerLineStart;
+        return 1;
+    case kTrailerEndCr:
+        if (c != '\n') return 0;
+        state_ = kDone;
+        return 1;
+    default:
+        return 0;
+    }
+}
+
+uint16_t HttpResponseParser::TakeBody(const char* bytes, uint32_t count, uint32_t pos, HttpResponseSink& sink) {
+    while (pos < count) {
+        if (state_ == kBody || state_ == kChunkData) {
+            uint32_t n = count - pos;
+            uint64_t left = state_ == kChunkData ? chunkLeft_ : LengthKnown() ? contentLength_ - bodyBytes_ : n;
+            if (left < n) n = uint32_t(left);
+            if (!Emit(sink, bytes + pos, n)) return 0;
+            pos += n;
+            if (state_ == kChunkData) {
+                chunkLeft_ -= n;
+                if (chunkLeft_ == 0) state_ = kChunkDataEnd;
+            } else if (LengthKnown() && bodyBytes_ == contentLength_) {
+                state_ = kDone;
+            }
+        } else if (state_ == kDone) {
+            return 1;  // the rest is not part of the document
+        } else if (!TakeFramingByte(bytes[pos++])) {
+            Stop(kMalformed);
+            return 0;
+        }
+    }
+    return 1;
+}
+
 int32_t HttpResponseParser::Feed(const char* bytes, uint32_t count, HttpResponseSink& sink) {
     if (state_ == kStop) return kStopped;
-    if (!bytes || count == 0) return 0;
+    if (!bytes || count == 0 || state_ == kDone) return 0;
     uint32_t pos = 0;
 
     if (state_ == kStart) {
         static const char kStatusStart[] = "http/";
         while (pos < count && lineLength_ < 5) {
             if (Lower(bytes[pos]) != kStatusStart[lineLength_]) {
-                // No status line: all of the response is body, bytes held
-                // from earlier reads first.
+                // No status line: all of the response is body, up to the
+                // close, bytes held from earlier reads first.
                 state_ = kBody;
                 uint32_t held = lineLength_ - pos;
                 lineLength_ = 0;
@@ -209,6 +386,7 @@ int32_t HttpResponseParser::Feed(const char* bytes, uint32_t count, HttpResponse
                 return 0;
             }
             line_[lineLength_++] = bytes[pos++];
+            ++headerBytes_;
         }
         if (lineLength_ < 5) return int32_t(count);
         state_ = kStatusLine;
@@ -216,16 +394,16 @@ int32_t HttpResponseParser::Feed(const char* bytes, uint32_t count, HttpResponse
     }
 
     while (pos < count && (state_ == kStatusLine || state_ == kHeaders)) {
-        char c = bytes[pos];
+        char c = bytes[pos++];
+        if (++headerBytes_ > kMaxHeaderBytes) {
+            Stop(kMalformed);
+            return kStopped;
+        }
         if (pairEnd_) {
             char pair = pairEnd_;
             pairEnd_ = 0;
-            if (c == pair) {
-                ++pos;
-                continue;
-            }
+            if (c == pair) continue;
         }
-        ++pos;
         if (c == '\r' || c == '\n') {
             pairEnd_ = c == '\r' ? '\n' : '\r';
             EndLine(sink);
@@ -235,22 +413,24 @@ int32_t HttpResponseParser::Feed(const char* bytes, uint32_t count, HttpResponse
         if (lineLength_ < kMaxLine) line_[lineLength_++] = c;
     }
 
-    if (state_ == kBody && pos < count) {
+    if (pairEnd_ && pos < count && state_ != kStatusLine && state_ != kHeaders) {
         // The second byte of the empty line's CR LF may start the next read.
-        if (pairEnd_ && bytes[pos] == pairEnd_) ++pos;
+        if (bytes[pos] == pairEnd_) {
+            ++pos;
+            if (++headerBytes_ > kMaxHeaderBytes) {
+                Stop(kMalformed);
+                return kStopped;
+            }
+        }
         pairEnd_ = 0;
-        if (!Emit(sink, bytes + pos, count - pos)) return kStopped;
     }
-    return int32_t(pos);
+    const int32_t header = int32_t(pos);
+    if (!TakeBody(bytes, count, pos, sink)) return kStopped;
+    return header;
 }
 
 void HttpResponseParser::Finish(HttpResponseSink& sink) {
-    if (state_ == kStart && lineLength_ > 0) {
-        uint32_t held = lineLength_;
-        lineLength_ = 0;
-        state_ = kBody;
-        Emit(sink, line_, held);
-        return;
-    }
+    // A start too short to judge ("HTT") is neither header nor document.
     if ((state_ == kStatusLine || state_ == kHeaders) && lineLength_ > 0) EndLine(sink);
+    else if (state_ == kBody && !LengthKnown()) state_ = kDone;  // the body ran to the close
 }

@@ -6,34 +6,99 @@
 namespace {
 
 // Assign with an exact count (TextBuffer's count 0 means "to the terminator").
-void AssignExactly(TextBuffer& buffer, const char* text, size_t count) {
+bool AssignExactly(TextBuffer& buffer, const char* text, size_t count) {
     buffer.Clear();
-    if (count != 0) buffer.Assign(text, static_cast<uint32_t>(count));
+    return count == 0 || buffer.Assign(text, static_cast<uint32_t>(count));
 }
 
-void SplitPath(const char* path, size_t length, TextBuffer& directory, TextBuffer& fileName) {
+int HexValue(char c) {
+    if (c >= '0' && c <= '9') return c - '0';
+    if (c >= 'a' && c <= 'f') return c - 'a' + 10;
+    if (c >= 'A' && c <= 'F') return c - 'A' + 10;
+    return -1;
+}
+
+// Percent-decodes text into out. false when out cannot hold it (out empty);
+// *unsafe is set when the result holds a CR, LF or zero byte.
+bool DecodeInto(const char* text, size_t length, TextBuffer& out, uint16_t* unsafe) {
+    out.Clear();
+    size_t run = 0;  // start of the literal bytes not yet appended
+    for (size_t i = 0; i < length; ++i) {
+        char c = text[i];
+        int high = 0, low = 0;
+        if (c == '%' && i + 2 < length && (high = HexValue(text[i + 1])) >= 0 &&
+            (low = HexValue(text[i + 2])) >= 0) {
+            char byte = static_cast<char>(high * 16 + low);
+            if ((i > run && !out.Append(text + run, static_cast<uint32_t>(i - run))) || !out.Append(&byte, 1)) {
+                out.Clear();
+                return false;
+            }
+            c = byte;
+            i += 2;
+            run = i + 1;
+        }
+        if (c == '\r' || c == '\n' || c == '\0') *unsafe = 1;
+    }
+    if (length > run && !out.Append(text + run, static_cast<uint32_t>(length - run))) {
+        out.Clear();
+        return false;
+    }
+    return true;
+}
+
+// Copies or decodes a piece of a URL.
+bool TakePiece(TextBuffer& out, const char* text, size_t length, bool decode, uint16_t* refused) {
+    return decode ? DecodeInto(text, length, out, refused) : AssignExactly(out, text, length);
+}
+
+bool SplitPath(const char* path, size_t length, TextBuffer& directory, TextBuffer& fileName, bool decode,
+               uint16_t* refused) {
     const char* last = nullptr;
     for (size_t i = 0; i < length; ++i)
         if (path[i] == '/') last = path + i;
     if (!last) {
         directory.Assign("/");
-        AssignExactly(fileName, path, length);
-        return;
+        return TakePiece(fileName, path, length, decode, refused);
     }
-    if (last == path) directory.Assign("/");
-    else AssignExactly(directory, path, static_cast<size_t>(last - path));
-    AssignExactly(fileName, last + 1, length - static_cast<size_t>(last + 1 - path));
+    bool ok = last == path ? directory.Assign("/") != 0
+                           : TakePiece(directory, path, static_cast<size_t>(last - path), decode, refused);
+    return TakePiece(fileName, last + 1, length - static_cast<size_t>(last + 1 - path), decode, refused) && ok;
+}
+
+// The login in part[0..length) (a host part): user info before the last "@",
+// split at its first ":". Returns where the host begins.
+size_t TakeLogin(const char* part, size_t length, TextBuffer& userName, TextBuffer& password, uint16_t* hasLogin,
+                 uint16_t* refused) {
+    const char* at = nullptr;
+    for (size_t i = 0; i < length; ++i)
+        if (part[i] == '@') at = part + i;
+    if (!at) return 0;
+    *hasLogin = 1;
+    size_t infoLength = static_cast<size_t>(at - part);
+    const void* colon = std::memchr(part, ':', infoLength);
+    size_t userLength = colon ? static_cast<size_t>(static_cast<const char*>(colon) - part) : infoLength;
+    // A login that does not fit is refused rather than cut.
+    if (!DecodeInto(part, userLength, userName, refused)) *refused = 1;
+    if (colon && !DecodeInto(part + userLength + 1, infoLength - userLength - 1, password, refused)) *refused = 1;
+    return infoLength + 1;
 }
 
 }  // namespace
 
 void ParseRetrieveUrl(const char* url, const SchemePrefixes& schemes, RetrieveUrl& out) {
-    out.url.Assign(url ? url : "");
     out.host.Clear();
     out.path.Clear();
     out.directory.Clear();
     out.fileName.Clear();
+    out.userName.Clear();
+    out.password.Clear();
     out.scheme = kSchemeHttp;
+    out.hasLogin = 0;
+    out.refused = 0;
+    if (!out.url.Assign(url ? url : "")) {
+        out.url.Clear();
+        return;  // too long for any of the parts
+    }
     for (uint16_t i = 0; i < out.url.length; ++i)
         if (out.url.data[i] == '\\') out.url.data[i] = '/';
 
@@ -56,34 +121,79 @@ void ParseRetrieveUrl(const char* url, const SchemePrefixes& schemes, RetrieveUr
         out.scheme = kSchemeHttp;
         hostStart = std::strlen(schemes.text[kSchemeHttp] ? schemes.text[kSchemeHttp] : "");
     }
-    const char* host = out.url.Text() + hostStart;
-    const char* slash = std::strchr(host, '/');
-    size_t hostLength = slash ? static_cast<size_t>(slash - host) : std::strlen(host);
-    AssignExactly(out.host, host, hostLength);
-    if (hostLength == 0) return;
-    if (slash) out.path.Assign(slash);
-    else out.path.Assign("/");
-    SplitPath(out.path.Text(), out.path.length, out.directory, out.fileName);
+    const char* part = out.url.Text() + hostStart;
+    const char* slash = std::strchr(part, '/');
+    size_t partLength = slash ? static_cast<size_t>(slash - part) : std::strlen(part);
+    size_t login = TakeLogin(part, partLength, out.userName, out.password, &out.hasLogin, &out.refused);
+    if (partLength == login) return;  // no host
+    const bool decode = out.scheme == kSchemeFtp;
+    if (!AssignExactly(out.host, part + login, partLength - login) || !out.path.Assign(slash ? slash : "/") ||
+        !SplitPath(out.path.Text(), out.path.length, out.directory, out.fileName, decode, &out.refused))
+        out.host.Clear();  // a part that does not fit: no host, so the URL is not used
 }
 
 void ParseStoreUrl(const char* url, uint16_t severalFiles, StoreUrl& out) {
     out.host.Clear();
     out.directory.Clear();
     out.fileName.Clear();
+    out.userName.Clear();
+    out.password.Clear();
+    out.hasLogin = 0;
+    out.refused = 0;
     if (!url || strncasecmp(url, "ftp:", 4) != 0) return;
     size_t length = std::strlen(url);
     if (length < 6) return;
-    const char* host = url + 6;
-    const char* slash = std::strchr(host, '/');
-    size_t hostLength = slash ? static_cast<size_t>(slash - host) : std::strlen(host);
-    AssignExactly(out.host, host, hostLength);
+    const char* part = url + 6;
+    const char* slash = std::strchr(part, '/');
+    size_t partLength = slash ? static_cast<size_t>(slash - part) : std::strlen(part);
+    size_t login = TakeLogin(part, partLength, out.userName, out.password, &out.hasLogin, &out.refused);
+    if (!AssignExactly(out.host, part + login, partLength - login)) return;
     const char* rest = slash ? slash : "/";
+    bool ok;
     if (severalFiles) {
-        out.directory.Assign(rest);
-        if (out.directory.length == 0 || out.directory.data[out.directory.length - 1] != '/') out.directory.Append("/");
+        ok = DecodeInto(rest, std::strlen(rest), out.directory, &out.refused);
+        if (ok && (out.directory.length == 0 || out.directory.data[out.directory.length - 1] != '/'))
+            ok = out.directory.Append("/") != 0;
+    } else {
+        ok = SplitPath(rest, std::strlen(rest), out.directory, out.fileName, true, &out.refused);
+    }
+    if (!ok) out.host.Clear();  // never a cut directory: no host, so the URL is not used
+}
+
+uint16_t PercentDecode(const char* text, uint32_t length, TextBuffer& out) {
+    out.Clear();
+    if (!text) return length == 0 ? 1 : 0;
+    uint16_t unsafe = 0;
+    if (!DecodeInto(text, length, out, &unsafe)) return 0;
+    return unsafe ? 0 : 1;
+}
+
+void UrlWithoutPassword(const char* url, TextBuffer& out) {
+    out.Clear();
+    if (!url) return;
+    size_t length = std::strlen(url);
+    // "scheme:" and two slashes (either kind) before the host part.
+    size_t start = 0;
+    size_t i = 0;
+    while (i < length && ((url[i] >= 'a' && url[i] <= 'z') || (url[i] >= 'A' && url[i] <= 'Z') ||
+                          (i > 0 && ((url[i] >= '0' && url[i] <= '9') || url[i] == '+' || url[i] == '-' ||
+                                     url[i] == '.'))))
+        ++i;
+    auto isSlash = [](char c) { return c == '/' || c == '\\'; };
+    if (i > 0 && i + 2 < length && url[i] == ':' && isSlash(url[i + 1]) && isSlash(url[i + 2])) start = i + 3;
+    size_t end = start;
+    while (end < length && !isSlash(url[end])) ++end;
+    const char* at = nullptr;
+    for (size_t k = start; k < end; ++k)
+        if (url[k] == '@') at = url + k;
+    const void* colon = at ? std::memchr(url + start, ':', static_cast<size_t>(at - (url + start))) : nullptr;
+    if (!colon) {
+        if (!AssignExactly(out, url, length)) out.Clear();
         return;
     }
-    SplitPath(rest, std::strlen(rest), out.directory, out.fileName);
+    size_t keep = static_cast<size_t>(static_cast<const char*>(colon) - url);
+    if (!AssignExactly(out, url, keep) || !out.Append(at, static_cast<uint32_t>(length - static_cast<size_t>(at - url))))
+        out.Clear();
 }
 
 uint16_t SplitHostPort(TextBuffer& host, uint16_t* port) {

@@ -1,6 +1,7 @@
 // The HTTP response parser fed in several reads (the first byte chooses
 // where they end), and the request builder with the rest as target and host.
-// File bytes, log and events must not depend on the cuts.
+// File bytes, log, events and the outcome (complete, stop reason, body
+// count) must not depend on the cuts.
 #include <cstddef>
 #include <cstdint>
 #include <string>
@@ -25,13 +26,38 @@ struct Recorder : HttpResponseSink {
     std::string file;
 };
 
-void Run(const std::vector<std::string>& reads, Recorder& sink) {
+struct Outcome {
+    uint16_t bodyComplete, complete, stop, lengthKnown;
+    uint64_t bodyBytes, contentLength;
+    bool operator!=(const Outcome& o) const {
+        return bodyComplete != o.bodyComplete || complete != o.complete || stop != o.stop ||
+               lengthKnown != o.lengthKnown || bodyBytes != o.bodyBytes || contentLength != o.contentLength;
+    }
+};
+
+Outcome Run(const std::vector<std::string>& reads, Recorder& sink) {
     HttpResponseParser parser;
     for (const std::string& r : reads) {
         int32_t header = parser.Feed(r.data(), uint32_t(r.size()), sink);
         if (header < HttpResponseParser::kStopped || header > int32_t(r.size())) __builtin_trap();
+        if (parser.Stopped() != (header == HttpResponseParser::kStopped)) __builtin_trap();
     }
+    Outcome out;
+    out.bodyComplete = parser.BodyComplete();
     parser.Finish(sink);
+    out.complete = parser.Complete();
+    out.stop = parser.StopReasonOf();
+    out.lengthKnown = parser.LengthKnown();
+    out.bodyBytes = parser.BodyBytes();
+    out.contentLength = parser.ContentLength();
+    if (out.stop > HttpResponseParser::kMalformed || parser.Stopped() != (out.stop != 0)) __builtin_trap();
+    if (out.complete && (out.stop || parser.BodyShort())) __builtin_trap();
+    if (out.bodyComplete && !out.complete) __builtin_trap();
+    // The document is never longer than its trusted length.
+    if (out.lengthKnown && out.bodyBytes > out.contentLength) __builtin_trap();
+    if (out.lengthKnown && out.complete && out.bodyBytes != out.contentLength) __builtin_trap();
+    if (out.bodyBytes > sink.file.size()) __builtin_trap();
+    return out;
 }
 
 }  // namespace
@@ -42,10 +68,17 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const std::string& text = input.text;
     const std::vector<std::string>& reads = input.reads;
 
-    Recorder split, whole;
-    Run(reads, split);
-    Run({text}, whole);
-    if (split.all != whole.all || split.file != whole.file) __builtin_trap();
+    Recorder split, whole, bytes;
+    const Outcome splitOutcome = Run(reads, split);
+    const Outcome wholeOutcome = Run({text}, whole);
+    if (split.all != whole.all || split.file != whole.file || splitOutcome != wholeOutcome) __builtin_trap();
+    if (text.size() <= 4096) {
+        std::vector<std::string> single;
+        for (char c : text) single.emplace_back(1, c);
+        const Outcome byteOutcome = Run(single, bytes);
+        if (bytes.all != whole.all || bytes.file != whole.file || byteOutcome != wholeOutcome) __builtin_trap();
+    }
+    if (text.empty() && wholeOutcome.complete) __builtin_trap();
 
     // Request: a target and a host taken from the input never add a line.
     size_t half = text.size() / 2;
@@ -55,6 +88,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         int lineEnds = 0;
         for (uint16_t i = 0; i < request.length; ++i) lineEnds += request.data[i] == '\n';
         if (lineEnds != 5) __builtin_trap();
+        // "GET " target " HTTP/1.0": the target carries only printable bytes.
+        const std::string line(request.Text(), request.length);
+        const size_t end = line.find(" HTTP/1.0\r\n");
+        if (line.compare(0, 4, "GET ") != 0 || end == std::string::npos || end <= 4) __builtin_trap();
+        for (size_t i = 4; i < end; ++i) {
+            unsigned char c = static_cast<unsigned char>(line[i]);
+            if (c <= 0x20 || c >= 0x7F || c == '#') __builtin_trap();
+        }
     }
     TextBuffer host;
     uint16_t port = 0;

@@ -1,4 +1,5 @@
-// URL parsing for retrieve and store from arbitrary caller text.
+// URL parsing for retrieve and store from arbitrary caller text, percent
+// decoding, and the URL shown without its password.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -7,6 +8,30 @@
 #include "frame/text_buffer.h"
 #include "transfer/url_parts.h"
 
+namespace {
+
+bool HasLineBreaker(const TextBuffer& b) {
+    for (uint16_t i = 0; i < b.length; ++i)
+        if (b.data[i] == '\r' || b.data[i] == '\n' || b.data[i] == '\0') return true;
+    return false;
+}
+
+bool Same(const TextBuffer& a, const TextBuffer& b) {
+    return a.length == b.length && std::memcmp(a.Text(), b.Text(), a.length) == 0;
+}
+
+// decodedPath: directory and fileName were decoded (ftp), so a line break
+// in them must have refused the URL.
+template <typename Url>
+void CheckLogin(const Url& u, bool decodedPath) {
+    if (std::memchr(u.host.Text(), '@', u.host.length)) __builtin_trap();
+    if (!u.hasLogin && (u.userName.length || u.password.length)) __builtin_trap();
+    if (!u.refused && (HasLineBreaker(u.userName) || HasLineBreaker(u.password))) __builtin_trap();
+    if (!u.refused && decodedPath && (HasLineBreaker(u.directory) || HasLineBreaker(u.fileName))) __builtin_trap();
+}
+
+}  // namespace
+
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     const char* url = text.c_str();
@@ -14,6 +39,35 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     RetrieveUrl r;
     ParseRetrieveUrl(url, schemes, r);
+    CheckLogin(r, r.scheme == kSchemeFtp);
+    const size_t urlLength = std::strlen(url);
+    // Only ftp paths are decoded: elsewhere the file name is the end of the path.
+    if (r.scheme != kSchemeFtp && r.host.length &&
+        std::strcmp(r.path.Text() + r.path.length - r.fileName.length, r.fileName.Text()) != 0)
+        __builtin_trap();
+
+    // Shown without the password, the URL takes apart the same way, with no
+    // password left.
+    TextBuffer shown;
+    UrlWithoutPassword(url, shown);
+    if (shown.length > urlLength) __builtin_trap();
+    if (!std::memchr(url, '@', urlLength) && shown.length != (urlLength < 65535 ? urlLength : 0)) __builtin_trap();
+    if (r.password.length && shown.length + r.password.length + 1 > urlLength) __builtin_trap();
+    if (urlLength < 65000) {
+        RetrieveUrl again;
+        ParseRetrieveUrl(shown.Text(), schemes, again);
+        if (again.password.length || again.hasLogin != r.hasLogin || again.scheme != r.scheme ||
+            !Same(again.host, r.host) || !Same(again.userName, r.userName) || !Same(again.path, r.path) ||
+            !Same(again.directory, r.directory) || !Same(again.fileName, r.fileName) || again.refused > r.refused)
+            __builtin_trap();
+    }
+
+    TextBuffer decoded;
+    uint16_t clean = PercentDecode(text.data(), uint32_t(text.size()), decoded);
+    if (decoded.length > text.size()) __builtin_trap();
+    if (clean && HasLineBreaker(decoded)) __builtin_trap();
+    if (!std::memchr(text.data(), '%', text.size()) && decoded.length != (text.size() < 65535 ? text.size() : 0))
+        __builtin_trap();
     if (std::strchr(r.url.Text(), '\\')) __builtin_trap();
     if (r.host.length) {
         if (std::strchr(r.host.Text(), '/') || r.path.Text()[0] != '/' || r.directory.Text()[0] != '/') __builtin_trap();
@@ -30,6 +84,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     for (uint16_t several = 0; several < 2; ++several) {
         StoreUrl s;
         ParseStoreUrl(url, several, s);
+        CheckLogin(s, true);
         if (s.host.length && s.directory.Text()[0] != '/') __builtin_trap();
         if (several && s.directory.length && s.directory.Text()[s.directory.length - 1] != '/') __builtin_trap();
     }

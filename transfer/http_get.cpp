@@ -8,6 +8,7 @@
 #include "net/socket_library.h"
 #include "transfer/file_transfer.h"
 #include "transfer/progress_dialog.h"
+#include "transfer/url_parts.h"
 
 namespace {
 
@@ -38,11 +39,9 @@ HttpGetCommand::HttpGetCommand(AsyncSocket* owner_, const char* localPath_, cons
       bytesReceived(0),
       windowReleased(0),
       closed(0),
-      failed(0),
       asking(0),
       closePending(0),
       connectionLost(0),
-      writeFailed_(0),
       readBuffer_(nullptr),
       readSize_(0) {
     (void)kMakerSet;
@@ -76,6 +75,13 @@ uint16_t HttpGetCommand::RequestHost(TextBuffer& host, uint16_t* port) const {
     return 1;
 }
 
+void HttpGetCommand::ShownTarget(TextBuffer& shown) const {
+    // A path is shown as it is; an absolute URL (through a proxy) may carry
+    // a login.
+    if (target.Text()[0] == '/') shown.Assign(target.Text(), target.length);
+    else UrlWithoutPassword(target.Text(), shown);
+}
+
 uint16_t HttpGetCommand::Start() {
     if (!owner || localPath.Empty() || target.Empty()) return 0;
     TextBuffer host;
@@ -84,6 +90,8 @@ uint16_t HttpGetCommand::Start() {
     if (!RequestHost(host, &port) ||
         !BuildHttpRequest(request, target.Text(), target.length, host.Text(), host.length, port))
         return 0;
+    TextBuffer shown(256);
+    ShownTarget(shown);
     readBuffer_ = AllocateTransferBlock(kReadSize, kSmallestReadSize, &readSize_);
     if (!readBuffer_) return 0;
     --readSize_;  // room for a terminator after a full read
@@ -92,7 +100,7 @@ uint16_t HttpGetCommand::Start() {
     file = fopen(localPath.Text(), "wb");
     if (!file) return 0;
     progress = new ProgressDialog(this);
-    if (!progress->Schedule(owner->owner, kMsgReceiving, target.Text())) {
+    if (!progress->Schedule(owner->owner, kMsgReceiving, shown.Text())) {
         delete progress;
         progress = nullptr;
         fclose(file);
@@ -101,85 +109,121 @@ uint16_t HttpGetCommand::Start() {
         return 0;
     }
     owner->SelectEvents(kReadAndClose);
-    return owner->SendLine(request.Text(), request.length, nullptr, 1);
+    // The log shows the request as it goes out, less a login's password.
+    TextBuffer logged(256);
+    if (BuildHttpRequest(logged, shown.Text(), shown.length, host.Text(), host.length, port))
+        LogOutgoingLine(logged.Text(), logged.length);
+    return owner->SendLine(request.Text(), request.length, nullptr, 0);
 }
 
 uint16_t HttpGetCommand::OnRead() {
-    if (closed || failed) return 0;
+    if (closed) return 0;
     owner->SelectEvents(FD_CLOSE);
-    int32_t last = ReadAvailable(0);
-    if (last == 0 || closed || failed) return 0;  // a close follows, or the fetch ended
+    ReadEnd end = ReadAvailable(false);
+    if (closed) return 0;
+    if (end == kPeerClosed) {
+        if (asking) closePending = 1;
+        else SettleAtClose();
+        return 0;
+    }
     owner->SelectEvents(kReadAndClose);
     return 1;
 }
 
-int32_t HttpGetCommand::ReadAvailable(uint16_t toTheEnd) {
+HttpGetCommand::ReadEnd HttpGetCommand::ReadAvailable(bool toTheEnd) {
     char* buffer = readBuffer_;
-    if (!buffer) return -1;
+    if (!buffer) return kNothingNow;
     for (;;) {
         int count = owner->Recv(buffer, static_cast<int>(readSize_), 0);
-        if (count < 0 && SocketFunctions.WSAGetLastError &&
-            SocketFunctions.WSAGetLastError() != WSAEWOULDBLOCK)
-            connectionLost = 1;
-        if (count <= 0) return count;
+        if (count < 0) {
+            if (SocketFunctions.WSAGetLastError && SocketFunctions.WSAGetLastError() != WSAEWOULDBLOCK) {
+                // Reset: the document may be cut anywhere.
+                connectionLost = 1;
+                return kPeerClosed;
+            }
+            return toTheEnd ? kPeerClosed : kNothingNow;
+        }
+        if (count == 0) return kPeerClosed;
         buffer[count] = 0;
         int32_t header = parser.Feed(buffer, static_cast<uint32_t>(count), *this);
+        if (closed) return kSettled;
         if (header == HttpResponseParser::kStopped) {
-            Abandon(!writeFailed_);
-            return -1;
+            const uint16_t reason = parser.StopReasonOf();
+            Settle(kFailed, reason == HttpResponseParser::kStatusRefused || reason == HttpResponseParser::kNoCode);
+            return kSettled;
         }
-        uint32_t body = static_cast<uint32_t>(count) - static_cast<uint32_t>(header);
-        if (body) {
-            bytesReceived += body;
-            if (progress) progress->ShowCount(kMsgBytesReceived, bytesReceived);
+        bytesReceived = parser.BodyBytes();
+        if (progress) progress->ShowCount(kMsgBytesReceived, static_cast<uint32_t>(bytesReceived));
+        if (parser.BodyComplete()) {
+            // Content-Length bytes or the last chunk: the document is whole,
+            // whether or not the server closes now.
+            Settle(kSaved);
+            return kSettled;
         }
-        if (!toTheEnd && (static_cast<uint32_t>(count) < readSize_ || body != readSize_)) return count;
+        if (!toTheEnd && static_cast<uint32_t>(count) < readSize_) return kNothingNow;
     }
 }
 
-uint16_t HttpGetCommand::OnReply(const char*) {
-    if (asking && !cancelled) {
-        // Settled once the Cancel question is answered; the step ends then.
-        closePending = 1;
-        return 0;
+void HttpGetCommand::SettleAtClose() {
+    if (closed) return;
+    if (ReadAvailable(true) == kSettled || closed) return;
+    if (connectionLost) {
+        Settle(kFailed);
+        return;
     }
-    owner->DrainEvents(FD_CLOSE);
-    if (closed) return 1;
-    if (!cancelled && !failed && file) {
-        // Bytes that came before the close but were not read yet.
-        ReadAvailable(1);
-        if (closed) return 1;
-        if (connectionLost && !failed) {
-            // Reset: the document may be cut short, so it is not saved.
-            failed = 1;
-            owner->PostToOwner(kCodeFailed, 0);
-        }
+    // A status or header line without a line end is judged now; a body that
+    // runs to the close ends here.
+    parser.Finish(*this);
+    if (closed) return;
+    if (parser.Stopped()) {
+        const uint16_t reason = parser.StopReasonOf();
+        Settle(kFailed, reason == HttpResponseParser::kStatusRefused || reason == HttpResponseParser::kNoCode);
+    } else {
+        // No bytes, a header without its end, a body shorter than announced
+        // or without its last chunk: not a document.
+        Settle(parser.Complete() ? kSaved : kFailed);
     }
+}
+
+void HttpGetCommand::Settle(Outcome outcome, bool ownerTold) {
+    if (closed) return;
     closed = 1;
     owner->Close();
-    if (!cancelled && !failed && file) {
-        // A status or header line without a line end is judged now.
-        parser.Finish(*this);
-        if (parser.Stopped() || writeFailed_) {
-            failed = 1;
-            if (writeFailed_) owner->PostToOwner(kCodeFailed, 0);
-        } else if (parser.BodyShort()) {
-            // Fewer bytes than the header announced: the document was cut.
-            failed = 1;
-            owner->PostToOwner(kCodeFailed, 0);
-        }
-    }
     const bool hadFile = file != nullptr;
     if (file) fclose(file);
     file = nullptr;
-    if (cancelled || failed) {
-        if (hadFile) remove(localPath.Text());
+    if (outcome == kSaved && hadFile) {
+        if (progress) progress->ShowCount(kMsgBytesReceived, static_cast<uint32_t>(bytesReceived), true);
+        owner->PostToOwner(kCodeTransferDone, 1);
     } else {
-        if (progress) progress->ShowCount(kMsgBytesReceived, bytesReceived, true);
-        owner->PostToOwner(hadFile ? kCodeTransferDone : kCodeFailed, hadFile ? 1 : 0);
+        if (hadFile) remove(localPath.Text());
+        if (outcome == kCancelled) owner->PostToOwner(kCodeTransferDone, 0);
+        else if (!ownerTold) owner->PostToOwner(kCodeFailed, 0);
     }
     ReleaseWindow();
-    return 1;
+    if (outcome == kSaved && hadFile) owner->CompleteStep();
+}
+
+uint16_t HttpGetCommand::OnReply(const char*) {
+    if (closed) return 0;
+    if (asking) {
+        // Settled once the question is answered.
+        closePending = 1;
+        return 0;
+    }
+    SettleAtClose();
+    return 0;
+}
+
+void HttpGetCommand::ConnectionLost() {
+    if (closed) return;
+    connectionLost = 1;
+    if (asking) {
+        closePending = 1;
+        return;
+    }
+    // The session tells the owner.
+    Settle(kFailed, true);
 }
 
 uint16_t HttpGetCommand::Finish() {
@@ -191,24 +235,17 @@ uint16_t HttpGetCommand::Finish() {
     int answer = ShowMessageById(kMsgCancelTransfer, caption, MB_YESNO | MB_ICONQUESTION,
                                  progress ? progress->window : owner->owner);
     asking = 0;
+    if (closed) return 1;
     if (answer == IDYES) {
+        // The user's Yes wins, whatever came meanwhile.
         cancelled = 1;
-        owner->Close();
-        owner->PostToOwner(kCodeTransferDone, 0);
-        OnReply(nullptr);
+        Settle(kCancelled);
     } else if (closePending) {
-        if (OnReply(nullptr)) owner->CompleteStep();
+        SettleAtClose();
     } else {
         owner->SelectEvents(kReadAndClose);
     }
     return 1;
-}
-
-void HttpGetCommand::Abandon(uint16_t ownerTold) {
-    failed = 1;
-    owner->Close();
-    if (!ownerTold) owner->PostToOwner(kCodeFailed, 0);
-    OnReply(nullptr);
 }
 
 uint32_t HttpGetCommand::WriteLocal(const char* bytes, uint32_t count) {
@@ -230,12 +267,10 @@ void HttpGetCommand::OnLastModified(const char* value, uint32_t) {
 }
 
 void HttpGetCommand::OnFailureStatus(const char* statusText, uint32_t) {
-    failed = 1;
     owner->SendToOwner(kCodeFailed, reinterpret_cast<LPARAM>(statusText));
 }
 
 void HttpGetCommand::OnNoStatusCode() {
-    failed = 1;
     owner->SendToOwner(kCodeFailed, 0);
     const ConnectCommand* connect = static_cast<const ConnectCommand*>(FindPrevious(kConnectCommand));
     TextBuffer host;
@@ -252,9 +287,5 @@ void HttpGetCommand::OnNoStatusCode() {
 }
 
 uint16_t HttpGetCommand::OnFileBytes(const char* bytes, uint32_t length) {
-    if (WriteLocal(bytes, length) != length) {
-        writeFailed_ = 1;
-        return 0;
-    }
-    return 1;
+    return WriteLocal(bytes, length) == length ? 1 : 0;
 }

@@ -17,12 +17,14 @@ class ProgressDialog;
 //   105 (sent)    a Last-Modified value
 //   0 (sent)      a status that is not 2xx, with its text; or 0 when the
 //                 status line has no code (then message 1291 is shown)
-//   104, 1        the connection closed after the document was saved
+//   104, 1        the whole document was saved: its Content-Length or last
+//                 chunk arrived, or, with neither, the server closed; the
+//                 step ends then (code 1 follows)
 //   104, 0        the user cancelled
-//   0, 0 (posted) the local file could not be written completely, the
-//                 connection was reset, or it closed with no local file open
-// A failure (status, missing code, short write, reset) ends the fetch and
-// deletes the local file: nothing is left that looks saved.
+//   0, 0 (posted) anything else: no bytes, a header cut off or without end,
+//                 a body shorter than announced, a reset, a short write
+// A fetch that does not end saved deletes its local file: nothing is left
+// that looks like a document.
 class HttpGetCommand : public Command, private HttpResponseSink {
 public:
     HttpGetCommand(AsyncSocket* owner, const char* localPath, const char* target);
@@ -30,9 +32,12 @@ public:
 
     uint16_t Start() override;
     uint16_t OnRead() override;
+    // The server closed. The fetch settles here (or once the Cancel
+    // question is answered) and ends the step itself: always 0.
     uint16_t OnReply(const char* reply) override;
     // Cancel from the progress window: asks first.
     uint16_t Finish() override;
+    void ConnectionLost() override;
 
     // Receives go into a block of this size (smaller while memory is short).
     static constexpr uint32_t kReadSize = 256 * 1024;
@@ -42,13 +47,12 @@ public:
     TextBuffer localPath;
     TextBuffer target;
     FILE* file;
-    uint32_t bytesReceived;
+    uint64_t bytesReceived;  // document bytes written
     uint16_t windowReleased;
-    uint16_t closed;
-    uint16_t failed;       // the fetch failed; the owner has been told or will be
-    uint16_t asking;       // the Cancel question is up
-    uint16_t closePending; // the connection closed while the question was up
-    uint16_t connectionLost; // a receive failed: the connection was reset
+    uint16_t closed;         // settled: saved, failed or cancelled
+    uint16_t asking;         // a question or message box is up
+    uint16_t closePending;   // the connection ended while it was up
+    uint16_t connectionLost; // the connection was reset
     HttpResponseParser parser;
 
 protected:
@@ -56,6 +60,9 @@ protected:
     virtual uint32_t WriteLocal(const char* bytes, uint32_t count);
 
 private:
+    enum Outcome { kSaved, kFailed, kCancelled };
+    enum ReadEnd { kNothingNow, kPeerClosed, kSettled };
+
     void OnLogText(const char* text, uint32_t length) override;
     void OnLastModified(const char* value, uint32_t length) override;
     void OnFailureStatus(const char* statusText, uint32_t length) override;
@@ -65,17 +72,19 @@ private:
     // Host and port for the Host line: from an absolute http:// target, else
     // from the connect step of the chain. 0 when neither gives one.
     uint16_t RequestHost(TextBuffer& host, uint16_t* port) const;
-    // Ends a failed fetch: closes the connection, deletes the file, tells the
-    // owner (code 0) unless it was told already.
-    void Abandon(uint16_t ownerTold);
+    // The target as the log and the progress window show it: without the
+    // password of a URL's login.
+    void ShownTarget(TextBuffer& shown) const;
     void ReleaseWindow();
-    // Reads and handles what has arrived: up to the first read that is not a
-    // full block of body (all of it when toTheEnd). The last receive count:
-    // 0 when the peer closed, negative when nothing more is there now or
-    // the fetch failed.
-    int32_t ReadAvailable(uint16_t toTheEnd);
+    // Reads and parses what has arrived (all of it when toTheEnd); settles
+    // the fetch when the parser stopped or the body is complete.
+    ReadEnd ReadAvailable(bool toTheEnd);
+    // The server has closed: reads the rest and judges the response.
+    void SettleAtClose();
+    // Ends the fetch once: closes the connection and the file (deleting it
+    // unless saved) and tells the owner (code 0 unless ownerTold).
+    void Settle(Outcome outcome, bool ownerTold = false);
 
-    uint16_t writeFailed_;
     char* readBuffer_;  // owned; one byte longer than readSize_
     uint32_t readSize_;
 };

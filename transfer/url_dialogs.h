@@ -95,6 +95,8 @@ private:
 
     TextBuffer receivePath;  // where the transfer writes
     uint16_t madeLocalFile_; // localFile did not exist before this retrieve
+    uint16_t refused_;       // the URL decodes to a name that cannot be sent
+    TextBuffer shownUrl_;    // the URL as messages name it
 };
 
 class StoreDialog : public StatusDialog {
@@ -126,7 +128,7 @@ protected:
 private:
     // The first local file that cannot be read, or null.
     const char* UnreadableFile() const;
-    uint16_t listComplete_;  // every local name fitted
+    uint16_t listComplete_;  // every local name fitted, and the URL can be sent
 };
 
 #endif

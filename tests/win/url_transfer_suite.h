@@ -162,6 +162,12 @@ protected:
             out.second = second;
         });
     }
+    // With the caller's local name buffer as it is given (size bytes).
+    Outcome RetrieveInto(const std::string& url, char* localBuffer, WORD size) {
+        return Run([&](Outcome& out) {
+            out.code = retrieve_(nullptr, url.c_str(), localBuffer, size, nullptr, 0, nullptr, nullptr);
+        });
+    }
     Outcome Store(const std::string& url, const std::string& local, const OrbProxyInfo* proxy = nullptr,
                   const OrbLoginInfo* login = nullptr) {
         return Run([&](Outcome& out) { out.code = store_(nullptr, url.c_str(), local.c_str(), "", proxy, login); });
@@ -171,7 +177,9 @@ protected:
         return Run([&](Outcome& out) { out.code = storeMany_(nullptr, url.c_str(), list.data(), count, nullptr, login); });
     }
 
-    static constexpr const char* kLocal = "url_local.bin";
+    // The caller's local file; each test program has its own, as they run
+    // side by side in one folder.
+    const char* kLocal = "url_local.bin";
     DialogDriver dialogs;
     int boxButton = IDYES;  // how message boxes are answered
     UINT boxDelay = 0;      // ... after this many ms

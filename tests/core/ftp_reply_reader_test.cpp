@@ -149,6 +149,44 @@ TEST(ReplyReader, HugeLinesAreCutForTheLogAndTheReply) {
     EXPECT_EQ(out.log[0].size(), ReplyReader::kMaxLine);
 }
 
+TEST(ReplyReader, AReplyWithoutEndIsTooLong) {
+    // "230-" lines without end, in 1023-byte reads as the session reads
+    // them: too long once more than kMaxReplyBytes came without a reply line.
+    std::string flood;
+    while (flood.size() < ReplyReader::kMaxReplyBytes + 4096) flood += "230-and more\r\n";
+    ReplyReader reader;
+    uint32_t fed = 0;
+    bool flagged = false;
+    for (size_t at = 0; at < flood.size(); at += 1023) {
+        std::string read = flood.substr(at, 1023);
+        ASSERT_EQ(reader.Feed(read.data(), uint32_t(read.size()), nullptr), 0);
+        fed += uint32_t(read.size());
+        if (reader.TooLong() && !flagged) {
+            flagged = true;
+            EXPECT_GT(fed, ReplyReader::kMaxReplyBytes);
+            EXPECT_LE(fed, ReplyReader::kMaxReplyBytes + 1023);
+        }
+    }
+    EXPECT_TRUE(flagged);
+
+    // A long banner below the bound still ends with its reply line, and the
+    // count starts again after it.
+    ReplyReader banner;
+    std::string lines;
+    while (lines.size() < ReplyReader::kMaxReplyBytes - 2048) lines += "220-Welcome to the archive\r\n";
+    for (size_t at = 0; at < lines.size(); at += 1023) {
+        std::string read = lines.substr(at, 1023);
+        banner.Feed(read.data(), uint32_t(read.size()), nullptr);
+    }
+    EXPECT_FALSE(banner.TooLong());
+    ASSERT_EQ(banner.Feed("220 Ready.\r\n", 12, nullptr), 1);
+    for (size_t at = 0; at < lines.size(); at += 1023) {
+        std::string read = lines.substr(at, 1023);
+        banner.Feed(read.data(), uint32_t(read.size()), nullptr);
+    }
+    EXPECT_FALSE(banner.TooLong());
+}
+
 TEST(ReplyReader, EmptyAndNullReadsChangeNothing) {
     ReplyReader reader;
     ASSERT_EQ(reader.Feed("22", 2, nullptr), 0);

@@ -76,6 +76,36 @@ TEST_F(Log, LinesAreMarkedAndPasswordsMasked) {
     EXPECT_EQ(Contents(), expected);
 }
 
+TEST_F(Log, AConversationsLogIsBounded) {
+    // Lines are cut after 1 KB, wherever their pieces come from.
+    ASSERT_EQ(OpenProtocolLog(), 1);
+    const std::string longLine(5000, 'x');
+    LogIncomingLine(longLine.c_str(), static_cast<uint16_t>(longLine.size()));
+    WriteLog("HTTP/1.0 200 OK\n", 0);
+    const std::string header(3000, 'h');
+    WriteLog(header.c_str(), 1000);
+    WriteLog(header.c_str(), 2000);
+    WriteLog("\n", 1);
+    EXPECT_EQ(Contents(), "<-- " + std::string(1020, 'x') + " [...]\nHTTP/1.0 200 OK\n" + std::string(1024, 'h') +
+                              " [...]\n");
+
+    // A flood: after 1 MB, one line says that the rest is left out.
+    const std::string reply = "230-" + std::string(500, 'f');
+    for (int i = 0; i < 5000; ++i) LogIncomingLine(reply.c_str(), static_cast<uint16_t>(reply.size()));
+    const std::string text = Contents();
+    EXPECT_LE(text.size(), 1024u * 1024u + 600u);
+    const std::string note = "--- the rest of this conversation is not logged\r\n";
+    ASSERT_GE(text.size(), note.size());
+    EXPECT_EQ(text.substr(text.size() - note.size()), note);
+    EXPECT_EQ(text.find(note), text.size() - note.size()) << "noted more than once";
+
+    // The next conversation is logged again.
+    CloseProtocolLog();
+    ASSERT_EQ(OpenProtocolLog(), 1);
+    LogIncomingLine("220 Ready.", 0);
+    EXPECT_EQ(Contents(), "<-- 220 Ready.\r\n");
+}
+
 TEST_F(Log, EachOpeningEmptiesOnlyAfterAClose) {
     ASSERT_EQ(OpenProtocolLog(), 1);
     LogOutgoingLine("USER a\r\n", 0);

@@ -1,0 +1,423 @@
+// The item helpers and the painters of the file dialogs' controls, on real
+// controls under Wine. The painters draw into a memory bitmap whose pixels
+// are checked against the library's own pictures.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "frame/module.h"
+#include "ui/framework/dialog_items.h"
+#include "ui/framework/painters.h"
+
+namespace {
+
+constexpr COLORREF kUntouched = RGB(1, 2, 3);
+
+// A 32-bit top-down bitmap with its own device context.
+class Canvas {
+public:
+    Canvas(int width, int height) : width_(width), height_(height) {
+        BITMAPINFO info = {};
+        info.bmiHeader.biSize = sizeof info.bmiHeader;
+        info.bmiHeader.biWidth = width;
+        info.bmiHeader.biHeight = -height;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        bitmap_ = CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, reinterpret_cast<void**>(&bits_), nullptr, 0);
+        dc_ = CreateCompatibleDC(nullptr);
+        old_ = SelectObject(dc_, bitmap_);
+        Clear(kUntouched);
+    }
+    ~Canvas() {
+        SelectObject(dc_, old_);
+        DeleteDC(dc_);
+        DeleteObject(bitmap_);
+    }
+    void Clear(COLORREF colour) {
+        GdiFlush();
+        for (int i = 0; i < width_ * height_; ++i)
+            bits_[i] = (GetRValue(colour) << 16) | (GetGValue(colour) << 8) | GetBValue(colour);
+    }
+    COLORREF At(int x, int y) const {
+        GdiFlush();
+        uint32_t p = bits_[y * width_ + x];
+        return RGB((p >> 16) & 255, (p >> 8) & 255, p & 255);
+    }
+    // The pixels of a rectangle, row by row.
+    std::vector<COLORREF> Area(int left, int top, int right, int bottom) const {
+        std::vector<COLORREF> out;
+        for (int y = top; y < bottom; ++y)
+            for (int x = left; x < right; ++x) out.push_back(At(x, y));
+        return out;
+    }
+    HDC Dc() const { return dc_; }
+
+private:
+    int width_, height_;
+    HBITMAP bitmap_;
+    uint32_t* bits_ = nullptr;
+    HDC dc_;
+    HGDIOBJ old_;
+};
+
+// A picture's own pixels.
+struct Picture {
+    explicit Picture(HBITMAP bitmap) {
+        BITMAP info = {};
+        GetObjectA(bitmap, sizeof info, &info);
+        width = info.bmWidth;
+        height = info.bmHeight;
+        Canvas canvas(width, height);
+        HDC source = CreateCompatibleDC(nullptr);
+        HGDIOBJ old = SelectObject(source, bitmap);
+        BitBlt(canvas.Dc(), 0, 0, width, height, source, 0, 0, SRCCOPY);
+        SelectObject(source, old);
+        DeleteDC(source);
+        pixels = canvas.Area(0, 0, width, height);
+    }
+    COLORREF At(int x, int y) const { return pixels[y * width + x]; }
+    int width = 0, height = 0;
+    std::vector<COLORREF> pixels;
+};
+
+DRAWITEMSTRUCT Item(HWND control, int index, UINT state, HDC dc, RECT rect) {
+    DRAWITEMSTRUCT item = {};
+    item.CtlType = ODT_LISTBOX;
+    item.hwndItem = control;
+    item.itemID = static_cast<UINT>(index);
+    item.itemState = state;
+    item.hDC = dc;
+    item.rcItem = rect;
+    return item;
+}
+
+// How many more GDI objects this process may make.
+int FreeGdiSlots() {
+    std::vector<HBRUSH> made;
+    for (;;) {
+        HBRUSH b = CreateSolidBrush(RGB(made.size() & 255, 0, 0));
+        if (!b) break;
+        made.push_back(b);
+    }
+    for (HBRUSH b : made) DeleteObject(b);
+    return static_cast<int>(made.size());
+}
+
+INT_PTR CALLBACK Quiet(HWND, UINT message, WPARAM, LPARAM) { return message == WM_INITDIALOG; }
+
+class Controls : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        library_ = LoadLibraryExA("OrbNetN01.dll", nullptr, LOAD_LIBRARY_AS_DATAFILE);
+        ModuleInstance = library_;
+    }
+    static void TearDownTestSuite() {
+        ModuleInstance = nullptr;
+        FreeLibrary(library_);
+    }
+    void SetUp() override {
+        ASSERT_TRUE(library_);
+        dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(510), nullptr, Quiet, 0);
+        ASSERT_TRUE(dialog);
+        pictures.Load(kPictureBannerOpen);
+        ASSERT_TRUE(pictures.openFolder && pictures.document && pictures.link && pictures.upIcon && pictures.banner);
+    }
+    void TearDown() override {
+        pictures.Free();
+        DestroyWindow(dialog);
+    }
+    HWND Control(int id) const { return GetDlgItem(dialog, id); }
+
+    // Every pixel of picture at (x, y) on canvas: its own colour, or the
+    // background where it is white.
+    // From column filledFrom on, the background is filled.
+    static void ExpectPicture(const Canvas& canvas, HBITMAP bitmap, int x, int y, COLORREF background,
+                              int filledFrom = 0, COLORREF filled = 0) {
+        Picture picture(bitmap);
+        int wrong = 0;
+        for (int py = 0; py < picture.height; ++py)
+            for (int px = 0; px < picture.width; ++px) {
+                COLORREF behind = x + px >= filledFrom && filledFrom ? filled : background;
+                COLORREF want = picture.At(px, py) == RGB(255, 255, 255) ? behind : picture.At(px, py);
+                if (canvas.At(x + px, y + py) != want) ++wrong;
+            }
+        EXPECT_EQ(wrong, 0) << "picture at " << x << "," << y;
+    }
+
+    HWND dialog = nullptr;
+    DialogPictures pictures;
+    static inline HMODULE library_ = nullptr;
+};
+
+TEST_F(Controls, ComboAndListHelpers) {
+    const std::string longText(600, 'L');
+    // Combo boxes.
+    EXPECT_EQ(AddComboString(dialog, 1004, "beta"), 0);
+    EXPECT_EQ(InsertComboString(dialog, 1004, 0, "alpha"), 0);
+    EXPECT_EQ(InsertComboString(dialog, 1004, kNoItem, longText.c_str()), 2);  // appended
+    uint16_t index = 7;
+    EXPECT_EQ(FindComboStringExact(dialog, 1004, "beta", &index), 1);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(FindComboStringExact(dialog, 1004, "gamma", &index), 0);
+    EXPECT_EQ(index, kNoItem);
+    EXPECT_EQ(SelectComboString(dialog, 1004, "be", &index), 1);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(GetComboSelection(dialog, 1004, &index), 1);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(SetComboSelection(dialog, 1004, kNoItem), 1);  // clears, and says so
+    EXPECT_EQ(GetComboSelection(dialog, 1004, &index), 0);
+    EXPECT_EQ(index, kNoItem);
+    EXPECT_EQ(SetComboSelection(dialog, 1004, 9), 0);
+    char small[16];
+    EXPECT_EQ(GetComboItemText(dialog, 1004, 2, small, sizeof small), 15);
+    EXPECT_EQ(std::string(small), longText.substr(0, 15));  // cut, terminated
+    EXPECT_EQ(GetComboItemText(dialog, 1004, 9, small, sizeof small), -1);
+    EXPECT_EQ(IsComboDroppedDown(dialog, 1004), 0);
+    ResetCombo(dialog, 1004);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, 1004, CB_GETCOUNT, 0, 0), 0);
+
+    // List boxes.
+    EXPECT_EQ(AddListString(dialog, 1028, "one"), 0);
+    EXPECT_EQ(AddListString(dialog, 1028, ""), 1);
+    EXPECT_EQ(InsertListString(dialog, 1028, 0, longText.c_str()), 0);
+    EXPECT_EQ(GetListCount(dialog, 1028), 3);
+    char buffer[32];
+    EXPECT_EQ(GetListItemText(dialog, 1028, 1, buffer, sizeof buffer), 3);
+    EXPECT_STREQ(buffer, "one");
+    EXPECT_EQ(GetListItemText(dialog, 1028, 2, buffer, sizeof buffer), kNoItem);  // empty text
+    EXPECT_EQ(GetListItemText(dialog, 1028, 5, buffer, sizeof buffer), kNoItem);  // no such item
+    EXPECT_EQ(GetListItemText(dialog, 1028, 0, buffer, sizeof buffer), 31);
+    EXPECT_EQ(std::string(buffer), longText.substr(0, 31));
+    EXPECT_EQ(FindListStringExact(dialog, 1028, "one", &index), 1);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(FindListStringExact(dialog, 1028, "two", &index), 0);
+    EXPECT_EQ(index, kNoItem);
+    EXPECT_EQ(SetListSelection(dialog, 1028, 1), 1);
+    EXPECT_EQ(GetListSelection(dialog, 1028, &index), 1);
+    EXPECT_EQ(index, 1);
+    EXPECT_EQ(SetListSelection(dialog, 1028, kNoItem), 1);
+    EXPECT_EQ(GetListSelection(dialog, 1028, &index), 0);
+    DeleteListString(dialog, 1028, 0);
+    EXPECT_EQ(GetListCount(dialog, 1028), 2);
+    ResetList(dialog, 1028);
+    EXPECT_EQ(GetListCount(dialog, 1028), 0);
+
+    // Edit fields and placement.
+    SetItemText(dialog, 1000, "report.doc");
+    GetItemText(dialog, 1000, small, 7);
+    EXPECT_STREQ(small, "report");
+    SelectEditText(dialog, 1000, 0, -1);
+    DWORD start = 0, end = 0;
+    SendDlgItemMessageA(dialog, 1000, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    EXPECT_EQ(start, 0u);
+    EXPECT_EQ(end, 10u);
+    MoveItem(dialog, 1000, 20, 30, 100, 14);
+    RECT want = {20, 30, 120, 44}, got;
+    MapDialogRect(dialog, &want);
+    GetWindowRect(Control(1000), &got);
+    MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&got), 2);
+    EXPECT_EQ(got.left, want.left);
+    EXPECT_EQ(got.top, want.top);
+    EXPECT_EQ(got.right - got.left, want.right - want.left);
+    EXPECT_EQ(got.bottom - got.top, want.bottom - want.top);
+}
+
+TEST_F(Controls, LevelItemsShowTheirFolderAtTheirLevel) {
+    const struct {
+        const char* text;
+        HBITMAP DialogPictures::*picture;
+        int left;
+    } cases[] = {
+        {"\x43" "docs", &DialogPictures::openFolder, 22},  // level 3, the current one
+        {"\x82" "pub", &DialogPictures::yellowFolder, 15},
+        {"\x81" "/", &DialogPictures::yellowFolder, 8},
+        {"\x41" "/", &DialogPictures::openFolder, 8},
+        {"\x01" "plain", &DialogPictures::greenFolder, 8},
+    };
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text + 1);
+        ResetCombo(dialog, 1006);
+        AddComboString(dialog, 1006, c.text);
+        Canvas canvas(200, 20);
+        DRAWITEMSTRUCT item = Item(Control(1006), 0, 0, canvas.Dc(), RECT{0, 0, 200, 18});
+        DrawLevelItem(pictures, &item);
+        ExpectPicture(canvas, pictures.*(c.picture), c.left, 0, window);
+        // The name after the picture, and nothing between them.
+        const int textLeft = c.left + Picture(pictures.*(c.picture)).width + 8;
+        int inked = 0;
+        for (int x = textLeft; x < 200; ++x)
+            for (int y = 0; y < 18; ++y) inked += canvas.At(x, y) != window;
+        EXPECT_GT(inked, 0);
+        for (int x = c.left + Picture(pictures.*(c.picture)).width; x < textLeft; ++x)
+            EXPECT_EQ(canvas.At(x, 9), window);
+        EXPECT_EQ(canvas.At(199, 19), kUntouched);  // nothing outside the item
+    }
+}
+
+TEST_F(Controls, EntryItemsShowTheirPictureAndName) {
+    // The name drawn for each entry, compared with the name drawn alone.
+    const struct {
+        std::string text;
+        HBITMAP DialogPictures::*picture;
+        const char* shown;
+    } cases[] = {
+        {"\xff" "a.txt", &DialogPictures::document, "a.txt"},
+        {"\xff" "My Report.doc", &DialogPictures::document, "My Report.doc"},
+        {"\x03" "pub", &DialogPictures::folder, "pub"},
+        {"\x02 bin >usr/bin", &DialogPictures::link, "bin"},
+        {"\x02 my link >some dir/x", &DialogPictures::link, "my link"},
+    };
+    const COLORREF window = GetSysColor(COLOR_WINDOW);
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.shown);
+        ResetList(dialog, 1001);
+        AddListString(dialog, 1001, c.text.c_str());
+        Canvas canvas(200, 20);
+        DRAWITEMSTRUCT item = Item(Control(1001), 0, 0, canvas.Dc(), RECT{0, 0, 200, 18});
+        DrawEntryItem(pictures, &item);
+        ExpectPicture(canvas, pictures.*(c.picture), 4, 0, kUntouched, 20, window);
+        Canvas reference(200, 20);
+        RECT fill = {20, 0, 200, 18}, text = {24, 0, 200, 18};
+        HBRUSH brush = CreateSolidBrush(window);
+        FillRect(reference.Dc(), &fill, brush);
+        DeleteObject(brush);
+        SetTextColor(reference.Dc(), GetSysColor(COLOR_WINDOWTEXT));
+        SetBkColor(reference.Dc(), window);
+        DrawTextA(reference.Dc(), c.shown, -1, &text, DT_SINGLELINE | DT_VCENTER | DT_NOPREFIX | DT_END_ELLIPSIS);
+        EXPECT_EQ(canvas.Area(24, 0, 200, 18), reference.Area(24, 0, 200, 18)) << "not the name alone";
+        EXPECT_EQ(canvas.At(1, 9), kUntouched);  // the leftmost 20 pixels are not filled
+    }
+}
+
+TEST_F(Controls, SelectedAndFocusedItems) {
+    AddListString(dialog, 1001, "\xff" "a.txt");
+    AddComboString(dialog, 1006, "\x43" "docs");
+    const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
+    for (bool level : {false, true}) {
+        SCOPED_TRACE(level ? "level" : "entry");
+        Canvas selected(200, 20), focused(200, 20), plain(200, 20);
+        for (auto [canvas, state] : {std::pair<Canvas*, UINT>{&selected, ODS_SELECTED},
+                                     std::pair<Canvas*, UINT>{&focused, ODS_FOCUS},
+                                     std::pair<Canvas*, UINT>{&plain, 0}}) {
+            DRAWITEMSTRUCT item = Item(Control(level ? 1006 : 1001), 0, state, canvas->Dc(), RECT{0, 0, 200, 18});
+            if (level) DrawLevelItem(pictures, &item);
+            else DrawEntryItem(pictures, &item);
+        }
+        EXPECT_EQ(selected.At(190, 9), highlight);
+        EXPECT_EQ(plain.At(190, 9), GetSysColor(COLOR_WINDOW));
+        // The focus rectangle runs along the top of the item (from 20 on
+        // for an entry).
+        const int from = level ? 0 : 20;
+        int changed = 0;
+        for (int x = from; x < 200; ++x) changed += focused.At(x, 0) != plain.At(x, 0);
+        EXPECT_GT(changed, 40);
+        if (!level) {
+            EXPECT_EQ(focused.At(10, 0), plain.At(10, 0));
+        }
+    }
+}
+
+TEST_F(Controls, IconButtonsPressedReleasedAndDisabled) {
+    const RECT r = {0, 0, 22, 22};
+    const COLORREF face = GetSysColor(COLOR_BTNFACE), shadow = GetSysColor(COLOR_BTNSHADOW);
+    const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0);
+    Canvas up(22, 22), down(22, 22), disabled(22, 22), iconAlone(40, 40);
+    DRAWITEMSTRUCT item = Item(Control(1070), 0, 0, up.Dc(), r);
+    DrawIconButton(pictures, &item, kPictureUpIcon, 0);
+    item = Item(Control(1070), 0, ODS_SELECTED, down.Dc(), r);
+    DrawIconButton(pictures, &item, kPictureUpIcon, 0);
+    item = Item(Control(1070), 0, 0, disabled.Dc(), r);
+    DrawIconButton(pictures, &item, kPictureUpIcon, 1);
+    // Released: white top and left, black bottom and right, shadow inside.
+    EXPECT_EQ(up.At(0, 10), white);
+    EXPECT_EQ(up.At(10, 0), white);
+    EXPECT_EQ(up.At(10, 21), black);
+    EXPECT_EQ(up.At(21, 10), black);
+    EXPECT_EQ(up.At(10, 20), shadow);
+    EXPECT_EQ(up.At(20, 10), shadow);
+    // Pressed: the other way round, the icon one pixel further.
+    EXPECT_EQ(down.At(10, 0), black);
+    EXPECT_EQ(down.At(0, 10), black);
+    EXPECT_EQ(down.At(1, 10), shadow);
+    EXPECT_EQ(down.At(10, 1), shadow);
+    EXPECT_EQ(down.At(10, 21), white);
+    EXPECT_EQ(down.At(21, 10), white);
+    // The icon itself, drawn alone on the button face.
+    HBRUSH brush = CreateSolidBrush(face);
+    RECT all = {0, 0, 40, 40};
+    FillRect(iconAlone.Dc(), &all, brush);
+    DeleteObject(brush);
+    DrawIcon(iconAlone.Dc(), 0, 0, pictures.upIcon);
+    int iconPixels = 0, shifted = 0;
+    for (int y = 3; y < 18; ++y)
+        for (int x = 3; x < 18; ++x) {
+            if (iconAlone.At(x, y) == face) continue;
+            ++iconPixels;
+            EXPECT_EQ(up.At(x, y), iconAlone.At(x, y));
+            shifted += down.At(x + 1, y + 1) == iconAlone.At(x, y);
+        }
+    EXPECT_GT(iconPixels, 20);
+    EXPECT_EQ(shifted, iconPixels);
+    // Disabled: a lighter veil over the inside, the edges as they are.
+    int lighter = 0;
+    for (int y = 2; y < 19; ++y)
+        for (int x = 2; x < 19; ++x) {
+            COLORREF a = up.At(x, y), b = disabled.At(x, y);
+            EXPECT_GE(GetRValue(b), GetRValue(a));
+            lighter += b != a;
+        }
+    EXPECT_GT(lighter, 20);
+    EXPECT_EQ(disabled.At(0, 10), white);
+    EXPECT_EQ(disabled.At(10, 21), black);
+}
+
+TEST_F(Controls, GlobeAndBanner) {
+    const COLORREF face = GetSysColor(COLOR_BTNFACE);
+    for (uint16_t connected : {0, 1}) {
+        Canvas canvas(80, 40);
+        DRAWITEMSTRUCT item = Item(Control(1038), 0, 0, canvas.Dc(), RECT{0, 0, 80, 40});
+        DrawGlobe(pictures, &item, connected);
+        Picture globe(connected ? pictures.globeConnected : pictures.globe);
+        EXPECT_EQ(canvas.Area(0, 0, globe.width, globe.height), globe.pixels) << connected;
+        EXPECT_EQ(canvas.At(70, 38), face);
+    }
+    Canvas canvas(360, 30);
+    DRAWITEMSTRUCT item = Item(Control(1033), 0, 0, canvas.Dc(), RECT{0, 0, 360, 30});
+    DrawBanner(pictures.banner, &item);
+    Picture banner(pictures.banner);
+    EXPECT_EQ(canvas.Area(0, 0, banner.width, banner.height), banner.pixels);
+    EXPECT_EQ(canvas.At(355, 28), face);
+
+    ShowWindow(dialog, SW_SHOW);
+    UpdateWindow(dialog);
+    PaintPale(Control(1033));
+    HDC dc = GetDC(Control(1033));
+    EXPECT_EQ(GetPixel(dc, 5, 5), RGB(255, 255, 192));
+    ReleaseDC(Control(1033), dc);
+}
+
+TEST_F(Controls, PaintersKeepNoGdiObjects) {
+    AddListString(dialog, 1001, "\x02 bin >usr/bin");
+    AddComboString(dialog, 1006, "\x43" "docs");
+    Canvas canvas(200, 40);
+    const int before = FreeGdiSlots();
+    for (int i = 0; i < 1000; ++i) {
+        UINT state = (i & 1 ? ODS_SELECTED : 0) | (i & 2 ? ODS_FOCUS : 0);
+        DRAWITEMSTRUCT item = Item(Control(1001), 0, state, canvas.Dc(), RECT{0, 0, 200, 18});
+        DrawEntryItem(pictures, &item);
+        item.hwndItem = Control(1006);
+        DrawLevelItem(pictures, &item);
+        DrawIconButton(pictures, &item, kPictureNewFolderIcon, i & 4 ? 1 : 0);
+        DrawGlobe(pictures, &item, i & 1);
+        DrawBanner(pictures.banner, &item);
+    }
+    PaintPale(Control(1033));
+    EXPECT_GE(FreeGdiSlots(), before - 2) << "the painters leave GDI objects behind";
+}
+
+}  // namespace

@@ -1,0 +1,142 @@
+#include "ui/framework/dialog_items.h"
+
+#include <cstring>
+#include <new>
+
+namespace {
+
+LRESULT Send(HWND dialog, int id, UINT message, WPARAM wParam = 0, LPARAM lParam = 0) {
+    return SendDlgItemMessageA(dialog, id, message, wParam, lParam);
+}
+
+LPARAM Text(const char* text) { return reinterpret_cast<LPARAM>(text ? text : ""); }
+
+uint16_t Index(LRESULT result) {
+    return result < 0 || result > 0xFFFE ? kNoItem : static_cast<uint16_t>(result);
+}
+
+// An index argument: kNoItem as the controls' -1.
+WPARAM Position(uint16_t index) { return index == kNoItem ? static_cast<WPARAM>(-1) : index; }
+
+// Reads item index through lengthMessage and textMessage into buffer, cut
+// to size. The item's length, or -1.
+LRESULT ReadItem(HWND dialog, int id, UINT lengthMessage, UINT textMessage, uint16_t index, char* buffer,
+                 uint32_t size) {
+    if (buffer && size) buffer[0] = '\0';
+    LRESULT length = Send(dialog, id, lengthMessage, index);
+    if (length < 0 || !buffer || size == 0) return length < 0 ? -1 : 0;
+    if (static_cast<uint32_t>(length) < size) return Send(dialog, id, textMessage, index, reinterpret_cast<LPARAM>(buffer));
+    char* whole = new (std::nothrow) char[static_cast<size_t>(length) + 1];
+    if (!whole) return -1;
+    LRESULT got = Send(dialog, id, textMessage, index, reinterpret_cast<LPARAM>(whole));
+    if (got < 0) {
+        delete[] whole;
+        return -1;
+    }
+    size_t kept = static_cast<size_t>(got) < size - 1 ? static_cast<size_t>(got) : size - 1;
+    std::memcpy(buffer, whole, kept);
+    buffer[kept] = '\0';
+    delete[] whole;
+    return static_cast<LRESULT>(kept);
+}
+
+}  // namespace
+
+uint16_t SelectComboString(HWND dialog, int id, const char* text, uint16_t* index) {
+    LRESULT r = Send(dialog, id, CB_SELECTSTRING, static_cast<WPARAM>(-1), Text(text));
+    if (index) *index = Index(r);
+    return r >= 0 ? 1 : 0;
+}
+
+uint16_t SetComboSelection(HWND dialog, int id, uint16_t index) {
+    LRESULT r = Send(dialog, id, CB_SETCURSEL, Position(index));
+    return index == kNoItem || r != CB_ERR ? 1 : 0;
+}
+
+uint16_t GetComboSelection(HWND dialog, int id, uint16_t* index) {
+    LRESULT r = Send(dialog, id, CB_GETCURSEL);
+    if (index) *index = Index(r);
+    return r >= 0 ? 1 : 0;
+}
+
+int GetComboItemText(HWND dialog, int id, uint16_t index, char* buffer, uint32_t size) {
+    return static_cast<int>(ReadItem(dialog, id, CB_GETLBTEXTLEN, CB_GETLBTEXT, index, buffer, size));
+}
+
+uint16_t AddComboString(HWND dialog, int id, const char* text) { return Index(Send(dialog, id, CB_ADDSTRING, 0, Text(text))); }
+
+void ResetCombo(HWND dialog, int id) { Send(dialog, id, CB_RESETCONTENT); }
+
+uint16_t FindComboStringExact(HWND dialog, int id, const char* text, uint16_t* index) {
+    LRESULT r = Send(dialog, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), Text(text));
+    if (index) *index = Index(r);
+    return r >= 0 ? 1 : 0;
+}
+
+uint16_t InsertComboString(HWND dialog, int id, uint16_t index, const char* text) {
+    return Index(Send(dialog, id, CB_INSERTSTRING, Position(index), Text(text)));
+}
+
+uint16_t IsComboDroppedDown(HWND dialog, int id) { return Send(dialog, id, CB_GETDROPPEDSTATE) ? 1 : 0; }
+
+void LimitComboText(HWND dialog, int id, uint16_t limit) { Send(dialog, id, CB_LIMITTEXT, limit); }
+
+uint16_t SetListSelection(HWND dialog, int id, uint16_t index) {
+    LRESULT r = Send(dialog, id, LB_SETCURSEL, Position(index));
+    return index == kNoItem || r != LB_ERR ? 1 : 0;
+}
+
+uint16_t GetListSelection(HWND dialog, int id, uint16_t* index) {
+    LRESULT r = Send(dialog, id, LB_GETCURSEL);
+    if (index) *index = Index(r);
+    return r >= 0 ? 1 : 0;
+}
+
+uint16_t GetListItemText(HWND dialog, int id, uint16_t index, char* buffer, uint32_t size) {
+    LRESULT r = ReadItem(dialog, id, LB_GETTEXTLEN, LB_GETTEXT, index, buffer, size);
+    return r <= 0 ? kNoItem : Index(r);
+}
+
+uint16_t AddListString(HWND dialog, int id, const char* text) { return Index(Send(dialog, id, LB_ADDSTRING, 0, Text(text))); }
+
+uint16_t InsertListString(HWND dialog, int id, uint16_t index, const char* text) {
+    return Index(Send(dialog, id, LB_INSERTSTRING, Position(index), Text(text)));
+}
+
+void DeleteListString(HWND dialog, int id, uint16_t index) { Send(dialog, id, LB_DELETESTRING, index); }
+
+void ResetList(HWND dialog, int id) { Send(dialog, id, LB_RESETCONTENT); }
+
+uint16_t FindListStringExact(HWND dialog, int id, const char* text, uint16_t* index) {
+    LRESULT r = Send(dialog, id, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), Text(text));
+    if (index) *index = Index(r);
+    return r >= 0 ? 1 : 0;
+}
+
+uint16_t GetListCount(HWND dialog, int id) {
+    LRESULT r = Send(dialog, id, LB_GETCOUNT);
+    return r < 0 ? 0 : (r > 0xFFFF ? 0xFFFF : static_cast<uint16_t>(r));
+}
+
+void SelectEditText(HWND dialog, int id, int start, int end) { Send(dialog, id, EM_SETSEL, start, end); }
+
+void GetItemText(HWND dialog, int id, char* buffer, uint32_t size) {
+    if (!buffer || size == 0) return;
+    buffer[0] = '\0';
+    Send(dialog, id, WM_GETTEXT, size, reinterpret_cast<LPARAM>(buffer));
+    buffer[size - 1] = '\0';
+}
+
+void SetItemText(HWND dialog, int id, const char* text) { Send(dialog, id, WM_SETTEXT, 0, Text(text)); }
+
+void MoveItem(HWND dialog, int id, int x, int y, int width, int height) {
+    HWND control = GetDlgItem(dialog, id);
+    if (!control) return;
+    RECT r = {x, y, x + width, y + height};
+    MapDialogRect(dialog, &r);
+    MoveWindow(control, r.left, r.top, r.right - r.left, r.bottom - r.top, TRUE);
+}
+
+void DeleteGdiObject(HGDIOBJ object) {
+    if (object) DeleteObject(object);
+}

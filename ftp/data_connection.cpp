@@ -114,7 +114,7 @@ uint16_t ListingReader::OnRead() {
 uint16_t ListingReader::OnReply(const char*) {
     owner->DrainEvents(FD_CLOSE);
     collector.Finish();
-    owner->SendToOwner(kCodeListing, reinterpret_cast<LPARAM>(collector.Listing().Text()));
+    owner->SendToOwner(kCodeListing, reinterpret_cast<LPARAM>(collector.Text()));
     return 1;
 }
 

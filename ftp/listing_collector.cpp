@@ -9,11 +9,11 @@ bool StartsKeptLine(char c) { return c == '-' || c == 'd' || c == 'l' || (c >= '
 }  // namespace
 
 ListingCollector::ListingCollector()
-    : listing_(1024), line_(64), atLineStart_(1), skip_(kSkipNone), truncated_(0), finished_(0) {}
+    : listing_(kMaxListing), line_(kMaxListing), atLineStart_(1), skip_(kSkipNone), truncated_(0), finished_(0) {}
 
 void ListingCollector::Reset() {
-    listing_.Clear();
-    line_.Clear();
+    listing_.Release();
+    line_.Release();
     atLineStart_ = 1;
     skip_ = kSkipNone;
     truncated_ = 0;
@@ -24,12 +24,15 @@ void ListingCollector::AddToLine(const char* bytes, uint32_t count) {
     if (count == 0 || truncated_) return;
     if (!line_.Append(bytes, count)) {
         truncated_ = 1;
-        line_.Clear();
+        line_.Release();
     }
 }
 
 void ListingCollector::KeepLine() {
-    if (!truncated_ && !line_.Empty() && !listing_.Append(line_.Text(), line_.length)) truncated_ = 1;
+    if (!truncated_ && line_.Length() > 0 && !listing_.Append(line_.Text(), line_.Length())) {
+        truncated_ = 1;
+        line_.Release();
+    }
     line_.Clear();
 }
 
@@ -82,6 +85,6 @@ void ListingCollector::Finish() {
     if (finished_) return;
     finished_ = 1;
     if (!atLineStart_) KeepLine();
-    line_.Clear();
+    line_.Release();
     atLineStart_ = 1;
 }

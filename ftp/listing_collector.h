@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "frame/text_buffer.h"
+#include "frame/byte_buffer.h"
 
 // Collects a directory listing from the data connection, one read at a time.
 //
@@ -12,11 +12,14 @@
 // ended by one CR; drops every other line ("total 12"). A line may be cut
 // anywhere by the end of a read. Zero bytes are ignored.
 //
-// The listing is bounded by TextBuffer's limit (65534 characters). A line
-// that no longer fits is not added, Truncated() turns 1 and the rest of the
-// data is ignored: the listing then holds only whole lines.
+// The listing grows as needed up to kMaxListing bytes with its terminator. A
+// line that no longer fits (or finds no memory) is not added, Truncated()
+// turns 1 and the rest of the data is ignored: the listing then holds only
+// whole lines.
 class ListingCollector {
 public:
+    static constexpr uint32_t kMaxListing = 16u * 1024u * 1024u;
+
     // Skip states carried from one read to the next.
     enum SkipState : uint16_t { kSkipNone = 0, kSkipDroppedLine = 1, kSkipBlanks = 3 };
 
@@ -28,7 +31,9 @@ public:
     void Finish();
     void Reset();
 
-    const TextBuffer& Listing() const { return listing_; }
+    // The kept lines, terminated; "" when there are none.
+    const char* Text() const { return listing_.Text(); }
+    uint32_t Length() const { return listing_.Length(); }
     uint16_t Truncated() const { return truncated_; }
     uint16_t skipState() const { return skip_; }
 
@@ -36,8 +41,8 @@ private:
     void KeepLine();
     void AddToLine(const char* bytes, uint32_t count);
 
-    TextBuffer listing_;
-    TextBuffer line_;
+    ByteBuffer listing_;
+    ByteBuffer line_;
     uint16_t atLineStart_;
     uint16_t skip_;
     uint16_t truncated_;

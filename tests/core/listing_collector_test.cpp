@@ -12,7 +12,7 @@ std::string Collect(const std::vector<std::string>& reads, uint16_t* truncated =
     for (const std::string& r : reads) collector.Feed(r.data(), uint32_t(r.size()));
     collector.Finish();
     if (truncated) *truncated = collector.Truncated();
-    return std::string(collector.Listing().Text(), collector.Listing().length);
+    return std::string(collector.Text(), collector.Length());
 }
 
 struct ListingCase {
@@ -86,7 +86,7 @@ TEST(ListingCollector, SkipStateCarriedAcrossReads) {
     EXPECT_EQ(collector.skipState(), ListingCollector::kSkipBlanks);
     collector.Feed("\r\n-x\r\n", 6);
     collector.Finish();
-    EXPECT_STREQ(collector.Listing().Text(), "-x\r");
+    EXPECT_STREQ(collector.Text(), "-x\r");
 }
 
 TEST(ListingCollector, FinishOnceAndReset) {
@@ -95,29 +95,70 @@ TEST(ListingCollector, FinishOnceAndReset) {
     collector.Finish();
     collector.Finish();
     collector.Feed("-b\r\n", 4);  // after the close: ignored
-    EXPECT_STREQ(collector.Listing().Text(), "-a");
+    EXPECT_STREQ(collector.Text(), "-a");
     collector.Reset();
     collector.Feed("-b\r\n", 4);
     collector.Finish();
-    EXPECT_STREQ(collector.Listing().Text(), "-b\r");
+    EXPECT_STREQ(collector.Text(), "-b\r");
 }
 
-// A listing bigger than a TextBuffer keeps the whole lines that fit and says so.
+TEST(ListingCollector, EmptyTextIsTerminatedNeverNull) {
+    ListingCollector collector;
+    ASSERT_NE(collector.Text(), nullptr);
+    EXPECT_STREQ(collector.Text(), "");
+    EXPECT_EQ(collector.Length(), 0u);
+    collector.Feed("-a\r\n", 4);
+    collector.Finish();
+    EXPECT_EQ(collector.Length(), 3u);
+    EXPECT_EQ(collector.Text()[3], '\0');
+    collector.Reset();
+    ASSERT_NE(collector.Text(), nullptr);
+    EXPECT_STREQ(collector.Text(), "");
+    EXPECT_EQ(collector.Length(), 0u);
+}
+
+// A directory of thousands of files, far more than 64 KB of text, arrives
+// whole, in reads of any size.
+TEST(ListingCollector, LargeDirectoryIsKeptWhole) {
+    std::string data, expected;
+    for (int i = 0; i < 20000; ++i) {
+        std::string line = "-rw-r--r--   1 ftp ftp   120 Mar  1 10:00 file" + std::to_string(i) + ".txt";
+        data += line + "\r\n";
+        expected += line + "\r";
+    }
+    ASSERT_GT(expected.size(), 1000000u);
+    std::vector<std::string> reads;
+    for (size_t at = 0; at < data.size(); at += 4093) reads.push_back(data.substr(at, 4093));
+    uint16_t truncated = 1;
+    EXPECT_EQ(Collect(reads, &truncated), expected);
+    EXPECT_EQ(truncated, 0);
+
+    // One line longer than a TextBuffer could hold is one line like any other.
+    std::string longName(70000, 'n');
+    EXPECT_EQ(Collect({"-a\r\n-" + longName + "\r\n-b"}, &truncated), "-a\r-" + longName + "\r-b");
+    EXPECT_EQ(truncated, 0);
+}
+
+// A listing bigger than the bound keeps the whole lines that fit and says so.
 TEST(ListingCollector, OverflowKeepsWholeLinesAndReportsTruncation) {
+    const size_t bound = ListingCollector::kMaxListing;
     std::string line = "-rw-r--r-- 1 ftp ftp 100 Jan 1 2020 " + std::string(60, 'f') + "\r\n";
+    const size_t kept = line.size() - 1;  // each kept line ends with one CR
     std::string data;
-    while (data.size() < 2 * TextBuffer::kMaxCapacity) data += line;
+    data.reserve((bound / kept + 2) * line.size() + 10);
+    for (size_t lines = 0; lines * kept < bound + kept; ++lines) data += line;
+    data += "-after\r\n";
     uint16_t truncated = 0;
     std::string listing = Collect({data.substr(0, 5000), data.substr(5000)}, &truncated);
     EXPECT_EQ(truncated, 1);
-    size_t kept = line.size() - 1;  // each kept line ends with one CR
-    ASSERT_GT(listing.size(), 0u);
-    EXPECT_LT(listing.size(), size_t(TextBuffer::kMaxCapacity));
+    EXPECT_LT(listing.size(), bound);
     EXPECT_EQ(listing.size() % kept, 0u);
-    EXPECT_GT(listing.size() + kept, size_t(TextBuffer::kMaxCapacity) - 1);
+    EXPECT_GE(listing.size() + kept, bound) << "as many whole lines as fit";
+    EXPECT_EQ(listing.compare(0, kept, line.substr(0, kept)), 0);
+    EXPECT_EQ(listing.find("-after"), std::string::npos) << "nothing after the first line that did not fit";
 
-    // One line longer than any TextBuffer: nothing of it is kept.
-    std::string huge = "-" + std::string(TextBuffer::kMaxCapacity + 10, 'x') + "\r\n-after\r\n";
+    // One line longer than the bound: nothing of it is kept, nor anything after it.
+    std::string huge = "-" + std::string(bound + 10, 'x') + "\r\n-after\r\n";
     listing = Collect({"-first\r\n", huge}, &truncated);
     EXPECT_EQ(truncated, 1);
     EXPECT_EQ(listing, "-first\r");

@@ -16,7 +16,8 @@ std::string Collect(const std::vector<std::string>& reads, uint16_t* truncated) 
     for (const std::string& r : reads) collector.Feed(r.data(), uint32_t(r.size()));
     collector.Finish();
     *truncated = collector.Truncated();
-    return std::string(collector.Listing().Text(), collector.Listing().length);
+    if (!collector.Text() || collector.Text()[collector.Length()] != '\0') __builtin_trap();
+    return std::string(collector.Text(), collector.Length());
 }
 
 bool KeptLinesOnly(const std::string& listing) {

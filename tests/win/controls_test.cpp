@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "frame/module.h"
+#include "transfer/directory_listing.h"
 #include "ui/framework/dialog_items.h"
 #include "ui/framework/painters.h"
 
@@ -418,6 +419,120 @@ TEST_F(Controls, PaintersKeepNoGdiObjects) {
     }
     PaintPale(Control(1033));
     EXPECT_GE(FreeGdiSlots(), before - 2) << "the painters leave GDI objects behind";
+}
+
+// A dialog that shows listings, on the controls' template.
+class Browser : public ListingDialog {
+public:
+    Browser() {
+        templateId = 510;
+        dialogProc = DialogProc;
+    }
+    void RefreshFolderButtons() override { ++refreshed; }
+    int refreshed = 0;
+};
+
+std::string ListItem(HWND dialog, int id, int index) {
+    LRESULT length = SendDlgItemMessageA(dialog, id, LB_GETTEXTLEN, index, 0);
+    if (length < 0) return "<none>";
+    std::string text(static_cast<size_t>(length) + 1, '\0');
+    SendDlgItemMessageA(dialog, id, LB_GETTEXT, index, reinterpret_cast<LPARAM>(&text[0]));
+    text.resize(static_cast<size_t>(length));
+    return text;
+}
+
+std::vector<std::string> ListItems(HWND dialog, int id) {
+    std::vector<std::string> out;
+    LRESULT count = SendDlgItemMessageA(dialog, id, LB_GETCOUNT, 0, 0);
+    for (int i = 0; i < count; ++i) out.push_back(ListItem(dialog, id, i));
+    return out;
+}
+
+class Listings : public Controls {
+protected:
+    void SetUp() override {
+        Controls::SetUp();
+        language_ = ResourceModule;
+        ResourceModule = GetModuleHandleA(nullptr);  // the template is the test's own
+        ASSERT_EQ(browser.CreateModeless(nullptr), 1);
+        listing.clear();
+    }
+    void TearDown() override {
+        ResourceModule = language_;
+        Controls::TearDown();
+    }
+    void Show(const std::string& directory, const std::string& typed, const std::string& filter) {
+        browser.currentDirectory.Assign(directory.c_str());
+        browser.filterPattern.Assign(filter.c_str());
+        SetItemText(browser.window, kListingPattern, typed.c_str());
+        ParseListing(browser, listing.data(), static_cast<uint32_t>(listing.size()));
+    }
+    Browser browser;
+    std::string listing;
+
+private:
+    HMODULE language_ = nullptr;
+};
+
+TEST_F(Listings, ListsFilledFromTheListing) {
+    const std::vector<std::string> lines = {
+        "drwxr-xr-x   2 owner    group        4096 Jan 01 12:34 sub dir",
+        "-rw-r--r--   1 owner    group         120 Jan 01 12:34 My Report.doc",
+        "-rw-r--r--   1 owner    group          12 Mar 03  2021 notes.txt",
+        "lrwxrwxrwx   1 owner    group           7 Jan 01 12:34 bin -> usr/bin",
+        "drwxr-xr-x   2 owner    group        4096 Jan 01 12:34 .",
+        "drwxr-xr-x   2 owner    group        4096 Jan 01 12:34 ..",
+        "nospace",
+    };
+    for (const std::string& line : lines) listing += line + "\r";
+    Show("/pub/docs", "*.txt", "*.*");
+    HWND w = browser.window;
+    EXPECT_EQ(ListItems(w, kListingRaw), lines);
+    EXPECT_EQ(ListItems(w, kListingEntries),
+              (std::vector<std::string>{"\x04sub dir", "\xffMy Report.doc", "\xffnotes.txt", "\x04 bin >usr/bin"}));
+    // Only plain files are filtered out; each shown entry carries its raw line.
+    EXPECT_EQ(ListItems(w, kListingShown),
+              (std::vector<std::string>{"\x04sub dir", "\xffnotes.txt", "\x04 bin >usr/bin"}));
+    const LRESULT raw[] = {0, 2, 3};
+    for (int i = 0; i < 3; ++i) EXPECT_EQ(SendDlgItemMessageA(w, kListingShown, LB_GETITEMDATA, i, 0), raw[i]);
+    // The levels, the current one selected, each with the raw count + 1.
+    std::vector<std::string> levels;
+    for (int i = 0; i < SendDlgItemMessageA(w, kListingLevels, CB_GETCOUNT, 0, 0); ++i) {
+        char text[64] = "";
+        SendDlgItemMessageA(w, kListingLevels, CB_GETLBTEXT, i, reinterpret_cast<LPARAM>(text));
+        levels.push_back(text);
+        EXPECT_EQ(SendDlgItemMessageA(w, kListingLevels, CB_GETITEMDATA, i, 0), 8);
+    }
+    EXPECT_EQ(levels, (std::vector<std::string>{"\x81/", "\x82pub", "\x43" "docs"}));
+    EXPECT_EQ(SendDlgItemMessageA(w, kListingLevels, CB_GETCURSEL, 0, 0), 2);
+    EXPECT_EQ(browser.refreshed, 1);
+
+    // A name typed without a wildcard: the file type's pattern counts.
+    Show("/pub/docs", "Report", "*.doc");
+    EXPECT_EQ(ListItems(w, kListingShown),
+              (std::vector<std::string>{"\x04sub dir", "\xffMy Report.doc", "\x04 bin >usr/bin"}));
+    // A directory browser shows no files at all.
+    browser.directoriesOnly = 1;
+    Show("/pub/docs", "*", "*");
+    EXPECT_EQ(ListItems(w, kListingShown), (std::vector<std::string>{"\x04sub dir", "\x04 bin >usr/bin"}));
+    EXPECT_EQ(browser.refreshed, 3);
+}
+
+TEST_F(Listings, LongNamesAndLargeDirectories) {
+    const std::string longName(700, 'n');
+    listing = "-rw-r--r-- 1 o g 5 Jan 01 12:34 " + longName + ".txt\r";
+    for (int i = 0; i < 5000; ++i) listing += "-rw-r--r-- 1 o g 5 Jan 01 12:34 file " + std::to_string(i) + ".txt\r";
+    DWORD start = GetTickCount();
+    Show("/", "*", "*");
+    EXPECT_LT(GetTickCount() - start, 20000u);
+    EXPECT_EQ(SendDlgItemMessageA(browser.window, kListingShown, LB_GETCOUNT, 0, 0), 5001);
+    EXPECT_EQ(ListItem(browser.window, kListingShown, 0), "\xff" + longName + ".txt");  // whole
+    EXPECT_EQ(ListItem(browser.window, kListingShown, 5000), "\xff" "file 4999.txt");
+    // The painter draws the long name without overrunning anything.
+    Canvas canvas(200, 20);
+    DRAWITEMSTRUCT item = Item(GetDlgItem(browser.window, kListingShown), 0, 0, canvas.Dc(), RECT{0, 0, 200, 18});
+    DrawEntryItem(pictures, &item);
+    EXPECT_EQ(canvas.At(199, 19), kUntouched);
 }
 
 }  // namespace

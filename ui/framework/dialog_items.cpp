@@ -40,23 +40,35 @@ LRESULT ReadItem(HWND dialog, int id, UINT lengthMessage, UINT textMessage, uint
     return static_cast<LRESULT>(kept);
 }
 
+// Selection and exact search work alike for lists and combo boxes.
+uint16_t SetSelection(HWND dialog, int id, UINT message, uint16_t index) {
+    LRESULT r = Send(dialog, id, message, Position(index));
+    return index == kNoItem || r >= 0 ? 1 : 0;
+}
+
+uint16_t GetSelection(HWND dialog, int id, UINT message, uint16_t* index) {
+    LRESULT r = Send(dialog, id, message);
+    if (index) *index = Index(r);
+    return r >= 0 ? 1 : 0;
+}
+
+// A search from the start (exact, or selecting the first match).
+uint16_t Search(HWND dialog, int id, UINT message, const char* text, uint16_t* index) {
+    LRESULT r = Send(dialog, id, message, static_cast<WPARAM>(-1), Text(text));
+    if (index) *index = Index(r);
+    return r >= 0 ? 1 : 0;
+}
+
 }  // namespace
 
 uint16_t SelectComboString(HWND dialog, int id, const char* text, uint16_t* index) {
-    LRESULT r = Send(dialog, id, CB_SELECTSTRING, static_cast<WPARAM>(-1), Text(text));
-    if (index) *index = Index(r);
-    return r >= 0 ? 1 : 0;
+    return Search(dialog, id, CB_SELECTSTRING, text, index);
 }
 
-uint16_t SetComboSelection(HWND dialog, int id, uint16_t index) {
-    LRESULT r = Send(dialog, id, CB_SETCURSEL, Position(index));
-    return index == kNoItem || r != CB_ERR ? 1 : 0;
-}
+uint16_t SetComboSelection(HWND dialog, int id, uint16_t index) { return SetSelection(dialog, id, CB_SETCURSEL, index); }
 
 uint16_t GetComboSelection(HWND dialog, int id, uint16_t* index) {
-    LRESULT r = Send(dialog, id, CB_GETCURSEL);
-    if (index) *index = Index(r);
-    return r >= 0 ? 1 : 0;
+    return GetSelection(dialog, id, CB_GETCURSEL, index);
 }
 
 int GetComboItemText(HWND dialog, int id, uint16_t index, char* buffer, uint32_t size) {
@@ -68,9 +80,7 @@ uint16_t AddComboString(HWND dialog, int id, const char* text) { return Index(Se
 void ResetCombo(HWND dialog, int id) { Send(dialog, id, CB_RESETCONTENT); }
 
 uint16_t FindComboStringExact(HWND dialog, int id, const char* text, uint16_t* index) {
-    LRESULT r = Send(dialog, id, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), Text(text));
-    if (index) *index = Index(r);
-    return r >= 0 ? 1 : 0;
+    return Search(dialog, id, CB_FINDSTRINGEXACT, text, index);
 }
 
 uint16_t InsertComboString(HWND dialog, int id, uint16_t index, const char* text) {
@@ -81,15 +91,10 @@ uint16_t IsComboDroppedDown(HWND dialog, int id) { return Send(dialog, id, CB_GE
 
 void LimitComboText(HWND dialog, int id, uint16_t limit) { Send(dialog, id, CB_LIMITTEXT, limit); }
 
-uint16_t SetListSelection(HWND dialog, int id, uint16_t index) {
-    LRESULT r = Send(dialog, id, LB_SETCURSEL, Position(index));
-    return index == kNoItem || r != LB_ERR ? 1 : 0;
-}
+uint16_t SetListSelection(HWND dialog, int id, uint16_t index) { return SetSelection(dialog, id, LB_SETCURSEL, index); }
 
 uint16_t GetListSelection(HWND dialog, int id, uint16_t* index) {
-    LRESULT r = Send(dialog, id, LB_GETCURSEL);
-    if (index) *index = Index(r);
-    return r >= 0 ? 1 : 0;
+    return GetSelection(dialog, id, LB_GETCURSEL, index);
 }
 
 uint16_t GetListItemText(HWND dialog, int id, uint16_t index, char* buffer, uint32_t size) {
@@ -108,9 +113,7 @@ void DeleteListString(HWND dialog, int id, uint16_t index) { Send(dialog, id, LB
 void ResetList(HWND dialog, int id) { Send(dialog, id, LB_RESETCONTENT); }
 
 uint16_t FindListStringExact(HWND dialog, int id, const char* text, uint16_t* index) {
-    LRESULT r = Send(dialog, id, LB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), Text(text));
-    if (index) *index = Index(r);
-    return r >= 0 ? 1 : 0;
+    return Search(dialog, id, LB_FINDSTRINGEXACT, text, index);
 }
 
 uint16_t GetListCount(HWND dialog, int id) {

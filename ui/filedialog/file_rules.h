@@ -1,0 +1,110 @@
+#ifndef ORBNET_UI_FILEDIALOG_FILE_RULES_H
+#define ORBNET_UI_FILEDIALOG_FILE_RULES_H
+
+#include <cstddef>
+#include <cstdint>
+
+#include "frame/text_buffer.h"
+
+// The rules of the Internet file dialog that need no window: file types,
+// default extensions, remote names and the addresses typed for the Web.
+
+// Receives the file types of a filter buffer in their order.
+class FileTypeSink {
+public:
+    virtual ~FileTypeSink() {}
+    // One description and its extensions field, each with its length (not
+    // terminated in the buffer).
+    virtual void OnFileType(const char* description, uint32_t descriptionLength, const char* extensions,
+                            uint32_t extensionsLength) = 0;
+};
+
+// Splits a filter buffer: fields separated by the character 0x01 (a run of
+// them counts as one; separators at the start or end make no empty field),
+// taken in pairs, description then extensions. The text ends at its
+// terminator or after size bytes, whichever comes first; an unpaired last
+// field is left out. The number of pairs given to the sink.
+uint32_t SplitFileTypes(const char* buffer, uint32_t size, FileTypeSink& sink);
+
+// The default extension of an extensions field: its first field without "*"
+// or "?", fields split at spaces and ";". Empty when there is none.
+void DefaultExtension(const char* extensions, TextBuffer& out);
+
+// Which default-extension rule applies.
+enum ExtensionRule : uint16_t {
+    kExtensionOpen = 0,        // Open: a name with a "." in its last component keeps it
+    kExtensionSaveAs = 1,      // Save As: compared with the default extension
+    kExtensionKnownTypes = 2,  // Save As with the known-types flag
+};
+
+// Applies the default extension to a typed name. Nothing happens when the
+// name holds "*" or "?". typeExtensions is the chosen type's extensions
+// field; allExtensions the extensions fields of every file type, joined by
+// ";" (the known-types rule); typeCount the number of file types. 0 when
+// the longer name did not fit (name unchanged).
+uint16_t ApplyDefaultExtension(TextBuffer& name, const char* typeExtensions, const char* allExtensions,
+                               uint32_t typeCount, ExtensionRule rule);
+
+// The URL of a remote name: "ftp://", host, the directory (the part after
+// its first ":" when it has one, "\" turned into "/"), "/" unless that
+// already ends with one, then the name (may be null or empty). 0 when it
+// does not fit.
+uint16_t RemoteUrlOf(const char* host, const char* directory, const char* name, TextBuffer& out);
+
+// The directory that an item of the level list stands for. item begins with
+// its marker byte: bit 0x40 the current level ("."); bit 0x80 level n
+// (marker & 0x3F): currentDirectory cut after its n-th separator ("\" or
+// "/"), the separator itself removed too when n > 1; neither: the text after
+// the marker. A ">" in the item puts the text after it in place of the text
+// after the marker. 0 when the item is empty.
+uint16_t LevelDirectory(const char* item, const char* currentDirectory, TextBuffer& out);
+
+// Shortens a directory path that is too wide for its control: fits tells
+// whether a text fits (context is passed through). The first component
+// becomes "..", then the components after it are removed one by one (the
+// rules of the file dialog's directory line). Paths with "/" only are kept.
+void ShortenPath(TextBuffer& path, bool (*fits)(const char* text, void* context), void* context);
+
+// A typed name with a pattern and a directory part: split at its last "\"
+// (or, when it has none, its last "/"). directory receives the text before
+// the separator, rest the text after it. 0 when there is no separator.
+uint16_t SplitPatternPath(const char* name, TextBuffer& directory, TextBuffer& rest);
+
+// The name a Save As suggests for a local path: the text after its last
+// "\" (or, without one, after its last "/"). 0 when there is neither or
+// nothing follows it.
+uint16_t SuggestedFileName(const char* localPath, TextBuffer& out);
+
+// The host of an "ftp://" URL (the prefix compared without case): the text
+// up to the next "/". 0 when the URL does not begin with "ftp://".
+uint16_t FtpUrlHost(const char* url, TextBuffer& host);
+
+// Where a Web fetch typed into the URL box goes.
+enum WebTargetResult : uint16_t {
+    kWebTargetOk = 0,
+    kWebTargetEmpty = 1,              // nothing typed
+    kWebTargetUnsupportedScheme = 2,  // a scheme this fetch does not speak
+    kWebTargetTooLong = 3,
+};
+struct WebTarget {
+    WebTarget() : url(128), host(64), path(128), port(80) {}
+    TextBuffer url;   // the URL as fetched ("http://" put in front when it had no scheme)
+    TextBuffer host;  // server or proxy
+    TextBuffer path;  // the path, or through a proxy the whole URL
+    uint16_t port;
+};
+// Through a proxy (proxyHost not empty) "ftp://", "gopher://" and "wais://"
+// URLs go unchanged; without one only "http://" (prefixes compared without
+// case). Any other URL that holds ":/" is refused; one without gets
+// "http://" in front. The host ends at the first "/" or ":"; the digits
+// after ":" give the port (80 when there are none or they are out of
+// range); the path is the rest from the "/" on, "/" when there is none. A
+// URL whose host is empty is refused as unsupported.
+WebTargetResult ParseWebTarget(const char* typed, const char* proxyHost, uint16_t proxyPort, WebTarget& out);
+
+// The extension a Web document's local copy gets: the text from the URL's
+// last "." when no "/" follows it, at most 39 characters and safe in a file
+// name; empty otherwise.
+void UrlExtension(const char* url, char* out, size_t outSize);
+
+#endif

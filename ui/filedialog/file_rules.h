@@ -41,22 +41,26 @@ enum ExtensionRule : uint16_t {
 // name holds "*" or "?". typeExtensions is the chosen type's extensions
 // field; allExtensions the extensions fields of every file type, joined by
 // ";" (the known-types rule); typeCount the number of file types. 0 when
-// the longer name did not fit (name unchanged).
+// the longer name did not fit (name unchanged). An empty default extension
+// changes nothing. The last component begins after the earlier of the
+// name's last "\" and last "/" (after the one it has, or at the start).
 uint16_t ApplyDefaultExtension(TextBuffer& name, const char* typeExtensions, const char* allExtensions,
                                uint32_t typeCount, ExtensionRule rule);
 
 // The URL of a remote name: "ftp://", host, the directory (the part after
 // its first ":" when it has one, "\" turned into "/"), "/" unless that
 // already ends with one, then the name (may be null or empty). 0 when it
-// does not fit.
+// does not fit (out unchanged).
 uint16_t RemoteUrlOf(const char* host, const char* directory, const char* name, TextBuffer& out);
 
 // The directory that an item of the level list stands for. item begins with
-// its marker byte: bit 0x40 the current level ("."); bit 0x80 level n
+// its marker byte: bit 0x40 the current level ("."); else bit 0x80 level n
 // (marker & 0x3F): currentDirectory cut after its n-th separator ("\" or
 // "/"), the separator itself removed too when n > 1; neither: the text after
-// the marker. A ">" in the item puts the text after it in place of the text
-// after the marker. 0 when the item is empty.
+// the marker. The first ">" in the item puts the text after it in place of
+// the text after the marker. Level 0, or fewer than n separators: the whole
+// current directory. 0 when the item is empty or the text does not fit (out
+// unchanged).
 uint16_t LevelDirectory(const char* item, const char* currentDirectory, TextBuffer& out);
 
 // Shortens a directory path that is too wide for its control: fits tells
@@ -67,16 +71,18 @@ void ShortenPath(TextBuffer& path, bool (*fits)(const char* text, void* context)
 
 // A typed name with a pattern and a directory part: split at its last "\"
 // (or, when it has none, its last "/"). directory receives the text before
-// the separator, rest the text after it. 0 when there is no separator.
+// the separator, rest the text after it. 0 when there is no separator or a
+// part does not fit (both unchanged).
 uint16_t SplitPatternPath(const char* name, TextBuffer& directory, TextBuffer& rest);
 
 // The name a Save As suggests for a local path: the text after its last
 // "\" (or, without one, after its last "/"). 0 when there is neither or
-// nothing follows it.
+// nothing follows it (out unchanged).
 uint16_t SuggestedFileName(const char* localPath, TextBuffer& out);
 
 // The host of an "ftp://" URL (the prefix compared without case): the text
-// up to the next "/". 0 when the URL does not begin with "ftp://".
+// up to the next "/". 0 when the URL does not begin with "ftp://" or the
+// host does not fit (host unchanged).
 uint16_t FtpUrlHost(const char* url, TextBuffer& host);
 
 // Where a Web fetch typed into the URL box goes.
@@ -99,7 +105,9 @@ struct WebTarget {
 // "http://" in front. The host ends at the first "/" or ":"; the digits
 // after ":" give the port (80 when there are none or they are out of
 // range); the path is the rest from the "/" on, "/" when there is none. A
-// URL whose host is empty is refused as unsupported.
+// URL whose host is empty is refused as unsupported, and so is one holding
+// a control character (it would end the request line). out is changed only
+// for kWebTargetOk.
 WebTargetResult ParseWebTarget(const char* typed, const char* proxyHost, uint16_t proxyPort, WebTarget& out);
 
 // The extension a Web document's local copy gets: the text from the URL's

@@ -1,1 +1,2 @@
 list(APPEND ORB_SHELL_SOURCES ${CMAKE_CURRENT_LIST_DIR}/password_prompt.cpp)
+list(APPEND ORB_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/file_rules.cpp)

@@ -9,7 +9,9 @@
 #include "frame/orbnet_api.h"
 #include "frame/strings.h"
 #include "net/network.h"
+#include "settings/settings.h"
 #include "transfer/url_dialogs.h"
+#include "ui/filedialog/file_dialog.h"
 
 namespace {
 constexpr LONG kDone = 0;
@@ -116,19 +118,47 @@ LONG WINAPI NETAvailable(void) {
     return StartNetwork() == 1 ? kDone : kFailed;
 }
 
-// Dialog exports: their dialog objects are not part of this build yet, so the
-// object cannot be created (2).
+// The settings dialogs are not part of this build yet: the object cannot be
+// created (2).
 LONG WINAPI NETOptions(HWND) { return kFailed; }
 
-LONG WINAPI NETOpen(HWND, char*, WORD, char*, WORD, char*, WORD, WORD*, OrbFilterCallback, WORD) {
-    return kFailed;
+LONG WINAPI NETOpen(HWND owner, char* url, WORD urlSize, char* localPath, WORD localSize, char* date, WORD dateSize,
+                    WORD* recordOpen, OrbFilterCallback filter, WORD callerFlags) {
+    OpenDialog* dialog = new (std::nothrow) OpenDialog(filter, 0, callerFlags);
+    if (!dialog) return kFailed;
+    uint16_t result = dialog->DoModal(owner);
+    if (result == kDone) {
+        CopyResult(url, urlSize, dialog->resultUrl.Text());
+        CopyResult(localPath, localSize, dialog->localPath.Text());
+        CopyResult(date, dateSize, dialog->fileDate.Text());
+        if (recordOpen) *recordOpen = Options && (Options->flags & kOptionRecordOpen) ? 1 : 0;
+    }
+    delete dialog;
+    return result;
 }
 
-LONG WINAPI NETBrowse(HWND, char*, WORD, OrbFilterCallback, WORD) { return kFailed; }
+LONG WINAPI NETBrowse(HWND owner, char* url, WORD urlSize, OrbFilterCallback filter, WORD callerFlags) {
+    OpenDialog* dialog = new (std::nothrow) OpenDialog(filter, 1, callerFlags);
+    if (!dialog) return kFailed;
+    uint16_t result = dialog->DoModal(owner);
+    if (result == kDone) CopyResult(url, urlSize, dialog->resultUrl.Text());
+    delete dialog;
+    return result;
+}
 
-LONG WINAPI NETSaveAs(HWND, char*, WORD, const char*, const char*, OrbFilterCallback,
-                                            OrbPrepareStoreCallback, WORD) {
-    return kFailed;
+LONG WINAPI NETSaveAs(HWND owner, char* name, WORD nameSize, const char* localPath, const char* furtherText,
+                      OrbFilterCallback filter, OrbPrepareStoreCallback prepare, WORD saveFlags) {
+    // The suggested name, read within the caller's stated size.
+    TextBuffer given(64);
+    size_t n = name && nameSize ? strnlen(name, nameSize) : 0;
+    if (n && !given.Assign(name, static_cast<uint32_t>(n))) return kFailed;
+    SaveAsDialog* dialog =
+        new (std::nothrow) SaveAsDialog(given.Text(), localPath ? localPath : "", furtherText, filter, prepare, saveFlags);
+    if (!dialog) return kFailed;
+    uint16_t result = dialog->DoModal(owner);
+    if (result == kDone) CopyResult(name, nameSize, dialog->resultUrl.Text());
+    delete dialog;
+    return result;
 }
 
 LONG WINAPI NETBrowseDirectory(HWND, char*, WORD, const char*, WORD, const char*, DWORD*) {

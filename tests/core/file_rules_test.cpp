@@ -82,6 +82,28 @@ struct ExtensionCase {
     const char* expected;
 };
 
+TEST(TypePattern, EveryExtensionWithAStar) {
+    const struct {
+        const char* extensions;
+        const char* pattern;
+    } cases[] = {
+        {".htm", "*.htm"},
+        {".doc .rtf", "*.doc;*.rtf"},
+        {".doc;;.rtf ", "*.doc;*.rtf"},
+        {"*.*", "*.*"},
+        {"*.txt ;.log", "*.txt;*.log"},
+        {"", "*"},
+        {"  ", "*"},
+        {nullptr, "*"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.extensions ? c.extensions : "(null)");
+        TextBuffer out;
+        TypePattern(c.extensions, out);
+        EXPECT_STREQ(out.Text(), c.pattern);
+    }
+}
+
 TEST(ApplyDefaultExtension, EachRule) {
     const char* all = ".doc;.htm .html";
     const ExtensionCase cases[] = {

@@ -80,6 +80,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     TextBuffer extension;
     DefaultExtension(b, extension);
     if (std::strpbrk(extension.Text(), "*? ;") || !std::strstr(b, extension.Text())) __builtin_trap();
+    TextBuffer pattern;
+    TypePattern(b, pattern);
+    if (std::strchr(pattern.Text(), ' ') || (pattern.Empty() && !b[0])) __builtin_trap();
 
     {
         TextBuffer name;

@@ -357,3 +357,20 @@ void UrlExtension(const char* url, char* out, size_t outSize) {
     std::memcpy(out, dot, length + 1);
     if (!IsSafeExtension(out)) out[0] = '\0';
 }
+
+void TypePattern(const char* extensions, TextBuffer& out) {
+    out.Clear();
+    const char* p = extensions ? extensions : "";
+    while (*p) {
+        while (*p == ' ' || *p == ';') ++p;
+        const char* start = p;
+        while (*p && *p != ' ' && *p != ';') ++p;
+        if (p == start) break;
+        const uint32_t n = static_cast<uint32_t>(p - start);
+        if (!out.Empty()) out.Append(";");
+        if (!std::memchr(start, '*', n) && !std::memchr(start, '?', n)) out.Append("*");
+        out.Append(start, n);
+    }
+    if (out.Empty()) out.Assign("*");
+}
+

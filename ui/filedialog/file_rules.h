@@ -30,6 +30,11 @@ uint32_t SplitFileTypes(const char* buffer, uint32_t size, FileTypeSink& sink);
 // or "?", fields split at spaces and ";". Empty when there is none.
 void DefaultExtension(const char* extensions, TextBuffer& out);
 
+// The pattern the entries of a file type are shown through: each field of
+// its extensions with "*" in front (fields that are patterns already as they
+// are), joined by ";": ".doc .rtf" gives "*.doc;*.rtf". "*" when it has none.
+void TypePattern(const char* extensions, TextBuffer& out);
+
 // Which default-extension rule applies.
 enum ExtensionRule : uint16_t {
     kExtensionOpen = 0,        // Open: a name with a "." in its last component keeps it

@@ -1,0 +1,226 @@
+#ifndef ORBNET_UI_FILEDIALOG_FILE_DIALOG_H
+#define ORBNET_UI_FILEDIALOG_FILE_DIALOG_H
+
+#include <windows.h>
+#include <cstdint>
+
+#include "frame/byte_buffer.h"
+#include "frame/orbnet_api.h"
+#include "frame/text_buffer.h"
+#include "transfer/directory_listing.h"
+#include "ui/filedialog/file_rules.h"
+#include "ui/framework/painters.h"
+
+class FtpSession;
+class HttpSession;
+class HostEntry;
+class AsyncSocket;
+
+// Controls of the Internet file dialogs (templates 101 and 105).
+enum FileDialogControl : int {
+    kFdName = 1000,
+    kFdEntries = 1001,
+    kFdTypes = 1003,
+    kFdHosts = 1004,
+    kFdConnect = 1005,
+    kFdLevels = 1006,
+    kFdEditHosts = 1009,
+    kFdDirectory = 1010,
+    kFdConnection = 1011,
+    kFdStatus = 1012,
+    kFdHostNames = 1016,
+    kFdUseProxy = 1021,
+    kFdProxyPort = 1023,
+    kFdServerLabel = 1024,
+    kFdTypeExtensions = 1027,
+    kFdAction = 1032,
+    kFdBanner = 1033,
+    kFdFtp = 1034,
+    kFdWeb = 1035,
+    kFdUrl = 1036,
+    kFdGlobe = 1038,
+    kFdNewFolder = 1040,
+    kFdByDescription = 1053,
+    kFdProxies = 1059,
+    kFdEditProxies = 1061,
+    kFdGraphics = 1069,
+    kFdUp = 1070,
+    kFdStatusLabel = 1071,
+    kFdFolderEdit = 2000,
+};
+
+// Conversation states.
+enum FileDialogState : uint16_t {
+    kStateIdle = 0,
+    kStateConnecting = 1,
+    kStateClosing = 2,
+    kStateLoggingIn = 3,
+    kStateListing = 4,
+    kStateTransferring = 5,
+    kStateHalfFetched = 6,  // a fetch reported the first of its two completions
+    kStateSwitching = 7,
+    kStateWebFetch = 50,
+};
+
+// Why the current listing runs.
+enum ListPurpose : uint16_t { kListOrdinary = 0, kListAgain = 4, kListTypedName = 5 };
+
+constexpr uint16_t kOpenTemplate = 101;
+constexpr uint16_t kSaveTemplate = 105;
+
+// The Internet file dialog: one FTP control connection kept open while the
+// user moves through directories, and an HTTP connection for a World Wide
+// Web fetch. Socket notifications arrive as SocketEventMessage.
+class FileDialog : public ListingDialog {
+public:
+    // dialogTemplate: kOpenTemplate or kSaveTemplate (its banner).
+    FileDialog(OrbFilterCallback filter, uint16_t dialogTemplate);
+    ~FileDialog() override;
+
+    // The family's slots.
+    virtual void Initialize();
+    virtual void Cancel();
+    virtual void Finish() {}
+    virtual void Activate() {}
+    virtual void FtpAction() {}
+    virtual void WebAction() {}
+    void RefreshFolderButtons() override;
+
+    // The conversation.
+    void ConnectToHost();
+    void ToggleConnection();
+    void Disconnect(uint16_t kind);  // 0 FTP, 1 World Wide Web
+    void ConfirmHostChange();
+    void RefreshConnectButton();
+    void LogInToHost();
+    void ChangeDirectory(uint16_t fromLevels);
+    uint16_t EnterOrCreateFolder();
+    void OnSessionNotification(WPARAM code, LPARAM text);
+    void ShowDirectoryPath(const char* text);
+
+    DialogPictures pictures;  // banner, globes, folders, icons
+    FtpSession* session;      // owned; null while not connected
+    HttpSession* webSession;  // owned
+    uint16_t state;
+    HostEntry* hostEntry;  // not owned
+    TextBuffer localPath;
+    TextBuffer resultUrl;
+    TextBuffer currentHost;
+    TextBuffer filterDescription;
+    TextBuffer fileDate;
+    TextBuffer webHost;
+    TextBuffer webPath;
+    TextBuffer actionCaption;
+    TextBuffer newFolderName;
+    uint16_t connected;
+    uint16_t listPurpose;
+    OrbFilterCallback filterCallback;
+
+protected:
+    void OnInitDialog() override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+    static INT_PTR CALLBACK FileDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
+
+    bool IsSaveTemplate() const { return templateId == kSaveTemplate; }
+    void SetFtpMode();
+    void SetWebMode();
+    void ShowHostList();
+    // The chosen host by the host-list rule: its name and entry (null when
+    // the list has none).
+    void ChosenHost(TextBuffer& hostName, HostEntry** entry);
+    void ApplyFileType();
+    // The default extension of the chosen file type applied to name.
+    void ApplyExtensionRule(TextBuffer& name, ExtensionRule rule);
+    void RemoteUrl(const char* name, TextBuffer& out);
+    uint16_t PassiveFlag() const;
+    void SetStatus(uint16_t id, const char* argument = nullptr);
+    void SetStatusText(const char* text);
+    // Message box with the dialog's title as caption.
+    int ShowDialogMessage(const char* text, UINT style, const char* caption = nullptr);
+    void StoreServerChoice();
+    // Ends the dialog with endCode and closes the protocol log.
+    void EndWithCode();
+    void StartNewFolder();
+    void EndFolderEdit();
+    void FillHostLists();
+    void FillFileTypes();
+    void SelectDefaultWebProxy();
+    void ShowProxyPort();
+    void EnableProxyControls();
+    void ChooseHistoryUrl();
+    // A temporary file that a fetch that did not end well leaves: deleted
+    // once no session can hold it open any more.
+    void DiscardTemporary(const char* path);
+    // The temporary file of the fetch under way (empty when none).
+    TextBuffer fetchFile;
+    // The first steps that OpenFtp and SaveFtp share; 1 with the typed name
+    // when a transfer is to follow, 0 when they handled the action.
+    uint16_t TakeTypedName(TextBuffer& name);
+    // The notification being handled (Finish tells a chain's end from the
+    // end of a data transfer by it).
+    WPARAM handling;
+    uint16_t ended;         // EndDialog was called
+    uint16_t folderEditing; // the in-place edit 2000 is up
+    // Compact: the window shrinks to the rows the World Wide Web needs and
+    // the status line and note panel move up under them.
+    void ArrangeRows(bool compact);
+
+    // Sessions are deleted only when no socket code is on the stack.
+    void Retire(AsyncSocket* socket);
+
+private:
+    void DeleteRetired();
+    AsyncSocket* retired_[8];
+    ByteBuffer staleFiles_;  // zero-terminated paths
+    HFONT folderEditFont_;
+    int fullHeight_;   // the window's height in FTP mode (pixels)
+    int compactHeight_;
+};
+
+// NETOpen and NETBrowse.
+class OpenDialog : public FileDialog {
+public:
+    OpenDialog(OrbFilterCallback filter, uint16_t browse, uint16_t flags);
+
+    void Initialize() override;
+    void Finish() override;
+    void Activate() override;
+    void FtpAction() override { OpenFtp(); }
+    void WebAction() override { OpenWeb(); }
+    void OpenFtp();
+    void OpenWeb();
+
+    uint16_t browseOnly;
+    uint16_t callerFlags;
+    // The fetch delivered the file the server announced.
+    bool FetchComplete() const;
+};
+
+// NETSaveAs.
+class SaveAsDialog : public FileDialog {
+public:
+    SaveAsDialog(const char* name, const char* localFile, const char* furtherText, OrbFilterCallback filter,
+                 OrbPrepareStoreCallback prepare, uint16_t flags);
+    ~SaveAsDialog() override;
+
+    void Initialize() override;
+    void Finish() override;
+    void Activate() override;
+    void FtpAction() override { SaveFtp(); }
+    void SaveFtp();
+
+    OrbPrepareStoreCallback prepareCallback;
+    uint16_t saveFlags;
+    TextBuffer suggestedName;
+    TextBuffer furtherText;  // the host's; kept, never read
+};
+
+// Bits of the Save As flags.
+enum SaveFlag : uint16_t {
+    kSaveShowGraphics = 1,
+    kSaveKnownTypes = 2,
+    kSaveNameFollows = 4,
+    kSaveCallerKeepsList = 8,
+};
+
+#endif

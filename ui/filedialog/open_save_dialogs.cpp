@@ -1,0 +1,353 @@
+// The Open (and Browse) and Save As dialogs: what each does with the name or
+// address the user chose.
+#include <cstring>
+#include <new>
+
+#include "frame/strings.h"
+#include "ftp/data_connection.h"
+#include "ftp/ftp_session.h"
+#include "net/network.h"
+#include "net/protocol_log.h"
+#include "net/socket.h"
+#include "settings/settings.h"
+#include "transfer/temp_file.h"
+#include "transfer/url_parts.h"
+#include "ui/filedialog/file_dialog.h"
+#include "ui/framework/dialog_items.h"
+
+namespace {
+
+constexpr uint16_t kOpenHelp = 4900;
+constexpr uint16_t kSaveHelp = 4901;
+constexpr uint16_t kPathSize = 256;
+
+void Enable(HWND dialog, int id, bool enabled) {
+    HWND control = GetDlgItem(dialog, id);
+    if (control) EnableWindow(control, enabled ? TRUE : FALSE);
+}
+
+void Hide(HWND dialog, int id) {
+    HWND control = GetDlgItem(dialog, id);
+    if (control) ShowWindow(control, SW_HIDE);
+}
+
+bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+uint32_t IdleSeconds() { return Options ? Options->idleTimeout : kDefaultIdleSeconds; }
+
+void SelectHostDescription(HWND window, const HostEntry* entry) {
+    if (!entry) return;
+    uint16_t at;
+    if (FindComboStringExact(window, kFdHosts, entry->description.Text(), &at)) {
+        SetComboSelection(window, kFdHosts, at);
+        SetComboSelection(window, kFdHostNames, at);
+    }
+}
+
+bool FileSize(const char* path, uint64_t* size) {
+    WIN32_FILE_ATTRIBUTE_DATA data;
+    if (!GetFileAttributesExA(path, GetFileExInfoStandard, &data)) return false;
+    *size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+    return true;
+}
+
+// Whether the further files a prepare callback returned in a GlobalAlloc
+// block end (with their empty entry) inside that block.
+bool ListEndsInside(const char* list) {
+    if (!list) return true;
+    HGLOBAL block = GlobalHandle(list);
+    SIZE_T size = block ? GlobalSize(block) : 0;
+    if (size == 0) return true;  // another allocator: the host vouches for it
+    const char* end = list + size;
+    for (const char* p = list; p < end; ++p) {
+        if (*p) continue;
+        if (p == list || p[-1] == '\0') return true;  // the empty entry
+    }
+    return false;
+}
+
+}  // namespace
+
+// ---- OpenDialog
+
+OpenDialog::OpenDialog(OrbFilterCallback filter, uint16_t browse, uint16_t flags)
+    : FileDialog(filter, kOpenTemplate), browseOnly(browse), callerFlags(flags) {
+    helpId = kOpenHelp;
+}
+
+void OpenDialog::Initialize() {
+    FileDialog::Initialize();
+    if (browseOnly) {
+        TextBuffer text(64);
+        AppendFormatted(text, kMsgBrowseAction, 0);
+        SetItemText(window, kFdAction, text.Text());
+        // The new-folder edit gives the button this caption back.
+        actionCaption.Assign(text.Text());
+        text.Clear();
+        AppendFormatted(text, kMsgBrowseTitle, 0);
+        SetWindowTextA(window, text.Text());
+    }
+    if (Options && Hosts) SelectHostDescription(window, Hosts->FindByDescription(Options->openHost.Text()));
+    if (Options && (Options->flags & kOptionAutoOpen)) {
+        ConnectToHost();
+    } else if (callerFlags == 0) {
+        CheckRadioButton(window, kFdFtp, kFdWeb, kFdFtp);
+        Hide(window, kFdWeb);
+        SetFtpMode();
+    }
+    RefreshConnectButton();
+    SetUpPanel();
+}
+
+void OpenDialog::Activate() {
+    if (state == kStateTransferring || state == kStateHalfFetched || state == kStateWebFetch) return;
+    if (Checked(window, kFdFtp)) OpenFtp();
+    else if (Checked(window, kFdWeb)) OpenWeb();
+}
+
+void OpenDialog::OpenFtp() {
+    TextBuffer name(256);
+    if (!TakeTypedName(name)) return;
+    if (browseOnly) {
+        RemoteUrl(name.Text(), resultUrl);
+        Finish();
+        return;
+    }
+    ApplyExtensionRule(name, kExtensionOpen);
+    char extension[40];
+    FileNameExtension(name.Text(), extension, sizeof extension);
+    char temporary[kPathSize];
+    if (!MakeTempFileName(kMsgTempPrefix, temporary, sizeof temporary, extension[0] ? extension : nullptr)) {
+        SetStatus(kStatusTransferFailed);
+        return;
+    }
+    if (!session->RetrieveFile(name.Text(), temporary, PassiveFlag())) {
+        DeleteFileA(temporary);
+        SetStatus(kStatusTransferFailed);
+        return;
+    }
+    DiscardTemporary(fetchFile.Text());
+    fetchFile.Assign(temporary);
+    localPath.Assign(temporary);
+    RemoteUrl(name.Text(), resultUrl);
+    fileDate.Clear();
+    ListingCopy::Walk walk(listingCopy);
+    const char* entry;
+    uint32_t raw;
+    while (walk.Next(&entry, &raw)) {
+        if (static_cast<unsigned char>(entry[0]) == 0xFF && std::strcmp(entry + 1, name.Text()) == 0) {
+            fileDate.Assign(listingCopy.RawLine(raw));
+            break;
+        }
+    }
+    SetStatus(kStatusFetching);
+    state = kStateTransferring;
+    // A fetch that ends well ends the dialog with success, whatever an
+    // earlier attempt left in the end code.
+    endCode = kEndOk;
+    Enable(window, kFdAction, false);
+}
+
+void OpenDialog::OpenWeb() {
+    if (StartNetwork() != 1) return;
+    char url[512];
+    GetItemText(window, kFdUrl, url, sizeof url);
+    if (!url[0]) return;
+    const bool throughProxy = Checked(window, kFdUseProxy);
+    char proxyName[128] = "";
+    if (throughProxy) GetItemText(window, kFdProxies, proxyName, sizeof proxyName);
+    if (browseOnly) {
+        resultUrl.Assign(url);
+        Finish();
+        if (Urls) Urls->Record(url, throughProxy ? proxyName : nullptr);
+        return;
+    }
+    Retire(webSession);
+    webSession = new (std::nothrow) HttpSession(window);
+    if (!webSession) return;
+    BOOL translated = FALSE;
+    UINT proxyPort = GetDlgItemInt(window, kFdProxyPort, &translated, FALSE);
+    if (!translated || proxyPort == 0 || proxyPort > 65535) proxyPort = kHttpPort;
+    WebTarget target;
+    WebTargetResult parsed =
+        ParseWebTarget(url, throughProxy ? proxyName : nullptr, static_cast<uint16_t>(proxyPort), target);
+    if (parsed == kWebTargetUnsupportedScheme) {
+        SetStatus(kMsgCannotConnect, url);
+        return;
+    }
+    if (parsed != kWebTargetOk) return;
+    char extension[40];
+    UrlExtension(target.url.Text(), extension, sizeof extension);
+    char temporary[kPathSize];
+    if (!MakeTempFileName(kMsgTempPrefix, temporary, sizeof temporary, extension[0] ? extension : nullptr)) {
+        SetStatus(kMsgLoadFailed, url);
+        return;
+    }
+    webHost.Assign(target.host.Text());
+    webPath.Assign(target.path.Text());
+    webSession->SetIdleLimit(IdleSeconds());
+    OpenProtocolLog();
+    if (!webSession->StartHttpRequest(webHost.Text(), webPath.Text(), temporary, target.port)) {
+        DeleteFileA(temporary);
+        SetStatus(kMsgLoadFailed, url);
+        CloseProtocolLog();
+        return;
+    }
+    DiscardTemporary(fetchFile.Text());
+    fetchFile.Assign(temporary);
+    fileDate.Clear();
+    SetStatus(kStatusFetching);
+    state = kStateWebFetch;
+    endCode = kEndOk;
+    Enable(window, kFdAction, false);
+    resultUrl.Assign(target.url.Text());
+    localPath.Assign(temporary);
+}
+
+bool OpenDialog::FetchComplete() const {
+    if (!session || session->announcedSize == kUnknownSize || fetchFile.Empty()) return true;
+    uint64_t size;
+    return FileSize(fetchFile.Text(), &size) && size == session->announcedSize;
+}
+
+void OpenDialog::Finish() {
+    if (state == kStateTransferring) {
+        state = kStateHalfFetched;
+        return;
+    }
+    if (state == kStateHalfFetched && !FetchComplete()) {
+        // Fewer or more bytes than the server announced: no document.
+        Disconnect(0);
+        DiscardTemporary(fetchFile.Text());
+        SetStatus(kStatusTransferFailed);
+        return;
+    }
+    if (state == kStateWebFetch) {
+        Disconnect(1);
+        char proxy[128] = "";
+        const bool throughProxy = Checked(window, kFdUseProxy);
+        if (throughProxy) GetItemText(window, kFdProxies, proxy, sizeof proxy);
+        if (WwwProxies) WwwProxies->defaultProxy.Assign(proxy);
+        if (Urls) Urls->Record(resultUrl.Text(), throughProxy ? proxy : nullptr);
+    } else {
+        Disconnect(0);
+    }
+    state = kStateIdle;
+    StoreServerChoice();
+    EndWithCode();
+}
+
+// ---- SaveAsDialog
+
+SaveAsDialog::SaveAsDialog(const char* name, const char* localFile, const char* further, OrbFilterCallback filter,
+                           OrbPrepareStoreCallback prepare, uint16_t flags)
+    : FileDialog(filter, kSaveTemplate),
+      prepareCallback(prepare),
+      saveFlags(flags),
+      suggestedName(64),
+      furtherText(64) {
+    helpId = kSaveHelp;
+    resultUrl.Assign(name);
+    localPath.Assign(localFile);
+    if ((flags & kSaveNameFollows) && localFile) suggestedName.Assign(localFile + std::strlen(localFile) + 1);
+    furtherText.Assign(further);
+}
+
+SaveAsDialog::~SaveAsDialog() {}
+
+void SaveAsDialog::Initialize() {
+    FileDialog::Initialize();
+    Hide(window, kFdServerLabel);
+    Hide(window, kFdFtp);
+    Hide(window, kFdWeb);
+    TextBuffer suggested(64);
+    if (!suggestedName.Empty()) SetItemText(window, kFdName, suggestedName.Text());
+    else if (SuggestedFileName(localPath.Text(), suggested)) SetItemText(window, kFdName, suggested.Text());
+    TextBuffer host(64);
+    const HostEntry* entry = nullptr;
+    if (Hosts) {
+        if (FtpUrlHost(resultUrl.Text(), host)) entry = Hosts->FindByHostName(host.Text());
+        else if (Options) entry = Hosts->FindByDescription(Options->saveHost.Text());
+    }
+    SelectHostDescription(window, entry);
+    const uint16_t flags = Options ? Options->flags : 0;
+    CheckDlgButton(window, kFdGraphics, (flags & kOptionSaveHtmlGraphics) ? BST_CHECKED : BST_UNCHECKED);
+    if (flags & kOptionAutoSave) ConnectToHost();
+    if (!(saveFlags & kSaveShowGraphics)) Hide(window, kFdGraphics);
+    RefreshConnectButton();
+    SetUpPanel();
+}
+
+void SaveAsDialog::Activate() {
+    if (state == kStateTransferring || state == kStateHalfFetched) return;
+    SaveFtp();
+}
+
+void SaveAsDialog::SaveFtp() {
+    TextBuffer name(256);
+    if (!TakeTypedName(name)) return;
+    ApplyExtensionRule(name, (saveFlags & kSaveKnownTypes) ? kExtensionKnownTypes : kExtensionSaveAs);
+    TextBuffer remote(128);
+    RemoteUrl(name.Text(), remote);
+    char* list = nullptr;
+    if (prepareCallback) {
+        SetStatus(kStatusPreparing);
+        char path[kPathSize];
+        std::strncpy(path, localPath.Text(), sizeof path - 1);
+        path[sizeof path - 1] = '\0';
+        char description[64];
+        std::strncpy(description, filterDescription.Text(), sizeof description - 1);
+        description[sizeof description - 1] = '\0';
+        const WORD graphics = (saveFlags & kSaveShowGraphics) && Checked(window, kFdGraphics) ? 1 : 0;
+        const WORD go = prepareCallback(path, kPathSize, description, graphics, &list, remote.Text());
+        path[sizeof path - 1] = '\0';
+        if (!go) {
+            if (!(saveFlags & kSaveCallerKeepsList) && list) GlobalFree(GlobalHandle(list));
+            SetStatusText("");
+            return;
+        }
+        localPath.Assign(path);
+    }
+    // Every file is looked at before anything is sent: a STOR of a missing
+    // file would empty the server's copy.
+    const char* missing = nullptr;
+    if (!(saveFlags & kSaveCallerKeepsList) && !ListEndsInside(list)) missing = "";
+    else if (!LocalFileReadable(localPath.Text())) missing = localPath.Text();
+    for (const char* p = list; !missing && p && *p; p += std::strlen(p) + 1)
+        if (!LocalFileReadable(p)) missing = p;
+    uint16_t started = 0;
+    if (missing) {
+        TextBuffer text(128);
+        AppendFormatted(text, kMsgTransferFailed, 1, missing[0] ? missing : "/", currentHost.Text());
+        SetStatusText("");
+        ShowDialogMessage(text.Text(), MB_OK | MB_ICONEXCLAMATION);
+    } else {
+        started = session->StoreFiles(name.Text(), localPath.Text(), PassiveFlag(), list);
+    }
+    if (started) {
+        resultUrl.Assign(remote.Text());
+        SetStatus(kStatusStoring);
+        state = kStateTransferring;
+        endCode = kEndOk;
+        Enable(window, kFdAction, false);
+    } else if (!missing) {
+        SetStatus(kStatusTransferFailed);
+    }
+    if (!(saveFlags & kSaveCallerKeepsList) && list) GlobalFree(GlobalHandle(list));
+}
+
+void SaveAsDialog::Finish() {
+    // A store is done when every file's reply has come and the chain has
+    // ended, not when the first file's bytes are out.
+    if (state != kStateTransferring || handling != kCodeChainDone) return;
+    Disconnect(0);
+    state = kStateIdle;
+    if (Options) {
+        uint16_t flags = Options->flags;
+        flags = static_cast<uint16_t>(flags & ~(kOptionListByDescription | kOptionSaveHtmlGraphics));
+        if (Checked(window, kFdByDescription)) flags |= kOptionListByDescription;
+        if (Checked(window, kFdGraphics)) flags |= kOptionSaveHtmlGraphics;
+        Options->flags = flags;
+    }
+    EndWithCode();
+}

@@ -131,6 +131,31 @@ else
   echo "   expected result 2 and no file, got $r"; failures=$((failures + 1))
 fi
 
+echo "-- 8. The Open dialog: a person connects to the server, enters docs, picks report.txt and opens it"
+"$WINELOADER" "$win/nethost.exe" add-host n=1 desc="Demo server" host=$address user=alice password=secret \
+  flags=12 2>/dev/null | tr -d '\r' | sed 's/^/   /'
+nethost "${shots[@]}" init code=en \
+  open flags=1 script="host=Demo server;enter=docs;pick=report.txt;shot=open_ftp;action" clean
+expect0 NETOpen
+temp=$(unixpath "$(grep -oE 'local=[^ ]*' "$demo/last.out" | tail -1 | cut -d= -f2)")
+check "report.txt through the Open dialog" "$demo/ftproot/docs/report.txt" "$temp"
+rm -f "$temp"
+
+echo "-- 9. The Open dialog on the World Wide Web: the address typed without its scheme"
+nethost "${shots[@]}" init code=en open flags=1 script="web;url=127.0.0.1:$port/paper.pdf;shot=open_web;action" clean
+expect0 NETOpen
+temp=$(unixpath "$(grep -oE 'local=[^ ]*' "$demo/last.out" | tail -1 | cut -d= -f2)")
+check "paper.pdf through the Open dialog" "$demo/web/paper.pdf" "$temp"
+rm -f "$temp"
+
+echo "-- 10. Save As: a new folder \"reports 2026\", letter.txt stored into it; the host adds notes.txt"
+nethost "${shots[@]}" init code=en \
+  saveas local="$(winpath "$demo/local/letter.txt")" prepare="$(winpath "$demo/local/notes.txt")" \
+  script="host=Demo server;folder=reports 2026;enter=reports 2026;type=letter.txt;shot=save_as;action" clean
+expect0 NETSaveAs
+check "reports 2026/letter.txt" "$demo/local/letter.txt" "$demo/ftproot/reports 2026/letter.txt"
+check "reports 2026/notes.txt" "$demo/local/notes.txt" "$demo/ftproot/reports 2026/notes.txt"
+
 if [ $screenshot = 1 ]; then
   for bmp in "$demo"/screenshots/*.bmp; do
     [ -f "$bmp" ] || continue

@@ -35,7 +35,7 @@ case $cmd in
     # another run's server on the same address.
     srv_start "$state/ftp" "file:$state/ftp.ready" /usr/bin/python3 "$here/../tests/servers/ftp_server.py" \
       --address "$address" --port 21 --root "$state/ftproot" --log "$state/ftp.log" \
-      --pidfile "$state/ftp.ready" || exit 1
+      --pidfile "$state/ftp.ready" --throttle "${ORB_FTP_THROTTLE:-0}" || exit 1
     echo "$address" >"$state/ftp_address"
     echo "FTP server on $address:21, root $state/ftproot"
     ;;

@@ -21,7 +21,9 @@
 #include <vector>
 
 #include "frame/orbnet_api.h"
+#include "file_dialog_driver.h"
 #include "message_box_answerer.h"
+#include "settings/list_formats.h"
 #include "window_picture.h"
 
 namespace {
@@ -89,7 +91,7 @@ struct Command {
     bool Has(const char* key) const { return args.count(key) != 0; }
 };
 
-const char* const kCommands[] = {"init", "clean", "available", "options", "open", "browse", "saveas",
+const char* const kCommands[] = {"add-host", "init", "clean", "available", "options", "open", "browse", "saveas",
                                  "retrieve", "store", "store-many", "browse-dir", "close-browse-dir"};
 
 bool IsCommand(const char* word) {
@@ -102,13 +104,18 @@ void Usage() {
     std::fprintf(stderr,
                  "usage: nethost [--answer ok|cancel|yes|no] [--password TEXT] [--screenshots DIR] [--dll PATH]\n"
                  "               COMMAND [key=value ...] ...\n"
+                 "  add-host n=N desc=TEXT host=NAME [user=U] [password=P] [dir=D] [flags=F]\n"
+                 "                        stores FTP host N (only with other add-host commands:\n"
+                 "                        the library saves its own list when it is unloaded)\n"
                  "  init code=en          NETInit\n"
                  "  clean                 NETClean\n"
                  "  available             NETAvailable\n"
                  "  options               NETOptions\n"
-                 "  open flags=N          NETOpen\n"
-                 "  browse flags=N        NETBrowse\n"
-                 "  saveas name=URL local=PATH flags=N   NETSaveAs\n"
+                 "  open [flags=N] [script=STEPS]        NETOpen\n"
+                 "  browse [flags=N] [script=STEPS]      NETBrowse\n"
+                 "  saveas name=URL local=PATH [flags=N] [prepare=PATH|..] [script=STEPS]   NETSaveAs\n"
+                 "      STEPS: host=DESC;enter=DIR;pick=NAME;type=TEXT;folder=NAME;web;url=URL;\n"
+                 "             shot=NAME;action;cancel\n"
                  "  retrieve url=URL [local=PATH] [proxy=HOST:PORT:KIND] [login=USER:PASS:PASSIVE]\n"
                  "  store url=URL local=PATH [proxy=HOST:PORT] [login=USER:PASS:PASSIVE]\n"
                  "  store-many url=URL files=A|B|... [count=N] [proxy=..] [login=..]\n"
@@ -159,6 +166,114 @@ struct CallerRecords {
     }
 };
 
+// Works the file dialog as a person would: script=STEP;STEP;... with the
+// steps
+//   host=DESCRIPTION   choose the host and connect; wait until listed
+//   enter=NAME         double-click a directory; wait until listed
+//   pick=NAME          click an entry (a file's name goes into the name box)
+//   type=TEXT          type into the name box
+//   folder=NAME        make a folder with the new-folder button
+//   web                choose World Wide Web;  url=TEXT  type an address
+//   shot=NAME          save the dialog as DIR\NAME.bmp (--screenshots DIR)
+//   action             press the action button (Open, Save, OK)
+//   cancel             press Cancel
+// Each step is printed as it is done.
+void AddScript(FileDialogDriver& driver, const std::string& script) {
+    size_t start = 0;
+    while (start < script.size()) {
+        size_t end = script.find(';', start);
+        std::string step = script.substr(start, end == std::string::npos ? std::string::npos : end - start);
+        start = end == std::string::npos ? script.size() : end + 1;
+        size_t eq = step.find('=');
+        std::string verb = step.substr(0, eq), arg = eq == std::string::npos ? "" : step.substr(eq + 1);
+        auto done = [step](bool ok) {
+            if (ok) std::printf("STEP %s\n", step.c_str());
+            std::fflush(stdout);
+            return ok;
+        };
+        auto listed = [](HWND d) { return Connected(d); };
+        if (verb == "host") {
+            driver.Add(step, [arg](HWND d) { return Choose(d, 1004, arg) || Choose(d, 1016, arg); });
+            driver.Add(step, [](HWND d) {
+                if (!Enabled(d, 1005)) return false;
+                Click(d, 1005);
+                return true;
+            });
+            driver.Add(step, [=](HWND d) { return listed(d) && done(true); });
+        } else if (verb == "enter") {
+            driver.Add(step, [arg](HWND d) { return OpenEntry(d, arg); });
+            driver.Add(step, [=](HWND d) { return listed(d) && ItemText(d, 1010).find(arg) != std::string::npos &&
+                                                  done(true); });
+        } else if (verb == "pick") {
+            driver.Add(step, [=](HWND d) { return SelectEntry(d, arg) && done(true); });
+        } else if (verb == "type") {
+            driver.Add(step, [=](HWND d) {
+                Type(d, 1000, arg);
+                return done(true);
+            });
+        } else if (verb == "folder") {
+            driver.Add(step, [](HWND d) {
+                Click(d, 1040);
+                return GetDlgItem(d, 2000) != nullptr;
+            });
+            driver.Add(step, [arg](HWND d) {
+                SetWindowTextA(GetDlgItem(d, 2000), arg.c_str());
+                return true;
+            });
+            driver.Add(step, [](HWND d) {
+                Click(d, 1032);
+                return true;
+            });
+            driver.Add(step, [=](HWND d) { return listed(d) && HasEntry(d, arg) && done(true); });
+        } else if (verb == "web") {
+            driver.Add(step, [=](HWND d) {
+                CheckRadioButton(d, 1034, 1035, 1035);
+                SendMessageA(d, WM_COMMAND, MAKEWPARAM(1035, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, 1035)));
+                return done(true);
+            });
+        } else if (verb == "url") {
+            driver.Add(step, [=](HWND d) {
+                Type(d, 1036, arg);
+                return done(true);
+            });
+        } else if (verb == "shot") {
+            driver.Add(step, [=](HWND d) {
+                UpdateWindow(d);
+                if (!dialogHelper.pictures.empty()) SaveWindowPicture(d, dialogHelper.pictures + "\\" + arg + ".bmp");
+                return done(true);
+            });
+        } else if (verb == "action" || verb == "cancel") {
+            const int id = verb == "action" ? 1032 : IDCANCEL;
+            driver.Add(step, [=](HWND d) {
+                Click(d, id);
+                return done(true);
+            });
+        } else {
+            std::printf("unknown step %s\n", step.c_str());
+        }
+    }
+}
+
+// The files a Save As adds beside the stored one (prepare=PATH|PATH).
+std::string preparedFiles;
+
+WORD WINAPI DemoPrepare(char* localPath, WORD, const char* type, WORD graphics, char** moreFiles, const char* remote) {
+    std::printf("PREPARE local=%s type=%s graphics=%u remote=%s\n", localPath, type, graphics, remote);
+    std::fflush(stdout);
+    if (preparedFiles.empty()) return 1;
+    std::string list = preparedFiles;
+    for (char& c : list)
+        if (c == '|') c = '\0';
+    list.push_back('\0');
+    list.push_back('\0');
+    // The library frees it with GlobalFree.
+    char* block = static_cast<char*>(GlobalAlloc(GMEM_FIXED, list.size()));
+    if (!block) return 1;
+    std::memcpy(block, list.data(), list.size());
+    *moreFiles = block;
+    return 1;
+}
+
 // Filter callback for the file dialogs: a few common types.
 WORD WINAPI DemoFilter(WORD, char* buffer, WORD size, WORD* defaultIndex) {
     const char types[] = "All Files\001*.*\001Documents\001.doc\001Web Pages\001.htm .html\001Text\001.txt";
@@ -172,6 +287,24 @@ WORD WINAPI DemoHelp(DWORD id) {
     std::printf("HELP id=%lu\n", static_cast<unsigned long>(id));
     std::fflush(stdout);
     return 1;
+}
+
+// Writes an FTP host entry where the library reads it when it loads.
+bool AddHost(const Command& c) {
+    std::string desc = c.Arg("desc"), host = c.Arg("host"), user = c.Arg("user"), password = c.Arg("password");
+    std::string dir = c.Arg("dir"), anonymous = c.Arg("anonymous", "guest@");
+    HostTexts texts{desc.c_str(), host.c_str(), user.c_str(), anonymous.c_str(), password.c_str(), dir.c_str(), "",
+                    static_cast<uint16_t>(std::atoi(c.Arg("flags", "12").c_str()))};
+    TextBuffer value;
+    if (!BuildHostValue(texts, value)) return false;
+    HKEY key;
+    const char path[] = "Software\\Marlin\\Components\\Internet\\1.0\\FTP Hosts";
+    if (RegCreateKeyExA(HKEY_CURRENT_USER, path, 0, nullptr, 0, KEY_ALL_ACCESS, nullptr, &key, nullptr) != ERROR_SUCCESS)
+        return false;
+    std::string name = "Host" + c.Arg("n", "1");
+    LONG r = RegSetValueExA(key, name.c_str(), 0, REG_SZ, reinterpret_cast<const BYTE*>(value.Text()), value.length + 1u);
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS;
 }
 
 }  // namespace
@@ -204,6 +337,16 @@ int main(int argc, char** argv) {
         }
     }
     if (commands.empty()) { Usage(); return 64; }
+    bool hostsOnly = true;
+    for (const Command& c : commands) hostsOnly = hostsOnly && c.name == "add-host";
+    if (hostsOnly) {
+        for (const Command& c : commands) {
+            bool ok = AddHost(c);
+            std::printf("add-host: %s %s\n", c.Arg("desc").c_str(), ok ? "stored" : "FAILED");
+            if (!ok) return 70;
+        }
+        return 0;
+    }
 
     if (dllPath.empty()) {
         char self[MAX_PATH];
@@ -250,21 +393,37 @@ int main(int argc, char** argv) {
             r = pNETOptions(nullptr);
             std::printf("NETOptions: %ld\n", r);
         } else if (c.name == "open") {
+            FileDialogDriver driver;
+            AddScript(driver, c.Arg("script"));
+            driver.Start();
             char url[512] = {0}, local[260] = {0}, date[512] = {0};
             WORD record = 0;
             r = pNETOpen(nullptr, url, sizeof url, local, sizeof local, date, sizeof date, &record, DemoFilter,
                          static_cast<WORD>(std::atoi(c.Arg("flags", "1").c_str())));
+            driver.Stop();
+            if (!driver.failure.empty()) std::printf("STEP FAILED %s\n", driver.failure.c_str());
             std::printf("NETOpen: %ld url=%s local=%s date=%s record=%u\n", r, url, local, date, record);
         } else if (c.name == "browse") {
+            FileDialogDriver driver;
+            AddScript(driver, c.Arg("script"));
+            driver.Start();
             char url[512] = {0};
             r = pNETBrowse(nullptr, url, sizeof url, DemoFilter, static_cast<WORD>(std::atoi(c.Arg("flags", "1").c_str())));
+            driver.Stop();
             std::printf("NETBrowse: %ld url=%s\n", r, url);
         } else if (c.name == "saveas") {
+            FileDialogDriver driver;
+            AddScript(driver, c.Arg("script"));
+            driver.Start();
+            preparedFiles = c.Arg("prepare");
             char name[512] = {0};
             std::snprintf(name, sizeof name, "%s", c.Arg("name").c_str());
             std::string local = c.Arg("local");
-            r = pNETSaveAs(nullptr, name, sizeof name, local.c_str(), "", DemoFilter, nullptr,
+            r = pNETSaveAs(nullptr, name, sizeof name, local.c_str(), "", DemoFilter,
+                           c.Has("prepare") ? DemoPrepare : nullptr,
                            static_cast<WORD>(std::atoi(c.Arg("flags", "0").c_str())));
+            driver.Stop();
+            if (!driver.failure.empty()) std::printf("STEP FAILED %s\n", driver.failure.c_str());
             std::printf("NETSaveAs: %ld url=%s\n", r, name);
         } else if (c.name == "retrieve") {
             CallerRecords rec(c);
@@ -309,6 +468,9 @@ int main(int argc, char** argv) {
                                     static_cast<WORD>(std::atoi(c.Arg("choice", "0").c_str())), prompt.c_str(),
                                     modeless ? &browser : nullptr);
             std::printf("NETBrowseDirectory: %ld url=%s\n", r, url);
+        } else if (c.name == "add-host") {
+            std::printf("add-host: only on its own (the library is loaded)\n");
+            r = 64;
         } else if (c.name == "close-browse-dir") {
             pNETCloseBrowseDirectory(reinterpret_cast<HWND>(static_cast<UINT_PTR>(browser)));
             std::printf("NETCloseBrowseDirectory: done\n");

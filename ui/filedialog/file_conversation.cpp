@@ -8,6 +8,7 @@
 #include "ftp/ftp_session.h"
 #include "net/network.h"
 #include "net/protocol_log.h"
+#include "net/command.h"
 #include "net/socket.h"
 #include "settings/settings.h"
 #include "transfer/url_parts.h"
@@ -404,9 +405,9 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
             endCode = kEndFailed;
             TextBuffer message(128);
             AppendFormatted(message, kMsgLoginRefused, 1, currentHost.Text());
-            ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
             Disconnect(0);
             SetStatus(kStatusReply, text ? text : "");
+            ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
             return;
         }
         case kStateListing:
@@ -450,14 +451,18 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
     }
     case kCodeControlClosed: {
         const uint16_t was = state;
-        if (was != kStateIdle && was != kStateConnecting && was != kStateClosing && was != kStateSwitching) {
-            TextBuffer message(128);
-            AppendFormatted(message, kMsgCannotConnect, 1, currentHost.Text());
-            ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
-        }
+        // A server that hangs up once QUIT has been sent only ends the
+        // conversation early: the chain's end follows (its answer, or the
+        // wait for it running out).
+        Command* current = session ? session->CurrentCommand() : nullptr;
+        if ((was == kStateClosing || was == kStateTransferring || was == kStateHalfFetched || was == kStateSwitching) &&
+            (!current || current->type == kQuitCommand))
+            return;
+        const bool tell = was != kStateIdle && was != kStateConnecting && was != kStateClosing;
+        TextBuffer message(128);
+        AppendFormatted(message, kMsgCannotConnect, 1, currentHost.Text());
         if (was == kStateTransferring || was == kStateHalfFetched) DiscardTemporary(fetchFile.Text());
         if (was == kStateClosing) {
-            // The server hung up on QUIT: the dialog closes as asked.
             Disconnect(0);
             EndWithCode();
             return;
@@ -465,6 +470,7 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
         if (was != kStateConnecting) Disconnect(0);
         if (was == kStateSwitching) ConnectToHost();
         else if (was == kStateIdle) SetStatusText("");
+        if (tell && !ended) ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     case kCodeListing:

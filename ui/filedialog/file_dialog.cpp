@@ -16,15 +16,18 @@
 namespace {
 
 // Posted to itself: sessions retired while socket code was on the stack
-// can go now; the in-place folder edit can go.
+// can go now; the in-place folder edit lost the focus (handled once the
+// focus has settled where it went).
 constexpr UINT kDeleteRetiredMessage = WM_APP + 51;
-constexpr UINT kDestroyFolderEditMessage = WM_APP + 52;
+constexpr UINT kFolderEditLeftMessage = WM_APP + 52;
 
 constexpr int kEntryHeight = 18;  // pixels of one entry or level line
 constexpr uint32_t kStaleLimit = 1u << 20;
 constexpr int kFolderEditIndent = 22;
 
-const int kFtpHidden[] = {kFdUrl, kFdUseProxy, 1056, 1057, 1064, kFdProxies, kFdProxyPort, kFdEditProxies};
+// The World Wide Web rows (1063, the address's label, goes with them).
+const int kFtpHidden[] = {kFdUrl,     kFdUseProxy,  1056,           1057, 1064,
+                          kFdProxies, kFdProxyPort, kFdEditProxies, 1063};
 const int kFtpShown[] = {kFdName,   kFdDirectory, 102,        103,     1066,          kFdConnect, kFdGlobe,
                          kFdConnection, kFdEntries, kFdLevels, kFdTypes, kFdEditHosts, kFdByDescription, kFdUp,
                          kFdNewFolder};
@@ -305,9 +308,9 @@ void FileDialog::ArrangeRows(bool compact) {
     const int statusY = compact ? 107 : 204;
     MoveItem(window, kFdStatus, 60, statusY, 172, 9);
     const int panelY = compact ? 122 : 222;
-    MoveItem(window, kPanelFrame, 6, panelY, 284, 30);
+    MoveItem(window, kPanelFrame, 6, panelY, 284, 32);
     MoveItem(window, kPanelTitle, 12, panelY + 3, 270, 9);
-    MoveItem(window, kPanelBody, 12, panelY + 13, 272, 15);
+    MoveItem(window, kPanelBody, 12, panelY + 13, 272, 17);
     if (!fullHeight_) return;
     RECT r;
     GetWindowRect(window, &r);
@@ -418,7 +421,7 @@ void FileDialog::OnInitDialog() {
     GetWindowRect(window, &r);
     fullHeight_ = r.bottom - r.top;
     // The compact layout ends under the note panel's new place.
-    RECT compact = {0, 0, 1, 158};
+    RECT compact = {0, 0, 1, 160};
     MapDialogRect(window, &compact);
     RECT client;
     GetClientRect(window, &client);
@@ -434,6 +437,9 @@ void FileDialog::OnInitDialog() {
 
 void FileDialog::Initialize() {
     SendDlgItemMessageA(window, kFdName, EM_LIMITTEXT, 128, 0);
+    TextBuffer shown(64);
+    AppendFormatted(shown, kStatusDisconnected, 0);
+    SetItemText(window, kFdConnection, shown.Text());
     SetComboSelection(window, kFdHosts, 0);
     const uint16_t flags = Options ? Options->flags : 0;
     if (!IsSaveTemplate() && !(flags & kOptionAutoOpen)) {
@@ -524,9 +530,7 @@ void FileDialog::EndFolderEdit() {
         GetWindowTextA(edit, name, sizeof name);
         newFolderName.Assign(name);
     }
-    // The edit is still inside its own notification: it goes later.
-    if (edit) ShowWindow(edit, SW_HIDE);
-    PostMessageA(window, kDestroyFolderEditMessage, 0, 0);
+    if (edit) DestroyWindow(edit);
     SetItemText(window, kFdAction, actionCaption.Text());
     uint16_t count = GetListCount(window, kFdEntries);
     char last[8];
@@ -565,11 +569,8 @@ INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kDeleteRetiredMessage:
         DeleteRetired();
         return TRUE;
-    case kDestroyFolderEditMessage:
-        if (!folderEditing) {
-            HWND edit = GetDlgItem(window, kFdFolderEdit);
-            if (edit) DestroyWindow(edit);
-        }
+    case kFolderEditLeftMessage:
+        EndFolderEdit();
         return TRUE;
     case WM_DRAWITEM: {
         const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
@@ -679,7 +680,7 @@ INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return TRUE;
     case kFdFolderEdit:
-        if (code == EN_KILLFOCUS) EndFolderEdit();
+        if (code == EN_KILLFOCUS) PostMessageA(window, kFolderEditLeftMessage, 0, 0);
         return TRUE;
     default:
         return FALSE;

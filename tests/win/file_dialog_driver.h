@@ -1,0 +1,69 @@
+#ifndef ORBNET_TESTS_FILE_DIALOG_DRIVER_H
+#define ORBNET_TESTS_FILE_DIALOG_DRIVER_H
+
+// Works the library's Internet file dialog as a person would, one step at a
+// time, while the export that showed it waits: clicks its buttons, chooses
+// from its lists, types into its fields. Each step runs on a timer until it
+// says it is done; a step that is not done in time ends the dialog (result
+// 99) and names itself in `failure`. The password prompt is answered too.
+#include <windows.h>
+
+#include <functional>
+#include <string>
+#include <vector>
+
+class FileDialogDriver {
+public:
+    using Step = std::function<bool(HWND dialog)>;
+
+    FileDialogDriver();
+    ~FileDialogDriver();
+
+    void Add(const std::string& label, Step step);
+    // Starts watching for the dialog (this thread); Stop ends it.
+    void Start();
+    void Stop();
+
+    std::string password = "secret";
+    int passwordButton = IDOK;
+    std::vector<std::string> prompts;  // title "|" text of each password prompt
+    std::string failure;               // the step that did not finish
+    DWORD stepTimeout = 20000;
+    HWND dialog = nullptr;             // the file dialog, once it is up
+
+private:
+    static LRESULT CALLBACK Hook(int code, WPARAM wParam, LPARAM lParam);
+    static void CALLBACK Tick(HWND window, UINT, UINT_PTR, DWORD);
+    void RunStep();
+
+    struct Entry {
+        std::string label;
+        Step step;
+    };
+    std::vector<Entry> steps_;
+    size_t next_ = 0;
+    DWORD stepStart_ = 0;
+    bool busy_ = false;
+    HHOOK hook_ = nullptr;
+};
+
+// What the dialog shows.
+std::string ItemText(HWND dialog, int id);
+// The entries of the file list (1001), names without their marker byte.
+std::vector<std::string> ShownEntries(HWND dialog);
+bool HasEntry(HWND dialog, const std::string& name);
+// The conversation rests: connected, nothing under way (status line empty).
+bool Connected(HWND dialog);
+bool Enabled(HWND dialog, int id);
+
+// What a person does.
+void Click(HWND dialog, int id);
+// Chooses the item of a combo box that begins with text; false when none.
+bool Choose(HWND dialog, int id, const std::string& text);
+void Type(HWND dialog, int id, const std::string& text);
+// Selects the file list's entry of that name (a single click).
+bool SelectEntry(HWND dialog, const std::string& name);
+// Double-clicks it.
+bool OpenEntry(HWND dialog, const std::string& name);
+
+#endif

@@ -1,0 +1,727 @@
+// NETOpen, NETBrowse and NETSaveAs as a host calls them, the Internet file
+// dialog worked as a person works it, against pyftpdlib (127.0.0.8, its
+// root ./fdservers/ftproot), the scripted HTTP server and tinyproxy.
+#include <gtest/gtest.h>
+#include <windows.h>
+
+#include <cstdio>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include "file_dialog_driver.h"
+#include "frame/orbnet_api.h"
+#include "message_box_answerer.h"
+#include "settings/list_formats.h"
+#include "test_support.h"
+#include "window_picture.h"
+
+extern "C" int CHeaderCallsTheLibrary(void);
+
+namespace {
+
+const char kFtp[] = "127.0.0.8";
+const char kRoot[] = "fdservers\\ftproot\\";
+const char kHttpState[] = "scripted\\fd_http\\";
+const char kProxyState[] = "tinyproxy\\";
+const char kShots[] = "screens\\";
+
+std::string HostValue(const char* description, const char* host, const char* user, const char* password,
+                      const char* directory, uint16_t flags) {
+    TextBuffer value;
+    HostTexts texts{description, host, user, "guest@", password, directory, "", flags};
+    BuildHostValue(texts, value);
+    return value.Text();
+}
+
+std::string ProxyValue(const char* name, uint16_t port) {
+    TextBuffer value;
+    BuildProxyValue(name, port, value);
+    return value.Text();
+}
+
+constexpr uint16_t kPassive = kHostPassive | kHostStorePasswords;
+
+// Two file types, the second chosen first.
+WORD WINAPI TwoTypes(WORD, char* buffer, WORD size, WORD* defaultIndex) {
+    const char types[] = "Documents\001.doc\001\001Pages\001.htm\001Stray";
+    if (size < sizeof types) return 0;
+    std::memcpy(buffer, types, sizeof types);
+    *defaultIndex = 1;
+    return 1;
+}
+
+// Temporary files the library made ("orb" prefix).
+int TempFiles() {
+    char folder[MAX_PATH];
+    GetTempPathA(sizeof folder, folder);
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA((std::string(folder) + "orb*").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do ++count;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
+
+struct OpenResult {
+    LONG code = -1;
+    std::string url, local, date;
+    WORD record = 7;
+};
+
+class FileDialogTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Marlin");
+        SetSetting("FTP Hosts", "Host1", HostValue("Test server", kFtp, "alice", "secret", "", kPassive));
+        SetSetting("FTP Hosts", "Host2", HostValue("Public files", "127.0.0.8:0021", "", "", "/pub",
+                                                   kHostAnonymous | kHostStorePasswords));
+        SetSetting("FTP Hosts", "Host3", HostValue("Ask me", "127.0.0.8:021", "alice", "", "", kPassive));
+        SetSetting("FTP Hosts", "Host4", HostValue("Wrong password", "127.0.0.8:21", "alice", "nope", "", kPassive));
+        SetNumberSetting("Options", "Server Type", 0);
+        CreateDirectoryA((std::string(kRoot) + "pub\\my docs").c_str(), nullptr);
+        WriteWholeFile(std::string(kRoot) + "pub\\my docs\\two words.txt", "Two words in a name.\r\n");
+        CreateDirectoryA(kShots, nullptr);
+        tempsBefore = TempFiles();
+    }
+    void TearDown() override {
+        Unload();
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Marlin");
+    }
+    void Load() {
+        dll_ = LoadLibraryA("OrbNetN01.dll");
+        ASSERT_TRUE(dll_);
+        auto init = reinterpret_cast<NETInitProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETInit")));
+        open_ = reinterpret_cast<NETOpenProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETOpen")));
+        browse_ = reinterpret_cast<NETBrowseProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETBrowse")));
+        saveAs_ = reinterpret_cast<NETSaveAsProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETSaveAs")));
+        ASSERT_TRUE(init && open_ && browse_ && saveAs_);
+        char code[] = "en";
+        ASSERT_EQ(init(code, nullptr), 0);
+    }
+    void Unload() {
+        if (!dll_) return;
+        reinterpret_cast<NETCleanProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETClean")))();
+        FreeLibrary(dll_);
+        dll_ = nullptr;
+    }
+    template <typename Call>
+    void Run(Call call) {
+        if (!dll_) Load();
+        MessageBoxAnswerer answerer(boxButton);
+        driver.Start();
+        call();
+        driver.Stop();
+        boxes = answerer.boxes;
+        EXPECT_EQ(driver.failure, "") << "the dialog did not get past this step";
+    }
+    OpenResult Open(OrbFilterCallback filter = nullptr, WORD flags = 1) {
+        OpenResult r;
+        Run([&] {
+            char url[512] = "", local[260] = "", date[512] = "";
+            r.code = open_(nullptr, url, sizeof url, local, sizeof local, date, sizeof date, &r.record, filter, flags);
+            r.url = url;
+            r.local = local;
+            r.date = date;
+        });
+        return r;
+    }
+    LONG Browse(std::string& url, WORD flags = 1) {
+        LONG code = -1;
+        Run([&] {
+            char buffer[512] = "";
+            code = browse_(nullptr, buffer, sizeof buffer, nullptr, flags);
+            url = buffer;
+        });
+        return code;
+    }
+    LONG SaveAs(std::string& name, const std::string& local, OrbFilterCallback filter,
+                OrbPrepareStoreCallback prepare, WORD flags) {
+        LONG code = -1;
+        Run([&] {
+            char buffer[512] = "";
+            std::snprintf(buffer, sizeof buffer, "%s", name.c_str());
+            code = saveAs_(nullptr, buffer, sizeof buffer, local.c_str(), "kept", filter, prepare, flags);
+            name = buffer;
+        });
+        return code;
+    }
+
+    // Steps a person takes again and again.
+    void WaitConnected(const std::string& directory) {
+        driver.Add("connected in " + directory, [directory](HWND d) {
+            return Connected(d) && ItemText(d, 1010) == directory;
+        });
+    }
+    void ConnectTo(const std::string& host, const std::string& directory) {
+        driver.Add("choose " + host, [host](HWND d) { return Choose(d, 1004, host); });
+        driver.Add("connect", [](HWND d) {
+            if (!Enabled(d, 1005)) return false;
+            Click(d, 1005);
+            return true;
+        });
+        WaitConnected(directory);
+    }
+    void Enter(const std::string& name, const std::string& directory) {
+        driver.Add("enter " + name, [name](HWND d) { return OpenEntry(d, name); });
+        WaitConnected(directory);
+    }
+    void Shot(const std::string& name) {
+        driver.Add("picture " + name, [name](HWND d) {
+            UpdateWindow(d);
+            SaveWindowPicture(d, std::string(kShots) + name + ".bmp");
+            return true;
+        });
+    }
+    void Press(int id) {
+        driver.Add("press " + std::to_string(id), [id](HWND d) {
+            Click(d, id);
+            return true;
+        });
+    }
+
+    FileDialogDriver driver;
+    int boxButton = IDOK;
+    std::vector<MessageBoxAnswerer::Box> boxes;
+    int tempsBefore = 0;
+
+private:
+    HMODULE dll_ = nullptr;
+    NETOpenProc open_ = nullptr;
+    NETBrowseProc browse_ = nullptr;
+    NETSaveAsProc saveAs_ = nullptr;
+};
+
+
+// ---- the public header
+
+TEST(PublicHeader, UsableFromC) {
+    // Built as C: the header, its records and callbacks, and the exports
+    // reached through their Proc types.
+    EXPECT_EQ(CHeaderCallsTheLibrary(), ORBNET_OK);
+}
+
+// ---- layout
+
+// What a person sees of the dialog: no two visible controls overlap (the
+// note panel's texts lie on its frame), every label's text fits its
+// control, the tab order goes down the rows, 1032 is the default button.
+void CheckLayout(HWND d, const char* mode) {
+    SCOPED_TRACE(mode);
+    struct Control {
+        int id;
+        RECT r;
+    };
+    std::vector<Control> shown;
+    RECT client;
+    GetClientRect(d, &client);
+    for (HWND c = GetWindow(d, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
+        if (!IsWindowVisible(c)) continue;
+        Control item{GetDlgCtrlID(c), {}};
+        GetWindowRect(c, &item.r);
+        MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&item.r), 2);
+        RECT inside;
+        EXPECT_TRUE(IntersectRect(&inside, &item.r, &client) && EqualRect(&inside, &item.r))
+            << "control " << item.id << " is cut off by the window";
+        shown.push_back(item);
+    }
+    auto onPanel = [](int id) { return id == 26600 || id == 26700 || id == 26701; };
+    for (size_t i = 0; i < shown.size(); ++i)
+        for (size_t j = i + 1; j < shown.size(); ++j) {
+            if (onPanel(shown[i].id) && onPanel(shown[j].id)) continue;
+            RECT both;
+            EXPECT_FALSE(IntersectRect(&both, &shown[i].r, &shown[j].r))
+                << "controls " << shown[i].id << " and " << shown[j].id << " overlap";
+        }
+    // Labels and buttons: their text fits in one line, or in the lines
+    // the control has room for.
+    HDC dc = GetDC(d);
+    HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(d, WM_GETFONT, 0, 0)));
+    for (const Control& c : shown) {
+        char cls[32] = "";
+        HWND control = GetDlgItem(d, c.id);
+        GetClassNameA(control, cls, sizeof cls);
+        std::string text = ItemText(d, c.id);
+        if (lstrcmpiA(cls, "Button") && lstrcmpiA(cls, "Static")) continue;
+        if (text.empty() || c.id == 1012 || c.id == 1010) continue;
+        std::string shownText;
+        for (char ch : text)
+            if (ch != '&') shownText += ch;
+        RECT need = {0, 0, c.r.right - c.r.left, 0};
+        LONG style = GetWindowLongA(control, GWL_STYLE);
+        bool box = lstrcmpiA(cls, "Button") == 0 && (style & 0x0F) != BS_PUSHBUTTON && (style & 0x0F) != BS_DEFPUSHBUTTON;
+        if (box) need.right -= 16;  // the box or circle before the text
+        DrawTextA(dc, shownText.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
+        EXPECT_LE(need.bottom, c.r.bottom - c.r.top) << "the text of " << c.id << " does not fit: " << text;
+        EXPECT_LE(need.right, c.r.right - c.r.left - (box ? 16 : 0)) << "the text of " << c.id << ": " << text;
+    }
+    SelectObject(dc, old);
+    ReleaseDC(d, dc);
+    EXPECT_EQ(LOWORD(SendMessageA(d, DM_GETDEFID, 0, 0)), 1032);
+}
+
+// The visible controls the Tab key visits, in order, from the first one.
+std::vector<int> TabOrder(HWND d) {
+    std::vector<int> ids;
+    HWND first = GetNextDlgTabItem(d, nullptr, FALSE);
+    for (HWND c = first; c; c = GetNextDlgTabItem(d, c, FALSE)) {
+        ids.push_back(GetDlgCtrlID(c));
+        if (GetNextDlgTabItem(d, c, FALSE) == first || ids.size() > 60) break;
+    }
+    return ids;
+}
+
+TEST_F(FileDialogTest, LayoutOfBothModes) {
+    driver.Add("FTP mode", [](HWND d) {
+        CheckLayout(d, "FTP");
+        const std::vector<int> order = {1034, 1004, 1005, 1009, 1053, 1006, 1001, 1000, 1003, 1032, 2, 1008};
+        std::vector<int> tabs = TabOrder(d);
+        // Buttons without a use yet (disabled) are passed over.
+        std::vector<int> expected;
+        for (int id : order)
+            if (Enabled(d, id)) expected.push_back(id);
+        EXPECT_EQ(tabs, expected);
+        return true;
+    });
+    Shot("layout_ftp");
+    driver.Add("World Wide Web mode", [](HWND d) {
+        CheckDlgButton(d, 1034, BST_UNCHECKED);
+        CheckDlgButton(d, 1035, BST_CHECKED);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1035, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, 1035)));
+        CheckLayout(d, "Web");
+        CheckDlgButton(d, 1021, BST_CHECKED);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1021, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, 1021)));
+        std::vector<int> expected = {1035, 1036, 1021, 1059, 1023, 1061, 1032, 2, 1008};
+        EXPECT_EQ(TabOrder(d), expected);
+        return true;
+    });
+    Press(IDCANCEL);
+    EXPECT_EQ(Open(TwoTypes).code, 1);
+    // Cancel kept the server choice: the next dialog opens on the Web.
+    driver = FileDialogDriver();
+    driver.Add("opens on the Web", [](HWND d) {
+        EXPECT_EQ(IsDlgButtonChecked(d, 1035), BST_CHECKED);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1036)));
+        return true;
+    });
+    Press(IDCANCEL);
+    EXPECT_EQ(Open(TwoTypes).code, 1);
+}
+
+TEST_F(FileDialogTest, LayoutOfSaveAs) {
+    driver.Add("Save As", [](HWND d) {
+        CheckLayout(d, "Save As");
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1069)));
+        return true;
+    });
+    Shot("layout_save");
+    Press(IDCANCEL);
+    std::string name;
+    EXPECT_EQ(SaveAs(name, "C:\\docs\\letter.txt", TwoTypes, nullptr, 1), 1);
+}
+
+// ---- Open
+
+TEST_F(FileDialogTest, OpenEntersDirectoriesAndFetchesAFileWhoseNameHasSpaces) {
+    ConnectTo("Test server", "/");
+    driver.Add("root listed, up disabled", [](HWND d) {
+        EXPECT_TRUE(HasEntry(d, "pub"));
+        EXPECT_FALSE(HasEntry(d, "readme.txt"));
+        EXPECT_FALSE(Enabled(d, 1070));
+        EXPECT_EQ(ItemText(d, 1011), "Connected");
+        // The two file types, the second chosen: its pattern in 1000.
+        EXPECT_EQ(ItemText(d, 1003), "Pages");
+        EXPECT_EQ(SendDlgItemMessageA(d, 1003, CB_GETCOUNT, 0, 0), 2);
+        EXPECT_EQ(ItemText(d, 1000), "*.htm");
+        return true;
+    });
+    Enter("pub", "/pub");
+    driver.Add("up enabled", [](HWND d) { return Enabled(d, 1070); });
+    driver.Add("every file", [](HWND d) {
+        Type(d, 1000, "*");
+        return true;
+    });
+    Enter("my docs", "/pub/my docs");
+    driver.Add("pick the file", [](HWND d) {
+        if (!SelectEntry(d, "two words.txt")) return false;
+        EXPECT_EQ(ItemText(d, 1000), "two words.txt");
+        EXPECT_NE(ItemText(d, 1012).find("two words.txt"), std::string::npos) << ItemText(d, 1012);
+        return true;
+    });
+    Shot("open_ftp");
+    Press(1032);
+    OpenResult r = Open(TwoTypes);
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(r.url, "ftp://127.0.0.8/pub/my docs/two words.txt");
+    EXPECT_EQ(r.local.substr(r.local.size() - 4), ".txt") << r.local;
+    bool exists = false;
+    EXPECT_EQ(ReadWholeFile(r.local, &exists), "Two words in a name.\r\n") << r.local << " exists " << exists;
+    EXPECT_NE(r.date.find("two words.txt"), std::string::npos) << r.date;
+    EXPECT_EQ(r.record, 0);
+    DeleteFileA(r.local.c_str());
+}
+
+TEST_F(FileDialogTest, UpButtonLevelListAndThePasswordPrompt) {
+    ConnectTo("Ask me", "/");
+    Enter("pub", "/pub");
+    Enter("docs", "/pub/docs");
+    driver.Add("level list to pub", [](HWND d) {
+        EXPECT_EQ(SendDlgItemMessageA(d, 1006, CB_GETCOUNT, 0, 0), 3);
+        SendDlgItemMessageA(d, 1006, CB_SETCURSEL, 1, 0);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1006, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(d, 1006)));
+        return true;
+    });
+    WaitConnected("/pub");
+    Press(1070);
+    WaitConnected("/");
+    driver.Add("up disabled at the root", [](HWND d) { return !Enabled(d, 1070) && HasEntry(d, "pub"); });
+    Press(IDCANCEL);
+    OpenResult r = Open();
+    EXPECT_EQ(r.code, 1);
+    ASSERT_EQ(driver.prompts.size(), 1u);
+    EXPECT_EQ(driver.prompts[0], "Password|Please enter the password for 127.0.0.8:021.");
+}
+
+TEST_F(FileDialogTest, HostsListedByName) {
+    SetNumberSetting("Options", "List by Description", 0);
+    driver.Add("names shown", [](HWND d) {
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1016)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1004)));
+        return Choose(d, 1016, "127.0.0.8:0021");
+    });
+    Press(1005);
+    WaitConnected("/pub");
+    Press(IDCANCEL);
+    EXPECT_EQ(Open().code, 1);
+}
+
+TEST_F(FileDialogTest, AnonymousHostStartsInItsDirectory) {
+    ConnectTo("Public files", "/pub");
+    driver.Add("pub listed", [](HWND d) { return HasEntry(d, "a.txt") && HasEntry(d, "docs"); });
+    Press(IDCANCEL);
+    EXPECT_EQ(Open().code, 1);
+    EXPECT_TRUE(driver.prompts.empty());
+}
+
+TEST_F(FileDialogTest, TypedPatternsAndDirectoryNames) {
+    ConnectTo("Test server", "/");
+    // A pattern with a directory part changes into that directory.
+    driver.Add("type pub/*.txt", [](HWND d) {
+        Type(d, 1000, "pub/*.txt");
+        Click(d, 1032);
+        return true;
+    });
+    driver.Add("in pub, pattern kept", [](HWND d) {
+        return Connected(d) && ItemText(d, 1010) == "/pub" && ItemText(d, 1000) == "*.txt";
+    });
+    driver.Add("only .txt shown", [](HWND d) { return HasEntry(d, "a.txt") && !HasEntry(d, "one.bin"); });
+    // A directory's name: the fetch gets 550, the directory is listed and
+    // the type's pattern comes back.
+    driver.Add("type docs", [](HWND d) {
+        Type(d, 1000, "docs");
+        Click(d, 1032);
+        return true;
+    });
+    driver.Add("in docs, pattern back", [](HWND d) {
+        return Connected(d) && ItemText(d, 1010) == "/pub/docs" && ItemText(d, 1000) == "*";
+    });
+    // A name that is neither: 1293, and the directory is listed again.
+    driver.Add("type missing", [](HWND d) {
+        Type(d, 1000, "missing");
+        Click(d, 1032);
+        return true;
+    });
+    driver.Add("listed again", [](HWND d) {
+        return ItemText(d, 1010) == "/pub/docs" && HasEntry(d, "b.txt") && Enabled(d, 1032) &&
+               ItemText(d, 1012).rfind("Server: ", 0) == 0;
+    });
+    Press(IDCANCEL);
+    OpenResult r = Open();
+    EXPECT_EQ(r.code, 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "missing could not be transferred to or from 127.0.0.8.");
+    EXPECT_EQ(TempFiles(), tempsBefore);
+}
+
+TEST_F(FileDialogTest, RefusedLoginAndAnotherHost) {
+    boxButton = IDYES;
+    driver.Add("choose the host", [](HWND d) { return Choose(d, 1004, "Wrong password"); });
+    Press(1005);
+    driver.Add("refused", [](HWND d) { return ItemText(d, 1011) == "Not connected" && Enabled(d, 1005); });
+    ConnectTo("Test server", "/");
+    // Another host while connected: asked first, then reconnected.
+    driver.Add("choose another", [](HWND d) { return Choose(d, 1004, "Public files"); });
+    WaitConnected("/pub");
+    Press(IDCANCEL);
+    EXPECT_EQ(Open().code, 1);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "The server 127.0.0.8:21 refused the login.");
+    EXPECT_EQ(boxes[1].text, "Do you want to connect to Public files?");
+}
+
+TEST_F(FileDialogTest, CancelDuringTransferDisconnectsThenCloses) {
+    std::string big(6 * 1024 * 1024, 'x');
+    WriteWholeFile(std::string(kRoot) + "big.bin", big);
+    ConnectTo("Test server", "/");
+    driver.Add("fetch big.bin", [](HWND d) {
+        Choose(d, 1003, "Documents");
+        Type(d, 1000, "big.bin");
+        Click(d, 1032);
+        return true;
+    });
+    driver.Add("fetching", [](HWND d) { return ItemText(d, 1012) == "Fetching the file..."; });
+    Press(IDCANCEL);
+    driver.Add("disconnected, open", [this](HWND d) {
+        return ItemText(d, 1011) == "Not connected" && IsWindowVisible(d) && TempFiles() == tempsBefore;
+    });
+    Press(IDCANCEL);
+    OpenResult r = Open(TwoTypes);
+    EXPECT_EQ(r.code, 1);
+    EXPECT_EQ(r.local, "");
+    EXPECT_EQ(TempFiles(), tempsBefore);
+    DeleteFileA((std::string(kRoot) + "big.bin").c_str());
+}
+
+// ---- Browse
+
+TEST_F(FileDialogTest, BrowseReturnsTheUrlWithoutFetching) {
+    ConnectTo("Test server", "/");
+    driver.Add("caption OK", [](HWND d) {
+        EXPECT_EQ(ItemText(d, 1032), "OK");
+        char title[128];
+        GetWindowTextA(d, title, sizeof title);
+        EXPECT_STREQ(title, "Browse Internet Locations");
+        return SelectEntry(d, "readme.txt");
+    });
+    Press(1032);
+    std::string url;
+    EXPECT_EQ(Browse(url), 0);
+    EXPECT_EQ(url, "ftp://127.0.0.8/readme.txt");
+    EXPECT_EQ(TempFiles(), tempsBefore);
+}
+
+TEST_F(FileDialogTest, CallerFlagsZeroOffersFtpOnly) {
+    driver.Add("no Web choice", [](HWND d) {
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1035)));
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1001)));
+        return true;
+    });
+    Press(IDCANCEL);
+    EXPECT_EQ(Open(nullptr, 0).code, 1);
+}
+
+// ---- World Wide Web
+
+class FileDialogWeb : public FileDialogTest {
+protected:
+    void SetUp() override {
+        FileDialogTest::SetUp();
+        port = ServerPort(kHttpState);
+        ASSERT_GT(port, 0);
+        SetNumberSetting("Options", "Server Type", 1);
+        SetSetting("WWW Proxies", "Proxy1", ProxyValue("127.0.0.1", ServerPort(kProxyState)));
+    }
+    void Serve(const std::string& target, const std::string& head, const std::string& body) {
+        WriteServerScript(kHttpState, "{\"paths\": {" + Json(target) + ": " +
+                                          Json("HTTP/1.0 200 OK\r\n" + head + "\r\n" + body) + "}}");
+    }
+    std::string Address(const std::string& path) { return "127.0.0.1:" + std::to_string(port) + path; }
+    void FetchTyped(const std::string& url) {
+        driver.Add("fetch " + url, [url](HWND d) {
+            Type(d, 1036, url);
+            Click(d, 1032);
+            return true;
+        });
+    }
+    uint16_t port = 0;
+};
+
+TEST_F(FileDialogWeb, FetchesAUrlWithoutSchemeAndItsDate) {
+    Serve("/notes.txt", "Content-Type: text/plain\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n",
+          "notes by HTTP");
+    driver.Add("web mode", [](HWND d) {
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1036)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1001)));
+        EXPECT_NE(ItemText(d, 26701).find("World Wide Web"), std::string::npos);
+        return true;
+    });
+    // An unsupported scheme is refused in the status line.
+    FetchTyped("gopher://gopher.example/1");
+    driver.Add("refused", [](HWND d) {
+        return ItemText(d, 1012) == "No connection could be made to gopher://gopher.example/1.";
+    });
+    Shot("open_web");
+    // A document the server lacks: told, nothing kept, the dialog stays.
+    FetchTyped(Address("/missing.txt"));
+    driver.Add("failed", [](HWND d) { return Enabled(d, 1032); });
+    FetchTyped(Address("/notes.txt"));
+    OpenResult r = Open();
+    ASSERT_EQ(r.code, 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].caption, "Internet");
+    EXPECT_EQ(boxes[0].text, "No connection could be made to 127.0.0.1.");
+    EXPECT_EQ(TempFiles(), tempsBefore + 1);
+    EXPECT_EQ(r.url, "http://" + Address("/notes.txt"));
+    EXPECT_EQ(r.date, "Tue, 01 Dec 2026 10:00:00 GMT");
+    EXPECT_EQ(ReadWholeFile(r.local), "notes by HTTP");
+    EXPECT_EQ(r.local.substr(r.local.size() - 4), ".txt");
+    DeleteFileA(r.local.c_str());
+}
+
+TEST_F(FileDialogWeb, ThroughTinyproxyAndRecordedWithIt) {
+    Serve("/via.htm", "Content-Type: text/plain\r\n", "through the proxy");
+    driver.Add("proxy on", [](HWND d) {
+        CheckDlgButton(d, 1021, BST_CHECKED);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1021, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, 1021)));
+        EXPECT_TRUE(Enabled(d, 1059));
+        return Choose(d, 1059, "127.0.0.1");
+    });
+    FetchTyped("http://" + Address("/via.htm"));
+    OpenResult r = Open();
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(ReadWholeFile(r.local), "through the proxy");
+    DeleteFileA(r.local.c_str());
+    // The next dialog offers the URL, with its proxy.
+    driver = FileDialogDriver();
+    const std::string url = "http://" + Address("/via.htm");
+    driver.Add("history", [url](HWND d) {
+        CheckDlgButton(d, 1021, BST_UNCHECKED);
+        if (!Choose(d, 1036, url)) return false;
+        EXPECT_EQ(IsDlgButtonChecked(d, 1021), BST_CHECKED);
+        EXPECT_EQ(ItemText(d, 1059), "127.0.0.1");
+        return true;
+    });
+    Press(IDCANCEL);
+    EXPECT_EQ(Open().code, 1);
+}
+
+// ---- Save As
+
+const char kLocalFile[] = "fd_local.txt";
+const char kExtraFile[] = "fd_extra.gif";
+const char kRewritten[] = "fd_rewritten.txt";
+
+struct PrepareRecord {
+    int calls = 0;
+    WORD answer = 1;
+    bool addFile = false;
+    std::string remote, description;
+    char* list = nullptr;
+};
+PrepareRecord prepared;
+
+WORD WINAPI Prepare(char* path, WORD size, const char* description, WORD, char** more, const char* remote) {
+    ++prepared.calls;
+    prepared.remote = remote;
+    prepared.description = description;
+    std::snprintf(path, size, "%s", kRewritten);
+    if (prepared.addFile) {
+        const char files[] = "fd_extra.gif\0";
+        char* list = static_cast<char*>(GlobalAlloc(GMEM_FIXED, sizeof files));
+        std::memcpy(list, files, sizeof files);
+        *more = list;
+        prepared.list = list;
+    }
+    return prepared.answer;
+}
+
+class FileDialogSave : public FileDialogTest {
+protected:
+    void SetUp() override {
+        FileDialogTest::SetUp();
+        WriteWholeFile(kLocalFile, "stored through Save As\r\n");
+        WriteWholeFile(kRewritten, "the callback's file\r\n");
+        WriteWholeFile(kExtraFile, "GIF89a picture");
+        prepared = PrepareRecord();
+    }
+    void TearDown() override {
+        FileDialogTest::TearDown();
+        std::remove(kLocalFile);
+        std::remove(kRewritten);
+        std::remove(kExtraFile);
+    }
+    std::string OnServer(const std::string& path) {
+        bool exists = false;
+        std::string bytes = ReadWholeFile(std::string(kRoot) + path, &exists);
+        return exists ? bytes : "<missing>";
+    }
+};
+
+TEST_F(FileDialogSave, StoresIntoANewFolderWithTheDefaultExtension) {
+    RemoveDirectoryA((std::string(kRoot) + "new folder").c_str());
+    ConnectTo("Test server", "/");
+    driver.Add("suggested name", [](HWND d) {
+        EXPECT_EQ(ItemText(d, 1000), "fd_local.txt");
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1034)));
+        return true;
+    });
+    Press(1040);
+    driver.Add("name the folder", [](HWND d) {
+        HWND edit = GetDlgItem(d, 2000);
+        if (!edit) return false;
+        EXPECT_EQ(ItemText(d, 2000), "New Folder");
+        EXPECT_EQ(ItemText(d, 1032), "Create");
+        SetWindowTextA(edit, "new folder");
+        return true;
+    });
+    Shot("save_as");
+    Press(1032);
+    driver.Add("folder made", [](HWND d) { return Connected(d) && HasEntry(d, "new folder"); });
+    Enter("new folder", "/new folder");
+    driver.Add("type page", [](HWND d) {
+        EXPECT_EQ(ItemText(d, 1032), "&Save");
+        Type(d, 1000, "page");
+        Click(d, 1032);
+        return true;
+    });
+    // The suggestion comes from the local path's last component.
+    char full[MAX_PATH];
+    GetFullPathNameA(kLocalFile, sizeof full, full, nullptr);
+    std::string name;
+    ASSERT_EQ(SaveAs(name, full, TwoTypes, nullptr, 0), 0);
+    EXPECT_EQ(name, "ftp://127.0.0.8/new folder/page.htm");
+    EXPECT_EQ(OnServer("new folder\\page.htm"), "stored through Save As\r\n");
+}
+
+TEST_F(FileDialogSave, PrepareCallbackRewritesThePathAndAddsAFile) {
+    prepared.addFile = true;
+    ConnectTo("Test server", "/");
+    Enter("pub", "/pub");
+    driver.Add("save", [](HWND d) {
+        Type(d, 1000, "report.doc");
+        Click(d, 1032);
+        return true;
+    });
+    std::string name = "ftp://127.0.0.8/";
+    ASSERT_EQ(SaveAs(name, kLocalFile, TwoTypes, Prepare, 0), 0);
+    EXPECT_EQ(name, "ftp://127.0.0.8/pub/report.doc.htm");
+    EXPECT_EQ(prepared.calls, 1);
+    EXPECT_EQ(prepared.remote, "ftp://127.0.0.8/pub/report.doc.htm");
+    EXPECT_EQ(prepared.description, "Pages");
+    EXPECT_EQ(OnServer("pub\\report.doc.htm"), "the callback's file\r\n");
+    EXPECT_EQ(OnServer("pub\\fd_extra.gif"), "GIF89a picture");
+}
+
+TEST_F(FileDialogSave, PrepareCallbackCancelsAndTheCallerKeepsItsList) {
+    prepared.answer = 0;
+    prepared.addFile = true;
+    ConnectTo("Test server", "/");
+    driver.Add("save", [](HWND d) {
+        Type(d, 1000, "never.txt");
+        Click(d, 1032);
+        return true;
+    });
+    driver.Add("still open", [](HWND d) { return prepared.calls == 1 && Enabled(d, 1032); });
+    Press(IDCANCEL);
+    std::string name;
+    EXPECT_EQ(SaveAs(name, kLocalFile, nullptr, Prepare, 8), 1);
+    EXPECT_EQ(OnServer("never.txt"), "<missing>");
+    // Bit 8: the list is still the caller's to free.
+    ASSERT_NE(prepared.list, nullptr);
+    EXPECT_EQ(GlobalSize(GlobalHandle(prepared.list)), 14u);
+    GlobalFree(GlobalHandle(prepared.list));
+}
+
+}  // namespace

@@ -55,14 +55,7 @@ WORD WINAPI TwoTypes(WORD, char* buffer, WORD size, WORD* defaultIndex) {
 int TempFiles() {
     char folder[MAX_PATH];
     GetTempPathA(sizeof folder, folder);
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA((std::string(folder) + "orb*").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int count = 0;
-    do ++count;
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return count;
+    return CountFiles(std::string(folder) + "orb*");
 }
 
 struct OpenResult {

@@ -32,6 +32,18 @@ inline void WriteWholeFile(const std::string& path, const std::string& bytes) {
 }
 
 // A JSON string literal holding bytes (latin-1, as the test servers send them).
+// How many files match a pattern such as "C:\\dir\\orb*".
+inline int CountFiles(const std::string& pattern) {
+    WIN32_FIND_DATAA found;
+    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) return 0;
+    int count = 0;
+    do ++count;
+    while (FindNextFileA(search, &found));
+    FindClose(search);
+    return count;
+}
+
 inline std::string Json(const std::string& bytes) {
     std::string out = "\"";
     for (unsigned char c : bytes) {

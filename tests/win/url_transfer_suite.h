@@ -24,16 +24,6 @@ inline std::string ReadOrMissing(const std::string& path) {
     return ReadWholeFile(path);
 }
 
-inline int CountFiles(const std::string& pattern) {
-    WIN32_FIND_DATAA found;
-    HANDLE search = FindFirstFileA(pattern.c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) return 0;
-    int count = 0;
-    do ++count;
-    while (FindNextFileA(search, &found));
-    FindClose(search);
-    return count;
-}
 
 
 inline std::string EncodedHost(const char* host, const char* user, const char* password, uint16_t flags,

@@ -102,16 +102,16 @@ void FileDialog::Retire(AsyncSocket* socket) {
         delete socket;
         return;
     }
+    PostWhenIdle(window, kDeleteRetiredMessage);
     for (AsyncSocket*& slot : retired_) {
         if (!slot) {
             slot = socket;
-            PostWhenIdle(window, kDeleteRetiredMessage);
             return;
         }
     }
-    // No free slot: the oldest goes once idle, this one takes its place.
-    PostWhenIdle(window, kDeleteRetiredMessage);
-    retired_[0] = socket;
+    // More sessions dropped under one handler than there are slots: this
+    // one is left to the module's end (still safer than deleting code that
+    // may be running).
 }
 
 void FileDialog::DeleteRetired() {
@@ -123,15 +123,21 @@ void FileDialog::DeleteRetired() {
         delete socket;
         socket = nullptr;
     }
-    // Files that the retired sessions may have held are free now.
-    for (const char* path = staleFiles_.Text(); *path; path += std::strlen(path) + 1) DeleteFileA(path);
+    // Files that the retired sessions held are free now; one still open
+    // (by the session at work) is tried again later.
+    ByteBuffer kept(kStaleLimit);
+    for (const char* path = staleFiles_.Text(); *path; path += std::strlen(path) + 1)
+        if (!DeleteFileA(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES)
+            kept.Append(path, static_cast<uint32_t>(std::strlen(path)) + 1);
     staleFiles_.Clear();
+    staleFiles_.Append(kept.Text(), kept.Length());
 }
 
 void FileDialog::DiscardTemporary(const char* path) {
     if (!path || !*path) return;
     if (!DeleteFileA(path) && GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES) {
-        // Still open: tried again once its session is gone.
+        // Still open: tried again once its session is gone (at the latest
+        // when the dialog goes).
         staleFiles_.Append(path, static_cast<uint32_t>(std::strlen(path)) + 1);
         if (window) PostWhenIdle(window, kDeleteRetiredMessage);
     }
@@ -497,11 +503,12 @@ void FileDialog::StartNewFolder() {
     }
     HWND list = GetDlgItem(window, kFdEntries);
     MapWindowPoints(list, window, reinterpret_cast<POINT*>(&item), 2);
-    HWND edit = CreateWindowExA(0, "EDIT", "", WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPSIBLINGS | ES_AUTOHSCROLL |
-                                                   ES_OEMCONVERT,
-                                item.left + kFolderEditIndent, item.top, item.right - item.left - kFolderEditIndent,
-                                item.bottom - item.top, window, reinterpret_cast<HMENU>(kFdFolderEdit),
-                                reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE)), nullptr);
+    const DWORD style = WS_CHILD | WS_VISIBLE | WS_BORDER | WS_CLIPSIBLINGS | ES_AUTOHSCROLL | ES_OEMCONVERT;
+    HMENU id = reinterpret_cast<HMENU>(static_cast<INT_PTR>(kFdFolderEdit));
+    HINSTANCE instance = reinterpret_cast<HINSTANCE>(GetWindowLongPtrA(window, GWLP_HINSTANCE));
+    HWND edit = CreateWindowExA(0, "EDIT", "", style, item.left + kFolderEditIndent, item.top,
+                                item.right - item.left - kFolderEditIndent, item.bottom - item.top, window, id,
+                                instance, nullptr);
     if (!edit) {
         DeleteListString(window, kFdEntries, at);
         return;

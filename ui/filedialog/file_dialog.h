@@ -170,7 +170,7 @@ protected:
 
 private:
     void DeleteRetired();
-    AsyncSocket* retired_[8];
+    AsyncSocket* retired_[16];
     ByteBuffer staleFiles_;  // zero-terminated paths
     HFONT folderEditFont_;
     int fullHeight_;   // the window's height in FTP mode (pixels)

@@ -387,6 +387,7 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
                 AppendFormatted(message, kMsgListingFailed, 1);
             }
             ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
+            if (ended) return;
         }
         const uint16_t purpose = listPurpose;
         listPurpose = kListOrdinary;
@@ -430,7 +431,9 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
                 if (session && session->ListDirectory(typed, PassiveFlag())) state = kStateListing;
             }
             Enable(window, kFdAction, true);
-            listPurpose = kListTypedName;
+            // Otherwise the dialog is idle again and the user can try
+            // another name.
+            if (state == kStateListing) listPurpose = kListTypedName;
             return;
         }
         case kStateWebFetch: {

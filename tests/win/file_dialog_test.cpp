@@ -377,6 +377,30 @@ TEST_F(FileDialogTest, UpButtonLevelListAndThePasswordPrompt) {
     EXPECT_EQ(driver.prompts[0], "Password|Please enter the password for 127.0.0.8:021.");
 }
 
+TEST_F(FileDialogTest, PreselectsTheStoredHosts) {
+    SetSetting("Options", "Open Host", "Public files");
+    SetSetting("Options", "Save Host", "Ask me");
+    driver.Add("open host", [](HWND d) {
+        EXPECT_EQ(ItemText(d, 1004), "Public files");
+        EXPECT_TRUE(Enabled(d, 1005));
+        return true;
+    });
+    Press(IDCANCEL);
+    EXPECT_EQ(Open().code, 1);
+    // Save As: the host of an "ftp://" name first, else the stored one.
+    for (const char* given : {"", "ftp://127.0.0.8:21/x/y.txt"}) {
+        driver = FileDialogDriver();
+        const std::string expected = given[0] ? "Wrong password" : "Ask me";
+        driver.Add("save host", [expected](HWND d) {
+            EXPECT_EQ(ItemText(d, 1004), expected);
+            return true;
+        });
+        Press(IDCANCEL);
+        std::string name = given;
+        EXPECT_EQ(SaveAs(name, "C:\\docs\\letter.txt", nullptr, nullptr, 0), 1);
+    }
+}
+
 TEST_F(FileDialogTest, HostsListedByName) {
     SetNumberSetting("Options", "List by Description", 0);
     driver.Add("names shown", [](HWND d) {
@@ -534,6 +558,7 @@ protected:
 TEST_F(FileDialogWeb, FetchesAUrlWithoutSchemeAndItsDate) {
     Serve("/notes.txt", "Content-Type: text/plain\r\nLast-Modified: Tue, 01 Dec 2026 10:00:00 GMT\r\n",
           "notes by HTTP");
+    SetNumberSetting("Options", "Record Open", 1);
     driver.Add("web mode", [](HWND d) {
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1036)));
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1001)));
@@ -558,6 +583,7 @@ TEST_F(FileDialogWeb, FetchesAUrlWithoutSchemeAndItsDate) {
     EXPECT_EQ(TempFiles(), tempsBefore + 1);
     EXPECT_EQ(r.url, "http://" + Address("/notes.txt"));
     EXPECT_EQ(r.date, "Tue, 01 Dec 2026 10:00:00 GMT");
+    EXPECT_EQ(r.record, 1);
     EXPECT_EQ(ReadWholeFile(r.local), "notes by HTTP");
     EXPECT_EQ(r.local.substr(r.local.size() - 4), ".txt");
     DeleteFileA(r.local.c_str());

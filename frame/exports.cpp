@@ -11,6 +11,7 @@
 #include "net/network.h"
 #include "settings/settings.h"
 #include "transfer/url_dialogs.h"
+#include "ui/filedialog/browse_directory.h"
 #include "ui/filedialog/file_dialog.h"
 
 namespace {
@@ -108,6 +109,8 @@ LONG WINAPI NETInit(char* languageCode, OrbHelpCallback help) {
 }
 
 LONG WINAPI NETClean(void) {
+    // The modeless browsers go first, whatever the count says.
+    CloseAllBrowsers();
     if (InitCount == 0) return kFailed;
     --InitCount;
     StopNetwork(InitCount);
@@ -161,11 +164,12 @@ LONG WINAPI NETSaveAs(HWND owner, char* name, WORD nameSize, const char* localPa
     return result;
 }
 
-LONG WINAPI NETBrowseDirectory(HWND, char*, WORD, const char*, WORD, const char*, DWORD*) {
-    return kFailed;
+LONG WINAPI NETBrowseDirectory(HWND owner, char* url, WORD urlSize, const char* startUrl, WORD hostChoice,
+                               const char* prompt, DWORD* browser) {
+    return BrowseDirectory(owner, url, urlSize, startUrl, hostChoice, prompt, browser);
 }
 
-void WINAPI NETCloseBrowseDirectory(HWND) {}
+void WINAPI NETCloseBrowseDirectory(HWND browser) { CloseBrowser(browser); }
 
 LONG WINAPI NETRetrieveFile(HWND owner, const char* url, char* localFile, WORD localSize, char* second,
                             WORD secondSize, const OrbProxyInfo* proxy, const OrbLoginInfo* login) {

@@ -2,6 +2,7 @@
 
 #include "net/network.h"
 #include "settings/settings.h"
+#include "ui/filedialog/browse_directory.h"
 #include "ui/framework/dialog_object.h"
 
 HINSTANCE ModuleInstance = nullptr;
@@ -21,6 +22,7 @@ void AttachModule(HINSTANCE instance) {
 }
 
 void DetachModule() {
+    ReleaseBrowserRegistry();
     DetachSettings();
     ReleasePanelRegistry();
     if (ResourceModule) {

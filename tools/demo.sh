@@ -135,7 +135,7 @@ echo "-- 8. The Open dialog: a person connects to the server, enters docs, picks
 "$WINELOADER" "$win/nethost.exe" add-host n=1 desc="Demo server" host=$address user=alice password=secret \
   flags=12 2>/dev/null | tr -d '\r' | sed 's/^/   /'
 nethost "${shots[@]}" init code=en \
-  open flags=1 script="host=Demo server;enter=docs;pick=report.txt;shot=open_ftp;action" clean
+  open flags=1 script="ftp;host=Demo server;enter=docs;pick=report.txt;shot=open_ftp;action" clean
 expect0 NETOpen
 temp=$(unixpath "$(grep -oE 'local=[^ ]*' "$demo/last.out" | tail -1 | cut -d= -f2)")
 check "report.txt through the Open dialog" "$demo/ftproot/docs/report.txt" "$temp"
@@ -155,6 +155,25 @@ nethost "${shots[@]}" init code=en \
 expect0 NETSaveAs
 check "reports 2026/letter.txt" "$demo/local/letter.txt" "$demo/ftproot/reports 2026/letter.txt"
 check "reports 2026/notes.txt" "$demo/local/notes.txt" "$demo/ftproot/reports 2026/notes.txt"
+
+echo "-- 11. The directory browser, modeless: a directory chosen, the same browser again where it was left, closed"
+before=$(grep -c "logged in" "$demo/ftp.log" || true)
+nethost "${shots[@]}" init code=en \
+  browse-dir start="ftp://$address/" prompt="Where should the reports go?" modeless=1 \
+    script="wait;enter=incoming;action" \
+  browse-dir modeless=1 script="wait;shot=browse_directory;action" close-browse-dir clean
+r=$(grep -c "^NETBrowseDirectory: 0 url=ftp://$address/incoming/ " "$demo/last.out" || true)
+if [ "$r" = 2 ]; then
+  echo "   both runs returned ftp://$address/incoming/"
+else
+  echo "   expected two runs returning ftp://$address/incoming/"; failures=$((failures + 1))
+fi
+logins=$(( $(grep -c "logged in" "$demo/ftp.log" || true) - before ))
+if [ "$logins" = 1 ]; then
+  echo "   one login for both runs: the browser kept its connection"
+else
+  echo "   expected one login for both runs, the server saw $logins"; failures=$((failures + 1))
+fi
 
 if [ $screenshot = 1 ]; then
   for bmp in "$demo"/screenshots/*.bmp; do

@@ -64,12 +64,13 @@ void CALLBACK FileDialogDriver::Tick(HWND, UINT, UINT_PTR, DWORD) {
 
 void FileDialogDriver::RunStep() {
     // A step that shows a message box runs a loop that brings more ticks.
-    if (busy_ || !dialog || !IsWindow(dialog)) return;
+    if (busy_ || !dialog || !IsWindow(dialog) || !IsWindowVisible(dialog)) return;
     if (next_ >= steps_.size()) {
         // Every step is done; the dialog is expected to end by itself.
         if (failure.empty() && GetTickCount() - stepStart_ > stepTimeout) {
             failure = "the dialog stayed open after the last step";
             EndDialog(dialog, 99);
+            PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
         }
         return;
     }
@@ -83,8 +84,12 @@ void FileDialogDriver::RunStep() {
         failure = steps_[next_].label;
         next_ = steps_.size();
         stepStart_ = GetTickCount() - stepTimeout;
-        // Closes the dialog whatever it is doing.
-        if (IsWindow(window)) EndDialog(window, 99);
+        // Closes the dialog whatever it is doing (a modeless one through
+        // its Cancel).
+        if (IsWindow(window)) {
+            EndDialog(window, 99);
+            PostMessageA(window, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
+        }
     }
     busy_ = false;
 }

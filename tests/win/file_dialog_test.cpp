@@ -90,6 +90,10 @@ protected:
         open_ = reinterpret_cast<NETOpenProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETOpen")));
         browse_ = reinterpret_cast<NETBrowseProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETBrowse")));
         saveAs_ = reinterpret_cast<NETSaveAsProc>(reinterpret_cast<void*>(GetProcAddress(dll_, "NETSaveAs")));
+        browseDir_ = reinterpret_cast<NETBrowseDirectoryProc>(
+            reinterpret_cast<void*>(GetProcAddress(dll_, "NETBrowseDirectory")));
+        closeDir_ = reinterpret_cast<NETCloseBrowseDirectoryProc>(
+            reinterpret_cast<void*>(GetProcAddress(dll_, "NETCloseBrowseDirectory")));
         ASSERT_TRUE(init && open_ && browse_ && saveAs_);
         char code[] = "en";
         ASSERT_EQ(init(code, nullptr), 0);
@@ -185,6 +189,10 @@ private:
     NETOpenProc open_ = nullptr;
     NETBrowseProc browse_ = nullptr;
     NETSaveAsProc saveAs_ = nullptr;
+
+protected:
+    NETBrowseDirectoryProc browseDir_ = nullptr;
+    NETCloseBrowseDirectoryProc closeDir_ = nullptr;
 };
 
 
@@ -741,6 +749,148 @@ TEST_F(FileDialogSave, PrepareCallbackCancelsAndTheCallerKeepsItsList) {
     ASSERT_NE(prepared.list, nullptr);
     EXPECT_EQ(GlobalSize(GlobalHandle(prepared.list)), 14u);
     GlobalFree(GlobalHandle(prepared.list));
+}
+
+// ---- the directory browser
+
+class DirectoryBrowser : public FileDialogTest {
+protected:
+    void SetUp() override {
+        FileDialogTest::SetUp();
+        parent = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr, nullptr,
+                                 nullptr);
+        ASSERT_TRUE(parent);
+    }
+    void TearDown() override {
+        FileDialogTest::TearDown();
+        DestroyWindow(parent);
+    }
+    // One call: modal when handle is null.
+    LONG Browse(const std::string& start, WORD choice, DWORD* handle, std::string* url = nullptr) {
+        LONG code = -1;
+        Run([&] {
+            char buffer[512] = "unchanged";
+            code = browseDir_(parent, buffer, sizeof buffer, start.c_str(), choice, "Pick the folder", handle);
+            if (url) *url = buffer;
+        });
+        driver = FileDialogDriver();
+        return code;
+    }
+    // Logins the server has seen so far.
+    int Logins() {
+        std::string log = ReadWholeFile("fdservers\\ftp.log");
+        int n = 0;
+        for (size_t at = log.find("logged in"); at != std::string::npos; at = log.find("logged in", at + 1)) ++n;
+        return n;
+    }
+    HWND parent = nullptr;
+};
+
+TEST_F(DirectoryBrowser, ModalFixedHostShowsDirectoriesAndReturnsTheCurrentOne) {
+    WaitConnected("/pub");
+    driver.Add("directories only", [](HWND d) {
+        EXPECT_TRUE(HasEntry(d, "docs"));
+        EXPECT_TRUE(HasEntry(d, "my docs"));
+        EXPECT_FALSE(HasEntry(d, "a.txt"));
+        EXPECT_FALSE(Enabled(d, 1004));
+        EXPECT_FALSE(Enabled(d, 1005));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1000)));
+        EXPECT_EQ(ItemText(d, 26700), "Pick the folder");
+        EXPECT_EQ(ItemText(d, 1015), "Choose a directory on the FTP server.");
+        EXPECT_EQ(ItemText(d, 1032), "OK");
+        CheckLayout(d, "browser");
+        return true;
+    });
+    Enter("docs", "/pub/docs");
+    Shot("browse_directory");
+    Press(1032);
+    std::string url;
+    EXPECT_EQ(Browse("ftp://127.0.0.8/pub", 0, nullptr, &url), 0);
+    EXPECT_EQ(url, "ftp://127.0.0.8/pub/docs/");
+    EXPECT_TRUE(IsWindowEnabled(parent));
+}
+
+TEST_F(DirectoryBrowser, ModalCancelUnknownHostAndChoosingUnconnected) {
+    WaitConnected("/");
+    Press(IDCANCEL);
+    std::string url;
+    EXPECT_EQ(Browse("ftp://127.0.0.8/", 0, nullptr, &url), 1);
+    EXPECT_EQ(url, "unchanged");
+    // A host the list lacks, fixed: 4 at once, nothing shown.
+    EXPECT_EQ(Browse("ftp://unknown.example/x", 0, nullptr), 4);
+    // ... that the user may change: shown unconnected, the hosts offered.
+    driver.Add("unconnected", [](HWND d) {
+        EXPECT_EQ(ItemText(d, 1011), "Not connected");
+        EXPECT_TRUE(Enabled(d, 1004));
+        Click(d, 1032);  // choosing now fails, and the run goes on
+        return IsWindowVisible(d) != FALSE;
+    });
+    Press(IDCANCEL);
+    EXPECT_EQ(Browse("unknown.example", 1, nullptr), 1);
+}
+
+TEST_F(DirectoryBrowser, ModelessKeepsItsPlaceAndItsConnection) {
+    const int loginsBefore = Logins();
+    DWORD handle = 0;
+    WaitConnected("/pub");
+    Enter("docs", "/pub/docs");
+    Press(1032);
+    std::string url;
+    ASSERT_EQ(Browse("ftp://127.0.0.8/pub", 0, &handle, &url), 0);
+    EXPECT_EQ(url, "ftp://127.0.0.8/pub/docs/");
+    ASSERT_NE(handle, 0u);
+    HWND window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
+    EXPECT_TRUE(IsWindow(window));
+    EXPECT_FALSE(IsWindowVisible(window));
+    EXPECT_TRUE(IsWindowEnabled(parent));
+
+    // Again: the same window, still in docs, no new login; Cancel keeps it.
+    driver.Add("where it was", [window](HWND d) {
+        EXPECT_EQ(d, window);
+        return Connected(d) && ItemText(d, 1010) == "/pub/docs";
+    });
+    Press(IDCANCEL);
+    const DWORD first = handle;
+    EXPECT_EQ(Browse("ftp://127.0.0.8/pub", 0, &handle, &url), 1);
+    EXPECT_EQ(handle, first);
+    WaitConnected("/pub/docs");
+    Press(1032);
+    EXPECT_EQ(Browse("ftp://127.0.0.8/pub", 0, &handle, &url), 0);
+    EXPECT_EQ(url, "ftp://127.0.0.8/pub/docs/");
+    EXPECT_EQ(Logins(), loginsBefore + 1);
+
+    // Closed: window gone; the next call makes a new browser.
+    closeDir_(window);
+    EXPECT_FALSE(IsWindow(window));
+    // Its connection said goodbye.
+    const std::string log = ReadProtocolLog();
+    EXPECT_NE(log.find("--> QUIT"), std::string::npos) << log;
+    EXPECT_TRUE(IsWindowEnabled(parent));
+    WaitConnected("/pub");
+    Press(IDCANCEL);
+    EXPECT_EQ(Browse("ftp://127.0.0.8/pub", 0, &handle, &url), 1);
+    EXPECT_EQ(Logins(), loginsBefore + 2);
+    // NETClean closes it too.
+    window = reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(handle)));
+    EXPECT_TRUE(IsWindow(window));
+    Unload();
+    EXPECT_FALSE(IsWindow(window));
+    EXPECT_TRUE(IsWindowEnabled(parent));
+}
+
+TEST_F(DirectoryBrowser, QuitMessageEndsTheRunWithItsCode) {
+    DWORD handle = 0;
+    driver.Add("choose unconnected, then quit", [](HWND d) {
+        Click(d, 1032);
+        PostQuitMessage(7);
+        return true;
+    });
+    EXPECT_EQ(Browse("elsewhere", 1, &handle), 2);
+    EXPECT_TRUE(IsWindowEnabled(parent));
+    // The quit message is passed on to the application.
+    MSG message;
+    ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
+    EXPECT_EQ(message.wParam, 7u);
 }
 
 }  // namespace

@@ -114,13 +114,13 @@ void Usage() {
                  "  open [flags=N] [script=STEPS]        NETOpen\n"
                  "  browse [flags=N] [script=STEPS]      NETBrowse\n"
                  "  saveas name=URL local=PATH [flags=N] [prepare=PATH|..] [script=STEPS]   NETSaveAs\n"
-                 "      STEPS: host=DESC;enter=DIR;pick=NAME;type=TEXT;folder=NAME;web;url=URL;\n"
-                 "             shot=NAME;action;cancel\n"
+                 "      STEPS: host=DESC;enter=DIR;pick=NAME;type=TEXT;folder=NAME;ftp;web;url=URL;\n"
+                 "             wait;shot=NAME;action;cancel\n"
                  "  retrieve url=URL [local=PATH] [proxy=HOST:PORT:KIND] [login=USER:PASS:PASSIVE]\n"
                  "  store url=URL local=PATH [proxy=HOST:PORT] [login=USER:PASS:PASSIVE]\n"
                  "  store-many url=URL files=A|B|... [count=N] [proxy=..] [login=..]\n"
                  "      (a file item DIR>PATH stores PATH into the remote directory DIR)\n"
-                 "  browse-dir start=URL [choice=N] [prompt=TEXT] [modeless=1]\n"
+                 "  browse-dir start=URL [choice=N] [prompt=TEXT] [modeless=1] [script=STEPS]\n"
                  "  close-browse-dir      NETCloseBrowseDirectory on the last modeless browser\n");
 }
 
@@ -169,11 +169,12 @@ struct CallerRecords {
 // Works the file dialog as a person would: script=STEP;STEP;... with the
 // steps
 //   host=DESCRIPTION   choose the host and connect; wait until listed
+//   wait               wait until connected and listed
 //   enter=NAME         double-click a directory; wait until listed
 //   pick=NAME          click an entry (a file's name goes into the name box)
 //   type=TEXT          type into the name box
 //   folder=NAME        make a folder with the new-folder button
-//   web                choose World Wide Web;  url=TEXT  type an address
+//   ftp, web           choose FTP or World Wide Web;  url=TEXT  type an address
 //   shot=NAME          save the dialog as DIR\NAME.bmp (--screenshots DIR)
 //   action             press the action button (Open, Save, OK)
 //   cancel             press Cancel
@@ -204,6 +205,8 @@ void AddScript(FileDialogDriver& driver, const std::string& script) {
             driver.Add(step, [arg](HWND d) { return OpenEntry(d, arg); });
             driver.Add(step, [=](HWND d) { return listed(d) && ItemText(d, 1010).find(arg) != std::string::npos &&
                                                   done(true); });
+        } else if (verb == "wait") {
+            driver.Add(step, [=](HWND d) { return listed(d) && done(true); });
         } else if (verb == "pick") {
             driver.Add(step, [=](HWND d) { return SelectEntry(d, arg) && done(true); });
         } else if (verb == "type") {
@@ -225,10 +228,11 @@ void AddScript(FileDialogDriver& driver, const std::string& script) {
                 return true;
             });
             driver.Add(step, [=](HWND d) { return listed(d) && HasEntry(d, arg) && done(true); });
-        } else if (verb == "web") {
+        } else if (verb == "web" || verb == "ftp") {
+            const int id = verb == "web" ? 1035 : 1034;
             driver.Add(step, [=](HWND d) {
-                CheckRadioButton(d, 1034, 1035, 1035);
-                SendMessageA(d, WM_COMMAND, MAKEWPARAM(1035, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, 1035)));
+                CheckRadioButton(d, 1034, 1035, id);
+                SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, id)));
                 return done(true);
             });
         } else if (verb == "url") {
@@ -461,13 +465,18 @@ int main(int argc, char** argv) {
             r = pNETStoreMultipleFiles(nullptr, url.c_str(), list.data(), count, rec.proxyPtr, rec.loginPtr);
             std::printf("NETStoreMultipleFiles: %ld\n", r);
         } else if (c.name == "browse-dir") {
+            FileDialogDriver driver;
+            AddScript(driver, c.Arg("script"));
+            driver.Start();
             char url[512] = {0};
             std::string start = c.Arg("start"), prompt = c.Arg("prompt");
             bool modeless = c.Arg("modeless", "0") == "1";
             r = pNETBrowseDirectory(nullptr, url, sizeof url, start.c_str(),
                                     static_cast<WORD>(std::atoi(c.Arg("choice", "0").c_str())), prompt.c_str(),
                                     modeless ? &browser : nullptr);
-            std::printf("NETBrowseDirectory: %ld url=%s\n", r, url);
+            driver.Stop();
+            if (!driver.failure.empty()) std::printf("STEP FAILED %s\n", driver.failure.c_str());
+            std::printf("NETBrowseDirectory: %ld url=%s browser=%lu\n", r, url, static_cast<unsigned long>(browser));
         } else if (c.name == "add-host") {
             std::printf("add-host: only on its own (the library is loaded)\n");
             r = 64;

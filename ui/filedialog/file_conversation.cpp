@@ -215,11 +215,7 @@ void FileDialog::ChangeDirectory(uint16_t fromLevels) {
     if (!session) return;
     TextBuffer directory(64);
     if (!fromLevels) {
-        if (hostEntry) {
-            directory.Assign(hostEntry->initialDirectory.Text());
-            for (uint16_t i = 0; i < directory.length; ++i)
-                if (directory.data[i] == '\\') directory.data[i] = '/';
-        }
+        StartDirectory(directory);
     } else {
         uint16_t at;
         char item[256];
@@ -231,6 +227,14 @@ void FileDialog::ChangeDirectory(uint16_t fromLevels) {
     if (!session->ListDirectory(directory.Text(), PassiveFlag())) return;
     state = kStateListing;
     SetStatus(kStatusListing);
+}
+
+void FileDialog::StartDirectory(TextBuffer& directory) {
+    directory.Clear();
+    if (!hostEntry) return;
+    directory.Assign(hostEntry->initialDirectory.Text());
+    for (uint16_t i = 0; i < directory.length; ++i)
+        if (directory.data[i] == '\\') directory.data[i] = '/';
 }
 
 uint16_t FileDialog::EnterOrCreateFolder() {

@@ -180,6 +180,12 @@ void FileDialog::StoreServerChoice() {
 }
 
 void FileDialog::EndWithCode() {
+    if (modeless) {
+        // The window stays for the next run.
+        CloseProtocolLog();
+        RunEnded();
+        return;
+    }
     if (ended) return;
     ended = 1;
     EndDialog(window, static_cast<INT_PTR>(endCode));

@@ -85,6 +85,9 @@ public:
     virtual void FtpAction() {}
     virtual void WebAction() {}
     void RefreshFolderButtons() override;
+    // The directory the first listing after the login goes to: the host
+    // entry's initial directory.
+    virtual void StartDirectory(TextBuffer& directory);
 
     // The conversation.
     void ConnectToHost();
@@ -138,8 +141,10 @@ protected:
     // Message box with the dialog's title as caption.
     int ShowDialogMessage(const char* text, UINT style, const char* caption = nullptr);
     void StoreServerChoice();
-    // Ends the dialog with endCode and closes the protocol log.
+    // Ends the dialog with endCode and closes the protocol log; a modeless
+    // dialog only ends its run (RunEnded).
     void EndWithCode();
+    virtual void RunEnded() {}
     void StartNewFolder();
     void EndFolderEdit();
     void FillHostLists();

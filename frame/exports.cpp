@@ -13,6 +13,7 @@
 #include "transfer/url_dialogs.h"
 #include "ui/filedialog/browse_directory.h"
 #include "ui/filedialog/file_dialog.h"
+#include "ui/settings/settings_dialogs.h"
 
 namespace {
 constexpr LONG kDone = 0;
@@ -121,9 +122,13 @@ LONG WINAPI NETAvailable(void) {
     return StartNetwork() == 1 ? kDone : kFailed;
 }
 
-// The settings dialogs are not part of this build yet: the object cannot be
-// created (2).
-LONG WINAPI NETOptions(HWND) { return kFailed; }
+LONG WINAPI NETOptions(HWND owner) {
+    OptionsDialog* dialog = new (std::nothrow) OptionsDialog();
+    if (!dialog) return kFailed;
+    uint16_t result = dialog->DoModal(owner);
+    delete dialog;
+    return result;
+}
 
 LONG WINAPI NETOpen(HWND owner, char* url, WORD urlSize, char* localPath, WORD localSize, char* date, WORD dateSize,
                     WORD* recordOpen, OrbFilterCallback filter, WORD callerFlags) {

@@ -12,6 +12,11 @@ bool IsFileDialog(HWND window) {
     return GetDlgItem(window, 1034) && GetDlgItem(window, 1001) && GetDlgItem(window, 1033);
 }
 
+// The dialogs a driver works: the file dialog and the settings dialogs.
+bool IsWorkedDialog(HWND window) {
+    return IsFileDialog(window) || IsOptionsDialog(window) || IsHostDialog(window) || IsProxyDialog(window);
+}
+
 bool IsPasswordPrompt(HWND window) { return GetDlgItem(window, 1018) && GetDlgItem(window, 1053); }
 
 void CALLBACK AnswerPrompt(HWND prompt, UINT, UINT_PTR id, DWORD) {
@@ -49,7 +54,7 @@ LRESULT CALLBACK FileDialogDriver::Hook(int code, WPARAM wParam, LPARAM lParam) 
             GetDlgItemTextA(window, 1053, text, sizeof text);
             active->prompts.push_back(std::string(title) + "|" + text);
             SetTimer(window, 1, 10, AnswerPrompt);
-        } else if (IsFileDialog(window) && window != active->dialog) {
+        } else if (IsWorkedDialog(window) && window != active->dialog) {
             active->dialog = window;
             active->stepStart_ = GetTickCount();
             SetTimer(window, kTickTimer, kTickMs, Tick);
@@ -94,6 +99,10 @@ void FileDialogDriver::RunStep() {
     busy_ = false;
 }
 
+bool IsOptionsDialog(HWND window) { return GetDlgItem(window, 1046) && GetDlgItem(window, 1051); }
+bool IsHostDialog(HWND window) { return GetDlgItem(window, 1039) && GetDlgItem(window, 1019); }
+bool IsProxyDialog(HWND window) { return GetDlgItem(window, 1065) && GetDlgItem(window, 1063); }
+
 std::string ItemText(HWND dialog, int id) {
     char text[1024] = "";
     GetDlgItemTextA(dialog, id, text, sizeof text);
@@ -133,6 +142,8 @@ void Click(HWND dialog, int id) {
     SetFocus(control);
     SendMessageA(control, BM_CLICK, 0, 0);
 }
+
+void ClickLater(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
 bool Choose(HWND dialog, int id, const std::string& text) {
     LRESULT at = SendDlgItemMessageA(dialog, id, CB_FINDSTRING, static_cast<WPARAM>(-1),

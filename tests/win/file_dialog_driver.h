@@ -1,11 +1,13 @@
 #ifndef ORBNET_TESTS_FILE_DIALOG_DRIVER_H
 #define ORBNET_TESTS_FILE_DIALOG_DRIVER_H
 
-// Works the library's Internet file dialog as a person would, one step at a
-// time, while the export that showed it waits: clicks its buttons, chooses
-// from its lists, types into its fields. Each step runs on a timer until it
-// says it is done; a step that is not done in time ends the dialog (result
-// 99) and names itself in `failure`. The password prompt is answered too.
+// Works the library's Internet file dialog and its settings dialogs as a
+// person would, one step at a time, while the export that showed them
+// waits: clicks buttons, chooses from lists, types into fields. Steps get
+// the dialog activated last (a dialog opened from another takes over, and
+// hands back when it closes). Each step runs on a timer until it says it is
+// done; a step that is not done in time ends the dialog (result 99) and
+// names itself in `failure`. The password prompt is answered too.
 #include <windows.h>
 
 #include <functional>
@@ -47,6 +49,11 @@ private:
     HHOOK hook_ = nullptr;
 };
 
+// Which dialog it is.
+bool IsOptionsDialog(HWND window);
+bool IsHostDialog(HWND window);
+bool IsProxyDialog(HWND window);
+
 // What the dialog shows.
 std::string ItemText(HWND dialog, int id);
 // The entries of the file list (1001), names without their marker byte.
@@ -58,6 +65,9 @@ bool Enabled(HWND dialog, int id);
 
 // What a person does.
 void Click(HWND dialog, int id);
+// Clicks once the step has returned: for a button that opens another
+// dialog, whose steps could not run while this one waits in it.
+void ClickLater(HWND dialog, int id);
 // Chooses the item of a combo box that begins with text; false when none.
 bool Choose(HWND dialog, int id, const std::string& text);
 void Type(HWND dialog, int id, const std::string& text);

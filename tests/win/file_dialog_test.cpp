@@ -26,7 +26,7 @@ const char kHttpState[] = "scripted\\fd_http\\";
 const char kProxyState[] = "tinyproxy\\";
 const char kShots[] = "screens\\";
 
-std::string HostValue(const char* description, const char* host, const char* user, const char* password,
+std::string EncodedHost(const char* description, const char* host, const char* user, const char* password,
                       const char* directory, uint16_t flags) {
     TextBuffer value;
     HostTexts texts{description, host, user, "guest@", password, directory, "", flags};
@@ -34,7 +34,7 @@ std::string HostValue(const char* description, const char* host, const char* use
     return value.Text();
 }
 
-std::string ProxyValue(const char* name, uint16_t port) {
+std::string EncodedProxy(const char* name, uint16_t port) {
     TextBuffer value;
     BuildProxyValue(name, port, value);
     return value.Text();
@@ -68,11 +68,11 @@ class FileDialogTest : public ::testing::Test {
 protected:
     void SetUp() override {
         DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Marlin");
-        SetSetting("FTP Hosts", "Host1", HostValue("Test server", kFtp, "alice", "secret", "", kPassive));
-        SetSetting("FTP Hosts", "Host2", HostValue("Public files", "127.0.0.8:0021", "", "", "/pub",
+        SetSetting("FTP Hosts", "Host1", EncodedHost("Test server", kFtp, "alice", "secret", "", kPassive));
+        SetSetting("FTP Hosts", "Host2", EncodedHost("Public files", "127.0.0.8:0021", "", "", "/pub",
                                                    kHostAnonymous | kHostStorePasswords));
-        SetSetting("FTP Hosts", "Host3", HostValue("Ask me", "127.0.0.8:021", "alice", "", "", kPassive));
-        SetSetting("FTP Hosts", "Host4", HostValue("Wrong password", "127.0.0.8:21", "alice", "nope", "", kPassive));
+        SetSetting("FTP Hosts", "Host3", EncodedHost("Ask me", "127.0.0.8:021", "alice", "", "", kPassive));
+        SetSetting("FTP Hosts", "Host4", EncodedHost("Wrong password", "127.0.0.8:21", "alice", "nope", "", kPassive));
         SetNumberSetting("Options", "Server Type", 0);
         CreateDirectoryA((std::string(kRoot) + "pub\\my docs").c_str(), nullptr);
         WriteWholeFile(std::string(kRoot) + "pub\\my docs\\two words.txt", "Two words in a name.\r\n");
@@ -108,9 +108,11 @@ protected:
     void Run(Call call) {
         if (!dll_) Load();
         MessageBoxAnswerer answerer(boxButton);
+        answering = &answerer;
         driver.Start();
         call();
         driver.Stop();
+        answering = nullptr;
         boxes = answerer.boxes;
         EXPECT_EQ(driver.failure, "") << "the dialog did not get past this step";
     }
@@ -178,9 +180,17 @@ protected:
             return true;
         });
     }
+    // For a button that opens a dialog of its own.
+    void PressLater(int id) {
+        driver.Add("press " + std::to_string(id), [id](HWND d) {
+            ClickLater(d, id);
+            return true;
+        });
+    }
 
     FileDialogDriver driver;
     int boxButton = IDOK;
+    MessageBoxAnswerer* answering = nullptr;  // during a run
     std::vector<MessageBoxAnswerer::Box> boxes;
     int tempsBefore = 0;
 
@@ -206,21 +216,29 @@ TEST(PublicHeader, UsableFromC) {
 
 // ---- layout
 
+bool IsFileDialog(HWND d) { return GetDlgItem(d, 1034) && GetDlgItem(d, 1001); }
+
 // What a person sees of the dialog: no two visible controls overlap (the
 // note panel's texts lie on its frame), every label's text fits its
 // control, the tab order goes down the rows, 1032 is the default button.
-void CheckLayout(HWND d, const char* mode) {
+void CheckLayout(HWND d, const char* mode, int defaultButton = 1032) {
     SCOPED_TRACE(mode);
     struct Control {
+        HWND window;
         int id;
         RECT r;
+        bool frame;  // a group box: it frames the controls inside it
+        std::string cls;
     };
     std::vector<Control> shown;
     RECT client;
     GetClientRect(d, &client);
     for (HWND c = GetWindow(d, GW_CHILD); c; c = GetWindow(c, GW_HWNDNEXT)) {
         if (!IsWindowVisible(c)) continue;
-        Control item{GetDlgCtrlID(c), {}};
+        char cls[32] = "";
+        GetClassNameA(c, cls, sizeof cls);
+        Control item{c, GetDlgCtrlID(c), {}, false, cls};
+        item.frame = lstrcmpiA(cls, "Button") == 0 && (GetWindowLongA(c, GWL_STYLE) & 0x0F) == BS_GROUPBOX;
         GetWindowRect(c, &item.r);
         MapWindowPoints(nullptr, d, reinterpret_cast<POINT*>(&item.r), 2);
         RECT inside;
@@ -232,6 +250,7 @@ void CheckLayout(HWND d, const char* mode) {
     for (size_t i = 0; i < shown.size(); ++i)
         for (size_t j = i + 1; j < shown.size(); ++j) {
             if (onPanel(shown[i].id) && onPanel(shown[j].id)) continue;
+            if (shown[i].frame || shown[j].frame) continue;
             RECT both;
             EXPECT_FALSE(IntersectRect(&both, &shown[i].r, &shown[j].r))
                 << "controls " << shown[i].id << " and " << shown[j].id << " overlap";
@@ -241,26 +260,28 @@ void CheckLayout(HWND d, const char* mode) {
     HDC dc = GetDC(d);
     HGDIOBJ old = SelectObject(dc, reinterpret_cast<HGDIOBJ>(SendMessageA(d, WM_GETFONT, 0, 0)));
     for (const Control& c : shown) {
-        char cls[32] = "";
-        HWND control = GetDlgItem(d, c.id);
-        GetClassNameA(control, cls, sizeof cls);
-        std::string text = ItemText(d, c.id);
-        if (lstrcmpiA(cls, "Button") && lstrcmpiA(cls, "Static")) continue;
-        if (text.empty() || c.id == 1012 || c.id == 1010) continue;
+        if (lstrcmpiA(c.cls.c_str(), "Button") && lstrcmpiA(c.cls.c_str(), "Static")) continue;
+        char buffer[512] = "";
+        GetWindowTextA(c.window, buffer, sizeof buffer);
+        std::string text = buffer;
+        if (text.empty() || c.id == 1012 || (c.id == 1010 && IsFileDialog(d))) continue;
         std::string shownText;
         for (char ch : text)
             if (ch != '&') shownText += ch;
-        RECT need = {0, 0, c.r.right - c.r.left, 0};
-        LONG style = GetWindowLongA(control, GWL_STYLE);
-        bool box = lstrcmpiA(cls, "Button") == 0 && (style & 0x0F) != BS_PUSHBUTTON && (style & 0x0F) != BS_DEFPUSHBUTTON;
-        if (box) need.right -= 16;  // the box or circle before the text
-        DrawTextA(dc, shownText.c_str(), -1, &need, DT_CALCRECT | DT_WORDBREAK);
-        EXPECT_LE(need.bottom, c.r.bottom - c.r.top) << "the text of " << c.id << " does not fit: " << text;
-        EXPECT_LE(need.right, c.r.right - c.r.left - (box ? 16 : 0)) << "the text of " << c.id << ": " << text;
+        LONG style = GetWindowLongA(c.window, GWL_STYLE);
+        bool box = lstrcmpiA(c.cls.c_str(), "Button") == 0 && (style & 0x0F) != BS_PUSHBUTTON &&
+                   (style & 0x0F) != BS_DEFPUSHBUTTON && !c.frame;
+        const LONG width = c.r.right - c.r.left - (box ? 16 : 0) - (c.frame ? 16 : 0);
+        RECT need = {0, 0, width, 0};
+        DrawTextA(dc, shownText.c_str(), -1, &need, DT_CALCRECT | (c.frame ? DT_SINGLELINE : DT_WORDBREAK));
+        if (!c.frame) {
+            EXPECT_LE(need.bottom, c.r.bottom - c.r.top) << "the text of " << c.id << " does not fit: " << text;
+        }
+        EXPECT_LE(need.right, width) << "the text of " << c.id << ": " << text;
     }
     SelectObject(dc, old);
     ReleaseDC(d, dc);
-    EXPECT_EQ(LOWORD(SendMessageA(d, DM_GETDEFID, 0, 0)), 1032);
+    EXPECT_EQ(LOWORD(SendMessageA(d, DM_GETDEFID, 0, 0)), defaultButton);
 }
 
 // The visible controls the Tab key visits, in order, from the first one.
@@ -546,7 +567,7 @@ protected:
         port = ServerPort(kHttpState);
         ASSERT_GT(port, 0);
         SetNumberSetting("Options", "Server Type", 1);
-        SetSetting("WWW Proxies", "Proxy1", ProxyValue("127.0.0.1", ServerPort(kProxyState)));
+        SetSetting("WWW Proxies", "Proxy1", EncodedProxy("127.0.0.1", ServerPort(kProxyState)));
     }
     void Serve(const std::string& target, const std::string& head, const std::string& body) {
         WriteServerScript(kHttpState, "{\"paths\": {" + Json(target) + ": " +
@@ -891,6 +912,292 @@ TEST_F(DirectoryBrowser, QuitMessageEndsTheRunWithItsCode) {
     MSG message;
     ASSERT_TRUE(PeekMessageA(&message, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
     EXPECT_EQ(message.wParam, 7u);
+}
+
+// ---- the settings dialogs
+
+// A stored number ("<none>" when absent).
+std::string NumberSetting(const char* section, const char* name) {
+    std::string path = std::string(kSettingsRoot) + section;
+    HKEY key;
+    if (RegOpenKeyExA(HKEY_CURRENT_USER, path.c_str(), 0, KEY_READ, &key) != ERROR_SUCCESS) return "<none>";
+    DWORD value = 0, size = sizeof value, type = 0;
+    LONG r = RegQueryValueExA(key, name, nullptr, &type, reinterpret_cast<BYTE*>(&value), &size);
+    RegCloseKey(key);
+    return r == ERROR_SUCCESS && type == REG_DWORD ? std::to_string(value) : "<none>";
+}
+
+// The stored host of that description, decoded; hostFlags 0xFFFF when none.
+HostValue StoredHost(const char* description) {
+    HostValue found{};
+    found.hostFlags = 0xFFFF;
+    for (int n = 1; n <= 20; ++n) {
+        std::string value = GetSetting("FTP Hosts", "Host" + std::to_string(n));
+        if (value == "<none>") break;
+        HostValue host{};
+        ParseHostValue(value.c_str(), host);
+        if (std::strcmp(host.description, description) == 0) return host;
+    }
+    return found;
+}
+
+void Select(HWND d, int id, const char* text, WORD notification) {
+    SendDlgItemMessageA(d, id, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, notification), reinterpret_cast<LPARAM>(GetDlgItem(d, id)));
+}
+
+// As typed by a person: the edit knows it was changed.
+void TypeChanged(HWND d, int id, const char* text) {
+    SetDlgItemTextA(d, id, text);
+    SendDlgItemMessageA(d, id, EM_SETMODIFY, TRUE, 0);
+}
+
+class SettingsDialogs : public FileDialogTest {
+protected:
+    LONG Options() {
+        LONG code = -1;
+        Run([&] {
+            auto options = reinterpret_cast<NETOptionsProc>(reinterpret_cast<void*>(
+                GetProcAddress(GetModuleHandleA("OrbNetN01.dll"), "NETOptions")));
+            code = options(nullptr);
+        });
+        prompts = driver.prompts;
+        driver = FileDialogDriver();
+        return code;
+    }
+    std::vector<std::string> prompts;  // of the last run
+    void Step(const std::string& label, FileDialogDriver::Step step) { driver.Add(label, std::move(step)); }
+};
+
+TEST_F(SettingsDialogs, ProxyDialogFromTheFileDialog) {
+    SetNumberSetting("Options", "Server Type", 1);
+    boxButton = IDYES;
+    PressLater(1061);
+    Step("proxy dialog, New", [](HWND d) {
+        if (!IsProxyDialog(d)) return false;
+        CheckLayout(d, "proxy dialog", 1007);
+        Click(d, 1013);
+        EXPECT_EQ(ItemText(d, 1023), "80");
+        return true;
+    });
+    Step("a default typed as a URL, port 70000", [](HWND d) {
+        SetDlgItemTextA(d, 1059, "http://cache.example");
+        SetDlgItemTextA(d, 1023, "70000");
+        CheckDlgButton(d, 1063, BST_CHECKED);
+        Click(d, 1015);
+        EXPECT_EQ(ItemText(d, 1059), "cache.example");
+        EXPECT_EQ(ItemText(d, 1023), "4464");
+        EXPECT_EQ(ItemText(d, 1065), "cache.example");
+        return true;
+    });
+    Shot("proxy_dialog");
+    Step("a second one", [](HWND d) {
+        Click(d, 1013);
+        SetDlgItemTextA(d, 1059, "second.example");
+        SetDlgItemTextA(d, 1023, "3128");
+        Click(d, 1015);
+        EXPECT_EQ(ItemText(d, 1065), "cache.example");
+        return true;
+    });
+    Step("the default stored without its box", [](HWND d) {
+        Select(d, 1059, "cache.example", CBN_CLOSEUP);
+        EXPECT_EQ(IsDlgButtonChecked(d, 1063), BST_CHECKED);
+        CheckDlgButton(d, 1063, BST_UNCHECKED);
+        Click(d, 1015);
+        EXPECT_EQ(ItemText(d, 1065), "(none)");
+        return true;
+    });
+    Step("remove keeps the default", [](HWND d) {
+        CheckDlgButton(d, 1063, BST_CHECKED);
+        Click(d, 1015);
+        Select(d, 1059, "cache.example", CBN_CLOSEUP);
+        Click(d, 1014);
+        EXPECT_EQ(ItemText(d, 1065), "cache.example");
+        EXPECT_EQ(SendDlgItemMessageA(d, 1059, CB_GETCOUNT, 0, 0), 1);
+        return true;
+    });
+    Step("an unstored change, then Cancel", [](HWND d) {
+        Select(d, 1059, "second.example", CBN_CLOSEUP);
+        SetDlgItemTextA(d, 1023, "8080");
+        Click(d, IDCANCEL);
+        return true;
+    });
+    Step("back in the file dialog", [](HWND d) {
+        if (IsProxyDialog(d)) return false;
+        EXPECT_NE(SendDlgItemMessageA(d, 1059, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>("second.example")),
+                  CB_ERR);
+        EXPECT_EQ(ItemText(d, 1059), "second.example");
+        EXPECT_EQ(ItemText(d, 1023), "8080");
+        return true;
+    });
+    Press(IDCANCEL);
+    EXPECT_EQ(Open().code, 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Do you want to store the changes to second.example?");
+    // Written at once: the one proxy left, and the default the list kept.
+    ProxyValue stored{};
+    ParseProxyValue(GetSetting("WWW Proxies", "Proxy1").c_str(), stored);
+    EXPECT_STREQ(stored.name, "second.example");
+    EXPECT_EQ(stored.port, 8080);
+    EXPECT_EQ(GetSetting("WWW Proxies", "Proxy2"), "<none>");
+    EXPECT_NE(GetSetting("WWW Proxies", "Default Proxy"), "<none>");
+}
+
+TEST_F(SettingsDialogs, HostDialogConfirmsPasswordsAndAsksBeforeLeaving) {
+    PressLater(1051);
+    Step("New", [](HWND d) {
+        if (!IsHostDialog(d)) return false;
+        Click(d, 1013);
+        EXPECT_EQ(IsDlgButtonChecked(d, 1019), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(d, 1039), BST_CHECKED);
+        EXPECT_EQ(ItemText(d, 1018), "visit");
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1020)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1017)));
+        CheckLayout(d, "host dialog, anonymous", 1007);
+        return true;
+    });
+    Step("a named login", [](HWND d) {
+        SetDlgItemTextA(d, 1004, "New server");
+        SetDlgItemTextA(d, 1011, "ftp://new.example");
+        Click(d, 1019);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1027)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1018)));
+        SetDlgItemTextA(d, 1017, "bob");
+        TypeChanged(d, 1027, "pw1");
+        CheckLayout(d, "host dialog, named", 1007);
+        return true;
+    });
+    Shot("host_dialog");
+    Step("store, the prompt cancelled", [this](HWND d) {
+        driver.passwordButton = IDCANCEL;
+        Click(d, 1015);
+        EXPECT_EQ(GetFocus(), GetDlgItem(d, 1027));
+        EXPECT_TRUE(SendDlgItemMessageA(d, 1027, EM_GETMODIFY, 0, 0));
+        return true;
+    });
+    Step("store, typed differently", [this](HWND d) {
+        driver.passwordButton = IDOK;
+        driver.password = "pw2";
+        Click(d, 1015);
+        return true;
+    });
+    Step("store, typed again", [this](HWND d) {
+        driver.password = "pw1";
+        Click(d, 1015);
+        EXPECT_EQ(ItemText(d, 1011), "new.example");
+        return true;
+    });
+    Step("leaving an edited host: Cancel keeps the form", [this](HWND d) {
+        SetDlgItemTextA(d, 1010, "/incoming");
+        answering->SetButton(IDCANCEL);
+        Select(d, 1004, "Public files", CBN_SELCHANGE);
+        EXPECT_EQ(ItemText(d, 1010), "/incoming");
+        EXPECT_EQ(ItemText(d, 1011), "new.example");
+        answering->SetButton(IDYES);
+        Click(d, 1007);
+        return true;
+    });
+    Step("back in Options", [](HWND d) {
+        if (!IsOptionsDialog(d)) return false;
+        Click(d, IDOK);
+        return true;
+    });
+    EXPECT_EQ(Options(), 0);
+    // The changed password was asked for again at each Store.
+    EXPECT_EQ(prompts.size(), 3u);
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, "The passwords do not match. Please type the password again.");
+    EXPECT_EQ(boxes[1].text, "Do you want to store the changes to New server?");
+    EXPECT_EQ(boxes[2].text, "Do you want to store the changes to New server?");
+    HostValue host = StoredHost("New server");
+    EXPECT_STREQ(host.hostName, "new.example");
+    EXPECT_STREQ(host.userName, "bob");
+    EXPECT_STREQ(host.password, "pw1");
+    EXPECT_STREQ(host.initialDirectory, "/incoming");
+    // A named login that stores its passwords; New kept the passive box.
+    EXPECT_EQ(host.hostFlags & ~kHostPassive, kHostStorePasswords);
+}
+
+TEST_F(SettingsDialogs, OptionsStoreTheirChoicesAndCancelChangesNothing) {
+    SetNumberSetting("Options", "List by Description", 0);
+    Step("by host name", [](HWND d) {
+        if (!IsOptionsDialog(d)) return false;
+        CheckLayout(d, "options", IDOK);
+        EXPECT_NE(SendDlgItemMessageA(d, 1047, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+                                      reinterpret_cast<LPARAM>("127.0.0.8:0021")),
+                  CB_ERR);
+        Select(d, 1049, "127.0.0.8:0021", CBN_SELCHANGE);
+        SetDlgItemTextA(d, 1047, "nowhere");
+        CheckDlgButton(d, 1046, BST_CHECKED);
+        CheckDlgButton(d, 1050, BST_CHECKED);
+        SaveWindowPicture(d, std::string(kShots) + "options_dialog.bmp");
+        Click(d, IDOK);
+        return true;
+    });
+    EXPECT_EQ(Options(), 0);
+    EXPECT_EQ(GetSetting("Options", "Open Host"), "<none>") << "an empty text is no value";
+    EXPECT_EQ(GetSetting("Options", "Save Host"), "Public files");
+    EXPECT_EQ(NumberSetting("Options", "Auto Open"), "1");
+    EXPECT_EQ(NumberSetting("Options", "Record Open"), "1");
+    EXPECT_EQ(NumberSetting("Options", "Auto Save"), "0");
+
+    // By description the typed text is kept as it is.
+    Unload();
+    SetNumberSetting("Options", "List by Description", 1);
+    Step("by description", [](HWND d) {
+        if (!IsOptionsDialog(d)) return false;
+        SetDlgItemTextA(d, 1047, "Typed text");
+        Click(d, IDOK);
+        return true;
+    });
+    EXPECT_EQ(Options(), 0);
+    EXPECT_EQ(GetSetting("Options", "Open Host"), "Typed text");
+
+    // Cancel after deleting a host: the host list is written, the options not.
+    Step("delete a host", [](HWND d) {
+        if (!IsOptionsDialog(d)) return false;
+        CheckDlgButton(d, 1046, BST_UNCHECKED);
+        ClickLater(d, 1051);
+        return true;
+    });
+    Step("in the host dialog", [](HWND d) {
+        if (!IsHostDialog(d)) return false;
+        Select(d, 1004, "Wrong password", CBN_SELCHANGE);
+        Click(d, 1014);
+        Click(d, 1007);
+        return true;
+    });
+    Step("cancel the options", [](HWND d) {
+        if (!IsOptionsDialog(d)) return false;
+        Click(d, IDCANCEL);
+        return true;
+    });
+    EXPECT_EQ(Options(), 1);
+    EXPECT_EQ(NumberSetting("Options", "Auto Open"), "1");
+    EXPECT_EQ(StoredHost("Wrong password").hostFlags, 0xFFFF);
+    EXPECT_NE(StoredHost("Test server").hostFlags, 0xFFFF);
+}
+
+TEST_F(SettingsDialogs, HostDialogFromTheFileDialogSelectsItsHost) {
+    Step("open the hosts", [](HWND d) {
+        ClickLater(d, 1009);
+        return true;
+    });
+    Step("choose one and close", [](HWND d) {
+        if (!IsHostDialog(d)) return false;
+        Select(d, 1004, "Public files", CBN_SELCHANGE);
+        Click(d, 1007);
+        return true;
+    });
+    Step("it is the chosen host", [](HWND d) {
+        if (IsHostDialog(d)) return false;
+        EXPECT_EQ(ItemText(d, 1004), "Public files");
+        EXPECT_TRUE(Enabled(d, 1005));
+        return true;
+    });
+    Press(IDCANCEL);
+    EXPECT_EQ(Open().code, 1);
 }
 
 }  // namespace

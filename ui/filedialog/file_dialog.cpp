@@ -12,6 +12,7 @@
 #include "net/socket.h"
 #include "settings/settings.h"
 #include "ui/framework/dialog_items.h"
+#include "ui/settings/settings_dialogs.h"
 
 namespace {
 
@@ -426,6 +427,37 @@ void FileDialog::ChooseHistoryUrl() {
     SelectDefaultWebProxy();
 }
 
+// ---- the settings dialogs
+
+void FileDialog::EditHosts() {
+    HostDialog hosts;
+    char typed[512];
+    GetItemText(window, kFdHosts, typed, sizeof typed);
+    hosts.selectedHost.Assign(typed);
+    hosts.DoModal(window);
+    FillHostLists();
+    uint16_t at;
+    if (FindComboStringExact(window, kFdHosts, hosts.selectedHost.Text(), &at)) {
+        SetComboSelection(window, kFdHosts, at);
+        SetComboSelection(window, kFdHostNames, at);
+        EnableWindow(GetDlgItem(window, kFdConnect), TRUE);
+    }
+}
+
+void FileDialog::EditProxies() {
+    ProxyDialog proxies(WwwProxies);
+    char typed[128];
+    GetItemText(window, kFdProxies, typed, sizeof typed);
+    proxies.selectedProxy.Assign(typed);
+    proxies.DoModal(window);
+    ResetCombo(window, kFdProxies);
+    for (const ProxyEntry* proxy = WwwProxies ? WwwProxies->first : nullptr; proxy; proxy = proxy->next)
+        AddComboString(window, kFdProxies, proxy->name.Text());
+    uint16_t at;
+    if (!proxies.selectedProxy.Empty()) SelectComboString(window, kFdProxies, proxies.selectedProxy.Text(), &at);
+    ShowProxyPort();
+}
+
 // ---- initialisation
 
 void FileDialog::OnInitDialog() {
@@ -656,8 +688,10 @@ INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (code == CBN_SELCHANGE && !IsComboDroppedDown(window, kFdLevels)) ChangeDirectory(1);
         return TRUE;
     case kFdEditHosts:
+        EditHosts();
+        return TRUE;
     case kFdEditProxies:
-        // The host and proxy dialogs are not part of this build yet.
+        EditProxies();
         return TRUE;
     case kFdUseProxy:
         if (code == BN_CLICKED) EnableProxyControls();

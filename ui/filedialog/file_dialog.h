@@ -153,6 +153,9 @@ protected:
     void ShowProxyPort();
     void EnableProxyControls();
     void ChooseHistoryUrl();
+    // The host and proxy dialogs, the lists refilled afterwards.
+    void EditHosts();
+    void EditProxies();
     // A temporary file that a fetch that did not end well leaves: deleted
     // once no session can hold it open any more.
     void DiscardTemporary(const char* path);

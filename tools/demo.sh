@@ -175,6 +175,12 @@ else
   echo "   expected one login for both runs, the server saw $logins"; failures=$((failures + 1))
 fi
 
+echo "-- 12. NETOptions: the Options dialog; from it the host dialog, and from that the FTP proxies"
+nethost "${shots[@]}" init code=en \
+  options script="waitfor=options;shot=options_dialog;click=1051;waitfor=hosts;shot=host_dialog;click=1021;click=1061;waitfor=proxies;shot=proxy_dialog;click=2;waitfor=hosts;click=2;waitfor=options;click=1" \
+  clean
+expect0 NETOptions
+
 if [ $screenshot = 1 ]; then
   for bmp in "$demo"/screenshots/*.bmp; do
     [ -f "$bmp" ] || continue

@@ -110,12 +110,12 @@ void Usage() {
                  "  init code=en          NETInit\n"
                  "  clean                 NETClean\n"
                  "  available             NETAvailable\n"
-                 "  options               NETOptions\n"
+                 "  options [script=STEPS] NETOptions\n"
                  "  open [flags=N] [script=STEPS]        NETOpen\n"
                  "  browse [flags=N] [script=STEPS]      NETBrowse\n"
                  "  saveas name=URL local=PATH [flags=N] [prepare=PATH|..] [script=STEPS]   NETSaveAs\n"
                  "      STEPS: host=DESC;enter=DIR;pick=NAME;type=TEXT;folder=NAME;ftp;web;url=URL;\n"
-                 "             wait;shot=NAME;action;cancel\n"
+                 "             wait;shot=NAME;click=ID;waitfor=options|hosts|proxies|file;action;cancel\n"
                  "  retrieve url=URL [local=PATH] [proxy=HOST:PORT:KIND] [login=USER:PASS:PASSIVE]\n"
                  "  store url=URL local=PATH [proxy=HOST:PORT] [login=USER:PASS:PASSIVE]\n"
                  "  store-many url=URL files=A|B|... [count=N] [proxy=..] [login=..]\n"
@@ -176,6 +176,8 @@ struct CallerRecords {
 //   folder=NAME        make a folder with the new-folder button
 //   ftp, web           choose FTP or World Wide Web;  url=TEXT  type an address
 //   shot=NAME          save the dialog as DIR\NAME.bmp (--screenshots DIR)
+//   click=ID           click the button of that id (once the step is over)
+//   waitfor=WHICH      wait for the options, hosts, proxies or file dialog
 //   action             press the action button (Open, Save, OK)
 //   cancel             press Cancel
 // Each step is printed as it is done.
@@ -205,6 +207,20 @@ void AddScript(FileDialogDriver& driver, const std::string& script) {
             driver.Add(step, [arg](HWND d) { return OpenEntry(d, arg); });
             driver.Add(step, [=](HWND d) { return listed(d) && ItemText(d, 1010).find(arg) != std::string::npos &&
                                                   done(true); });
+        } else if (verb == "click") {
+            const int id = std::atoi(arg.c_str());
+            driver.Add(step, [=](HWND d) {
+                ClickLater(d, id);
+                return done(true);
+            });
+        } else if (verb == "waitfor") {
+            driver.Add(step, [=](HWND d) {
+                bool is = arg == "options" ? IsOptionsDialog(d)
+                          : arg == "hosts" ? IsHostDialog(d)
+                          : arg == "proxies" ? IsProxyDialog(d)
+                                             : !IsOptionsDialog(d) && !IsHostDialog(d) && !IsProxyDialog(d);
+                return is && done(true);
+            });
         } else if (verb == "wait") {
             driver.Add(step, [=](HWND d) { return listed(d) && done(true); });
         } else if (verb == "pick") {
@@ -394,7 +410,12 @@ int main(int argc, char** argv) {
             r = pNETAvailable();
             std::printf("NETAvailable: %ld\n", r);
         } else if (c.name == "options") {
+            FileDialogDriver driver;
+            AddScript(driver, c.Arg("script"));
+            driver.Start();
             r = pNETOptions(nullptr);
+            driver.Stop();
+            if (!driver.failure.empty()) std::printf("STEP FAILED %s\n", driver.failure.c_str());
             std::printf("NETOptions: %ld\n", r);
         } else if (c.name == "open") {
             FileDialogDriver driver;

@@ -443,12 +443,22 @@ TEST_F(FileDialogTest, HostsListedByName) {
     EXPECT_EQ(Open().code, 1);
 }
 
-TEST_F(FileDialogTest, AnonymousHostStartsInItsDirectory) {
+TEST_F(FileDialogTest, AnonymousHostStartsInItsDirectoryAndFetchesActively) {
     ConnectTo("Public files", "/pub");
     driver.Add("pub listed", [](HWND d) { return HasEntry(d, "a.txt") && HasEntry(d, "docs"); });
-    Press(IDCANCEL);
-    EXPECT_EQ(Open().code, 1);
+    // The entry has no passive flag: the data connection comes to us.
+    driver.Add("open a.txt", [](HWND d) {
+        if (!SelectEntry(d, "a.txt")) return false;
+        Click(d, 1032);
+        return true;
+    });
+    OpenResult r = Open();
+    ASSERT_EQ(r.code, 0);
     EXPECT_TRUE(driver.prompts.empty());
+    EXPECT_EQ(r.url, "ftp://127.0.0.8:0021/pub/a.txt");
+    EXPECT_EQ(ReadWholeFile(r.local), ReadWholeFile(std::string(kRoot) + "pub\\a.txt"));
+    EXPECT_NE(ReadProtocolLog().find("--> PORT "), std::string::npos);
+    DeleteFileA(r.local.c_str());
 }
 
 TEST_F(FileDialogTest, TypedPatternsAndDirectoryNames) {

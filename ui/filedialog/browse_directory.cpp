@@ -131,16 +131,10 @@ void BrowseDirectoryDialog::Initialize() {
     } else {
         RefreshConnectButton();
     }
-    TextBuffer text(64);
     // Without a prompt the panel says what the browser is for.
     if (promptText.Empty()) AppendFormatted(promptText, kMsgChooseDirectory, 0);
     SetItemText(window, kPanelTitle, promptText.Text());
-    AppendFormatted(text, kMsgBrowseAction, 0);
-    SetItemText(window, kFdAction, text.Text());
-    actionCaption.Assign(text.Text());
-    text.Clear();
-    AppendFormatted(text, kMsgBrowseTitle, 0);
-    SetWindowTextA(window, text.Text());
+    ShowAsBrowser();
     // The note sits where the name and type rows of Save As are.
     TextBuffer note(64);
     AppendFormatted(note, kMsgChooseDirectory, 0);

@@ -427,6 +427,17 @@ void FileDialog::ChooseHistoryUrl() {
     SelectDefaultWebProxy();
 }
 
+void FileDialog::ShowAsBrowser() {
+    TextBuffer text(64);
+    AppendFormatted(text, kMsgBrowseAction, 0);
+    SetItemText(window, kFdAction, text.Text());
+    // The new-folder edit gives the button this caption back.
+    actionCaption.Assign(text.Text());
+    text.Clear();
+    AppendFormatted(text, kMsgBrowseTitle, 0);
+    SetWindowTextA(window, text.Text());
+}
+
 // ---- the settings dialogs
 
 void FileDialog::EditHosts() {

@@ -153,6 +153,8 @@ protected:
     void ShowProxyPort();
     void EnableProxyControls();
     void ChooseHistoryUrl();
+    // The action button says OK, the title names browsing.
+    void ShowAsBrowser();
     // The host and proxy dialogs, the lists refilled afterwards.
     void EditHosts();
     void EditProxies();

@@ -77,16 +77,7 @@ OpenDialog::OpenDialog(OrbFilterCallback filter, uint16_t browse, uint16_t flags
 
 void OpenDialog::Initialize() {
     FileDialog::Initialize();
-    if (browseOnly) {
-        TextBuffer text(64);
-        AppendFormatted(text, kMsgBrowseAction, 0);
-        SetItemText(window, kFdAction, text.Text());
-        // The new-folder edit gives the button this caption back.
-        actionCaption.Assign(text.Text());
-        text.Clear();
-        AppendFormatted(text, kMsgBrowseTitle, 0);
-        SetWindowTextA(window, text.Text());
-    }
+    if (browseOnly) ShowAsBrowser();
     if (Options && Hosts) SelectHostDescription(window, Hosts->FindByDescription(Options->openHost.Text()));
     if (Options && (Options->flags & kOptionAutoOpen)) {
         ConnectToHost();

@@ -160,8 +160,7 @@ LONG WINAPI NETSaveAs(HWND owner, char* name, WORD nameSize, const char* localPa
     TextBuffer given(64);
     size_t n = name && nameSize ? strnlen(name, nameSize) : 0;
     if (n && !given.Assign(name, static_cast<uint32_t>(n))) return kFailed;
-    SaveAsDialog* dialog =
-        new (std::nothrow) SaveAsDialog(given.Text(), localPath ? localPath : "", furtherText, filter, prepare, saveFlags);
+    SaveAsDialog* dialog = new (std::nothrow) SaveAsDialog(given.Text(), localPath, furtherText, filter, prepare, saveFlags);
     if (!dialog) return kFailed;
     uint16_t result = dialog->DoModal(owner);
     if (result == kDone) CopyResult(name, nameSize, dialog->resultUrl.Text());

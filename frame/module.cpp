@@ -21,8 +21,8 @@ void AttachModule(HINSTANCE instance) {
     SetFontMessage = static_cast<uint16_t>(RegisterWindowMessageA("ORBDLG_SETFONT"));
 }
 
-void DetachModule() {
-    ReleaseBrowserRegistry();
+void DetachModule(bool processEnding) {
+    ReleaseBrowserRegistry(processEnding);
     DetachSettings();
     ReleasePanelRegistry();
     if (ResourceModule) {
@@ -32,8 +32,8 @@ void DetachModule() {
     CloseProtocolLog();
 }
 
-extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID) {
+extern "C" BOOL WINAPI DllMain(HINSTANCE instance, DWORD reason, LPVOID reserved) {
     if (reason == DLL_PROCESS_ATTACH) AttachModule(instance);
-    else if (reason == DLL_PROCESS_DETACH) DetachModule();
+    else if (reason == DLL_PROCESS_DETACH) DetachModule(reserved != nullptr);
     return TRUE;
 }

@@ -18,6 +18,7 @@ extern UINT SetFontMessage;         // "ORBDLG_SETFONT"
 
 // Process attach and detach, in the library's fixed order.
 void AttachModule(HINSTANCE instance);
-void DetachModule();
+// processEnding: the process exits (its windows and sockets go with it).
+void DetachModule(bool processEnding);
 
 #endif

@@ -8,10 +8,6 @@ FileDialogDriver* active = nullptr;
 constexpr UINT_PTR kTickTimer = 0x7F11;
 constexpr UINT kTickMs = 30;
 
-bool IsFileDialog(HWND window) {
-    return GetDlgItem(window, 1034) && GetDlgItem(window, 1001) && GetDlgItem(window, 1033);
-}
-
 // The dialogs a driver works: the file dialog and the settings dialogs.
 bool IsWorkedDialog(HWND window) {
     return IsFileDialog(window) || IsOptionsDialog(window) || IsHostDialog(window) || IsProxyDialog(window);
@@ -99,6 +95,9 @@ void FileDialogDriver::RunStep() {
     busy_ = false;
 }
 
+bool IsFileDialog(HWND window) {
+    return GetDlgItem(window, 1034) && GetDlgItem(window, 1001) && GetDlgItem(window, 1033);
+}
 bool IsOptionsDialog(HWND window) { return GetDlgItem(window, 1046) && GetDlgItem(window, 1051); }
 bool IsHostDialog(HWND window) { return GetDlgItem(window, 1039) && GetDlgItem(window, 1019); }
 bool IsProxyDialog(HWND window) { return GetDlgItem(window, 1065) && GetDlgItem(window, 1063); }

@@ -50,6 +50,7 @@ private:
 };
 
 // Which dialog it is.
+bool IsFileDialog(HWND window);  // the file dialog or the directory browser
 bool IsOptionsDialog(HWND window);
 bool IsHostDialog(HWND window);
 bool IsProxyDialog(HWND window);

@@ -216,7 +216,6 @@ TEST(PublicHeader, UsableFromC) {
 
 // ---- layout
 
-bool IsFileDialog(HWND d) { return GetDlgItem(d, 1034) && GetDlgItem(d, 1001); }
 
 // What a person sees of the dialog: no two visible controls overlap (the
 // note panel's texts lie on its frame), every label's text fits its
@@ -1067,6 +1066,7 @@ TEST_F(SettingsDialogs, HostDialogConfirmsPasswordsAndAsksBeforeLeaving) {
         CheckLayout(d, "host dialog, anonymous", 1007);
         return true;
     });
+    Shot("host_dialog_anonymous");
     Step("a named login", [](HWND d) {
         SetDlgItemTextA(d, 1004, "New server");
         SetDlgItemTextA(d, 1011, "ftp://new.example");

@@ -17,16 +17,6 @@ constexpr uint16_t kBrowseHelp = 4906;
 constexpr int kChooseNote = 1015;
 constexpr LONG kFailed = 2;
 
-void Hide(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    if (control) ShowWindow(control, SW_HIDE);
-}
-
-void Disable(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    if (control) EnableWindow(control, FALSE);
-}
-
 // The start URL less its "ftp://": host, then the path from its first "/".
 const char* AfterScheme(const char* url) {
     if (!url) return "";
@@ -102,7 +92,7 @@ void BrowseDirectoryDialog::Initialize() {
     FileDialog::Initialize();
     const int hidden[] = {kFdServerLabel, kFdFtp,    kFdWeb,  kPanelBody, kFdStatusLabel, kFdName,
                           103,            kFdTypes, 1066,    kFdGraphics, kFdByDescription};
-    for (int id : hidden) Hide(window, id);
+    for (int id : hidden) ShowItem(window, id, false);
     // The host: the text after "ftp://" up to the first "/".
     const char* rest = AfterScheme(resultUrl.Text());
     const char* slash = std::strchr(rest, '/');
@@ -123,10 +113,10 @@ void BrowseDirectoryDialog::Initialize() {
         }
     }
     if (hostChoice == 0) {
-        Disable(window, kFdEditHosts);
-        Disable(window, kFdHosts);
-        Disable(window, kFdHostNames);
-        Disable(window, kFdConnect);
+        EnableItem(window, kFdEditHosts, false);
+        EnableItem(window, kFdHosts, false);
+        EnableItem(window, kFdHostNames, false);
+        EnableItem(window, kFdConnect, false);
         ConnectToHost();
     } else {
         RefreshConnectButton();
@@ -228,10 +218,10 @@ void CloseAllBrowsers() {
     }
 }
 
-void ReleaseBrowserRegistry() {
+void ReleaseBrowserRegistry(bool processEnding) {
     // Browsers the host never closed: their windows must not outlive the
     // code that serves them.
-    for (ListNode* n = Browsers().head; n; n = n->next) {
+    for (ListNode* n = processEnding ? nullptr : Browsers().head; n; n = n->next) {
         BrowserNode* node = static_cast<BrowserNode*>(n);
         if (!node->browser->running) delete node->browser;
     }

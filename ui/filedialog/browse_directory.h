@@ -47,8 +47,9 @@ BrowseDirectoryDialog* FindBrowser(HWND window);
 // registry and, unless its run is under way, destroys it.
 void CloseBrowser(HWND window);
 void CloseAllBrowsers();
-// At detach: whatever is still registered goes.
-void ReleaseBrowserRegistry();
+// At detach: whatever is still registered goes; when the process is
+// ending only the nodes (its windows and sockets go with it).
+void ReleaseBrowserRegistry(bool processEnding);
 
 // The two exports' work.
 LONG BrowseDirectory(HWND parent, char* url, WORD urlSize, const char* startUrl, WORD hostChoice, const char* prompt,

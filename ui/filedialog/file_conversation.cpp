@@ -18,11 +18,6 @@
 
 namespace {
 
-void Enable(HWND dialog, int id, bool enabled) {
-    HWND control = GetDlgItem(dialog, id);
-    if (control) EnableWindow(control, enabled ? TRUE : FALSE);
-}
-
 void Redraw(HWND dialog, int id) {
     HWND control = GetDlgItem(dialog, id);
     if (control) InvalidateRect(control, nullptr, TRUE);
@@ -69,7 +64,7 @@ void FileDialog::ConnectToHost() {
     if (!session || hostName.Empty() || !session->StartConnect(target.Text(), port)) {
         CloseProtocolLog();
         Disconnect(0);
-        Enable(window, kFdConnect, true);
+        EnableItem(window, kFdConnect, true);
         SetFocus(GetDlgItem(window, kFdConnect));
         TextBuffer text(128);
         if (hostName.Empty()) AppendFormatted(text, kMsgNoHost, 1);
@@ -85,7 +80,7 @@ void FileDialog::ConnectToHost() {
 }
 
 void FileDialog::ToggleConnection() {
-    Enable(window, kFdConnect, false);
+    EnableItem(window, kFdConnect, false);
     if (StartNetwork() != 1) return;
     if (!session) {
         ConnectToHost();
@@ -119,16 +114,16 @@ void FileDialog::Disconnect(uint16_t kind) {
         ResetList(window, kListingRaw);
         listingCopy.Clear();
         RefreshFolderButtons();
-        Enable(window, kFdConnect, true);
-        Enable(window, kFdAction, true);
+        EnableItem(window, kFdConnect, true);
+        EnableItem(window, kFdAction, true);
         listPurpose = kListOrdinary;
         state = kStateIdle;
     } else if (kind == 1 && webSession) {
         Retire(webSession);
         webSession = nullptr;
         SetStatusText("");
-        Enable(window, kFdConnect, true);
-        Enable(window, kFdAction, true);
+        EnableItem(window, kFdConnect, true);
+        EnableItem(window, kFdAction, true);
         listPurpose = kListOrdinary;
         state = kStateIdle;
     }
@@ -146,7 +141,7 @@ void FileDialog::ConfirmHostChange() {
             TextBuffer text(128);
             AppendFormatted(text, kMsgConnectOther, 1, description);
             if (ShowDialogMessage(text.Text(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
-                Enable(window, kFdConnect, true);
+                EnableItem(window, kFdConnect, true);
                 return;
             }
             SetItemText(window, kFdHosts, description);
@@ -172,9 +167,9 @@ void FileDialog::RefreshConnectButton() {
         uint16_t found;
         if (FindComboStringExact(window, kFdHostNames, hostName, &found) && found != at)
             SetComboSelection(window, kFdHosts, found);
-        Enable(window, kFdConnect, true);
+        EnableItem(window, kFdConnect, true);
     } else {
-        Enable(window, kFdConnect, false);
+        EnableItem(window, kFdConnect, false);
     }
 }
 
@@ -239,7 +234,7 @@ void FileDialog::StartDirectory(TextBuffer& directory) {
 
 uint16_t FileDialog::EnterOrCreateFolder() {
     if (!session) return 0;
-    HWND edit = folderEditing ? GetDlgItem(window, kFdFolderEdit) : nullptr;
+    HWND edit = GetDlgItem(window, kFdFolderEdit);
     if (!edit && newFolderName.Empty()) {
         uint16_t at;
         char entry[256];
@@ -260,13 +255,8 @@ uint16_t FileDialog::EnterOrCreateFolder() {
         char typed[255];
         GetWindowTextA(edit, typed, sizeof typed);
         name.Assign(typed);
-        folderEditing = 0;
         DestroyWindow(edit);
-        uint16_t count = GetListCount(window, kFdEntries);
-        char last[8];
-        if (count && count != kNoItem && GetListItemText(window, kFdEntries, count - 1, last, sizeof last) != kNoItem &&
-            static_cast<unsigned char>(last[0]) == 0xFE)
-            DeleteListString(window, kFdEntries, count - 1);
+        RemoveFolderEntry();
     } else {
         name.Assign(newFolderName.Text());
     }
@@ -434,7 +424,7 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
                 SelectEditText(window, kFdName, 0, -1);
                 if (session && session->ListDirectory(typed, PassiveFlag())) state = kStateListing;
             }
-            Enable(window, kFdAction, true);
+            EnableItem(window, kFdAction, true);
             // Otherwise the dialog is idle again and the user can try
             // another name.
             if (state == kStateListing) listPurpose = kListTypedName;
@@ -491,7 +481,7 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
         const uint16_t was = state;
         if (value == 0) {
             SetStatus(kStatusTransferFailed);
-            Enable(window, kFdAction, true);
+            EnableItem(window, kFdAction, true);
             state = kStateIdle;
             DiscardTemporary(fetchFile.Text());
         } else {
@@ -532,8 +522,8 @@ void FileDialog::ShowDirectoryPath(const char* text) {
 void FileDialog::RefreshFolderButtons() {
     uint16_t at;
     const bool selected = GetComboSelection(window, kFdLevels, &at) != 0;
-    Enable(window, kFdUp, selected && at > 0);
-    Enable(window, kFdNewFolder, selected);
+    EnableItem(window, kFdUp, selected && at > 0);
+    EnableItem(window, kFdNewFolder, selected);
     Redraw(window, kFdUp);
     Redraw(window, kFdNewFolder);
 }

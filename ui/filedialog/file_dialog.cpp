@@ -34,18 +34,6 @@ const int kFtpShown[] = {kFdName,   kFdDirectory, 102,        103,     1066,    
                          kFdNewFolder};
 const int kWebProxyControls[] = {1056, 1057, 1064, kFdProxies, kFdProxyPort, kFdEditProxies};
 
-void Show(HWND dialog, int id, bool shown) {
-    HWND control = GetDlgItem(dialog, id);
-    if (control) ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
-}
-
-void Enable(HWND dialog, int id, bool enabled) {
-    HWND control = GetDlgItem(dialog, id);
-    if (control) EnableWindow(control, enabled ? TRUE : FALSE);
-}
-
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
 }  // namespace
 
 FileDialog::FileDialog(OrbFilterCallback filter, uint16_t dialogTemplate)
@@ -68,7 +56,6 @@ FileDialog::FileDialog(OrbFilterCallback filter, uint16_t dialogTemplate)
       fetchFile(64),
       handling(0xFFFF),
       ended(0),
-      folderEditing(0),
       retired_{},
       staleFiles_(kStaleLimit),
       fullHeight_(0),
@@ -92,7 +79,6 @@ FileDialog::~FileDialog() {
     }
     if (endCode != kEndOk && !fetchFile.Empty()) DiscardTemporary(fetchFile.Text());
     for (const char* path = staleFiles_.Text(); *path; path += std::strlen(path) + 1) DeleteFileA(path);
-    pictures.Free();
 }
 
 // ---- sessions that die later
@@ -173,10 +159,10 @@ uint16_t FileDialog::PassiveFlag() const { return hostEntry && (hostEntry->hostF
 void FileDialog::StoreServerChoice() {
     if (!Options) return;
     uint16_t server = 0;
-    if (Checked(window, kFdFtp)) server = kOptionFtpServer;
-    else if (Checked(window, kFdWeb)) server = kOptionWebServer;
+    if (IsItemChecked(window, kFdFtp)) server = kOptionFtpServer;
+    else if (IsItemChecked(window, kFdWeb)) server = kOptionWebServer;
     Options->SetServerKind(server);
-    if (Checked(window, kFdByDescription)) Options->flags |= kOptionListByDescription;
+    if (IsItemChecked(window, kFdByDescription)) Options->flags |= kOptionListByDescription;
     else Options->flags &= static_cast<uint16_t>(~kOptionListByDescription);
 }
 
@@ -210,16 +196,16 @@ void FileDialog::FillHostLists() {
 }
 
 void FileDialog::ShowHostList() {
-    if (Checked(window, kFdWeb)) return;
-    const bool byDescription = Checked(window, kFdByDescription);
-    Show(window, kFdHostNames, !byDescription);
-    Show(window, kFdHosts, byDescription);
+    if (IsItemChecked(window, kFdWeb)) return;
+    const bool byDescription = IsItemChecked(window, kFdByDescription);
+    ShowItem(window, kFdHostNames, !byDescription);
+    ShowItem(window, kFdHosts, byDescription);
 }
 
 void FileDialog::ChosenHost(TextBuffer& hostName, HostEntry** entry) {
     hostName.Clear();
     *entry = nullptr;
-    if (Checked(window, kFdByDescription)) {
+    if (IsItemChecked(window, kFdByDescription)) {
         char text[512];
         GetItemText(window, kFdHosts, text, sizeof text);
         *entry = Hosts ? Hosts->FindByDescription(text) : nullptr;
@@ -340,9 +326,9 @@ void FileDialog::SetFtpMode() {
         AppendFormatted(note, kMsgFtpModeNote, 0);
         SetItemText(window, kPanelBody, note.Text());
     }
-    for (int id : kFtpHidden) Show(window, id, false);
-    if (IsSaveTemplate()) Show(window, 1062, false);
-    for (int id : kFtpShown) Show(window, id, true);
+    for (int id : kFtpHidden) ShowItem(window, id, false);
+    if (IsSaveTemplate()) ShowItem(window, 1062, false);
+    for (int id : kFtpShown) ShowItem(window, id, true);
     const bool open = !IsSaveTemplate();
     MoveItem(window, kFdAction, 237, open ? 201 : 192, 45, 14);
     MoveItem(window, kFdStatusLabel, 6, open ? 204 : 194, 53, 9);
@@ -361,11 +347,11 @@ void FileDialog::SetWebMode() {
     if (templateId == kOpenTemplate) AppendFormatted(note, kMsgWebModeNote, 0);
     else if (IsSaveTemplate()) AppendFormatted(note, kMsgSaveWebNote, 0);
     SetItemText(window, kPanelBody, note.Text());
-    for (int id : kFtpShown) Show(window, id, false);
-    Show(window, kFdHosts, false);
-    Show(window, kFdHostNames, false);
-    for (int id : kFtpHidden) Show(window, id, true);
-    if (IsSaveTemplate()) Show(window, 1062, true);
+    for (int id : kFtpShown) ShowItem(window, id, false);
+    ShowItem(window, kFdHosts, false);
+    ShowItem(window, kFdHostNames, false);
+    for (int id : kFtpHidden) ShowItem(window, id, true);
+    if (IsSaveTemplate()) ShowItem(window, 1062, true);
     MoveItem(window, kHelpButton, 243, 40, 45, 14);
     MoveItem(window, IDCANCEL, 243, 23, 45, 14);
     MoveItem(window, kFdAction, 243, 6, 45, 14);
@@ -376,8 +362,8 @@ void FileDialog::SetWebMode() {
 // ---- proxies and the URL history
 
 void FileDialog::EnableProxyControls() {
-    const bool on = Checked(window, kFdUseProxy);
-    for (int id : kWebProxyControls) Enable(window, id, on);
+    const bool on = IsItemChecked(window, kFdUseProxy);
+    for (int id : kWebProxyControls) EnableItem(window, id, on);
 }
 
 void FileDialog::ShowProxyPort() {
@@ -522,7 +508,7 @@ void FileDialog::Initialize() {
     }
     CheckDlgButton(window, kFdByDescription, (flags & kOptionListByDescription) ? BST_CHECKED : BST_UNCHECKED);
     ShowHostList();
-    if (!Checked(window, kFdByDescription) && GetFocus() == GetDlgItem(window, kFdHosts))
+    if (!IsItemChecked(window, kFdByDescription) && GetFocus() == GetDlgItem(window, kFdHosts))
         SetFocus(GetDlgItem(window, kFdHostNames));
     if (templateId == kOpenTemplate) {
         for (const UrlEntry* entry = Urls ? Urls->first : nullptr; entry; entry = entry->next)
@@ -540,7 +526,7 @@ void FileDialog::Initialize() {
 // ---- the in-place folder edit
 
 void FileDialog::StartNewFolder() {
-    if (folderEditing) return;
+    if (GetDlgItem(window, kFdFolderEdit)) return;
     uint16_t at = AddListString(window, kFdEntries, "\xFEjunk");
     if (at == kNoItem) return;
     SendDlgItemMessageA(window, kFdEntries, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
@@ -562,7 +548,6 @@ void FileDialog::StartNewFolder() {
         DeleteListString(window, kFdEntries, at);
         return;
     }
-    folderEditing = 1;
     SetWindowPos(edit, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     SendMessageA(edit, WM_SETFONT, SendMessageA(list, WM_GETFONT, 0, 0), FALSE);
     TextBuffer text(64);
@@ -576,23 +561,26 @@ void FileDialog::StartNewFolder() {
     SetItemText(window, kFdAction, text.Text());
 }
 
-void FileDialog::EndFolderEdit() {
-    if (!folderEditing) return;
-    folderEditing = 0;
-    HWND edit = GetDlgItem(window, kFdFolderEdit);
-    newFolderName.Clear();
-    if (edit && GetFocus() == GetDlgItem(window, kFdAction)) {
-        char name[256];
-        GetWindowTextA(edit, name, sizeof name);
-        newFolderName.Assign(name);
-    }
-    if (edit) DestroyWindow(edit);
-    SetItemText(window, kFdAction, actionCaption.Text());
+void FileDialog::RemoveFolderEntry() {
     uint16_t count = GetListCount(window, kFdEntries);
     char last[8];
     if (count && count != kNoItem && GetListItemText(window, kFdEntries, count - 1, last, sizeof last) != kNoItem &&
         static_cast<unsigned char>(last[0]) == 0xFE)
         DeleteListString(window, kFdEntries, count - 1);
+}
+
+void FileDialog::EndFolderEdit() {
+    HWND edit = GetDlgItem(window, kFdFolderEdit);
+    if (!edit) return;
+    newFolderName.Clear();
+    if (GetFocus() == GetDlgItem(window, kFdAction)) {
+        char name[256];
+        GetWindowTextA(edit, name, sizeof name);
+        newFolderName.Assign(name);
+    }
+    DestroyWindow(edit);
+    SetItemText(window, kFdAction, actionCaption.Text());
+    RemoveFolderEntry();
 }
 
 // ---- messages
@@ -711,10 +699,10 @@ INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Activate();
         return TRUE;
     case kFdFtp:
-        if (code == BN_CLICKED && Checked(window, kFdFtp)) SetFtpMode();
+        if (code == BN_CLICKED && IsItemChecked(window, kFdFtp)) SetFtpMode();
         return TRUE;
     case kFdWeb:
-        if (code == BN_CLICKED && Checked(window, kFdWeb)) SetWebMode();
+        if (code == BN_CLICKED && IsItemChecked(window, kFdWeb)) SetWebMode();
         return TRUE;
     case kFdUrl:
         if (code == CBN_SELCHANGE) ChooseHistoryUrl();

@@ -147,6 +147,8 @@ protected:
     virtual void RunEnded() {}
     void StartNewFolder();
     void EndFolderEdit();
+    // Drops the placeholder entry that the in-place edit lies over.
+    void RemoveFolderEntry();
     void FillHostLists();
     void FillFileTypes();
     void SelectDefaultWebProxy();
@@ -170,7 +172,6 @@ protected:
     // end of a data transfer by it).
     WPARAM handling;
     uint16_t ended;         // EndDialog was called
-    uint16_t folderEditing; // the in-place edit 2000 is up
     // Compact: the window shrinks to the rows the World Wide Web needs and
     // the status line and note panel move up under them.
     void ArrangeRows(bool compact);

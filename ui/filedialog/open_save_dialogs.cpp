@@ -21,18 +21,6 @@ constexpr uint16_t kOpenHelp = 4900;
 constexpr uint16_t kSaveHelp = 4901;
 constexpr uint16_t kPathSize = 256;
 
-void Enable(HWND dialog, int id, bool enabled) {
-    HWND control = GetDlgItem(dialog, id);
-    if (control) EnableWindow(control, enabled ? TRUE : FALSE);
-}
-
-void Hide(HWND dialog, int id) {
-    HWND control = GetDlgItem(dialog, id);
-    if (control) ShowWindow(control, SW_HIDE);
-}
-
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
 uint32_t IdleSeconds() { return Options ? Options->idleTimeout : kDefaultIdleSeconds; }
 
 void SelectHostDescription(HWND window, const HostEntry* entry) {
@@ -83,7 +71,7 @@ void OpenDialog::Initialize() {
         ConnectToHost();
     } else if (callerFlags == 0) {
         CheckRadioButton(window, kFdFtp, kFdWeb, kFdFtp);
-        Hide(window, kFdWeb);
+        ShowItem(window, kFdWeb, false);
         SetFtpMode();
     }
     RefreshConnectButton();
@@ -92,8 +80,8 @@ void OpenDialog::Initialize() {
 
 void OpenDialog::Activate() {
     if (state == kStateTransferring || state == kStateHalfFetched || state == kStateWebFetch) return;
-    if (Checked(window, kFdFtp)) OpenFtp();
-    else if (Checked(window, kFdWeb)) OpenWeb();
+    if (IsItemChecked(window, kFdFtp)) OpenFtp();
+    else if (IsItemChecked(window, kFdWeb)) OpenWeb();
 }
 
 void OpenDialog::OpenFtp() {
@@ -136,7 +124,7 @@ void OpenDialog::OpenFtp() {
     // A fetch that ends well ends the dialog with success, whatever an
     // earlier attempt left in the end code.
     endCode = kEndOk;
-    Enable(window, kFdAction, false);
+    EnableItem(window, kFdAction, false);
 }
 
 void OpenDialog::OpenWeb() {
@@ -144,7 +132,7 @@ void OpenDialog::OpenWeb() {
     char url[512];
     GetItemText(window, kFdUrl, url, sizeof url);
     if (!url[0]) return;
-    const bool throughProxy = Checked(window, kFdUseProxy);
+    const bool throughProxy = IsItemChecked(window, kFdUseProxy);
     char proxyName[128] = "";
     if (throughProxy) GetItemText(window, kFdProxies, proxyName, sizeof proxyName);
     if (browseOnly) {
@@ -190,7 +178,7 @@ void OpenDialog::OpenWeb() {
     SetStatus(kStatusFetching);
     state = kStateWebFetch;
     endCode = kEndOk;
-    Enable(window, kFdAction, false);
+    EnableItem(window, kFdAction, false);
     resultUrl.Assign(target.url.Text());
     localPath.Assign(temporary);
 }
@@ -216,7 +204,7 @@ void OpenDialog::Finish() {
     if (state == kStateWebFetch) {
         Disconnect(1);
         char proxy[128] = "";
-        const bool throughProxy = Checked(window, kFdUseProxy);
+        const bool throughProxy = IsItemChecked(window, kFdUseProxy);
         if (throughProxy) GetItemText(window, kFdProxies, proxy, sizeof proxy);
         if (WwwProxies) WwwProxies->defaultProxy.Assign(proxy);
         if (Urls) Urls->Record(resultUrl.Text(), throughProxy ? proxy : nullptr);
@@ -248,9 +236,9 @@ SaveAsDialog::~SaveAsDialog() {}
 
 void SaveAsDialog::Initialize() {
     FileDialog::Initialize();
-    Hide(window, kFdServerLabel);
-    Hide(window, kFdFtp);
-    Hide(window, kFdWeb);
+    ShowItem(window, kFdServerLabel, false);
+    ShowItem(window, kFdFtp, false);
+    ShowItem(window, kFdWeb, false);
     TextBuffer suggested(64);
     if (!suggestedName.Empty()) SetItemText(window, kFdName, suggestedName.Text());
     else if (SuggestedFileName(localPath.Text(), suggested)) SetItemText(window, kFdName, suggested.Text());
@@ -264,7 +252,7 @@ void SaveAsDialog::Initialize() {
     const uint16_t flags = Options ? Options->flags : 0;
     CheckDlgButton(window, kFdGraphics, (flags & kOptionSaveHtmlGraphics) ? BST_CHECKED : BST_UNCHECKED);
     if (flags & kOptionAutoSave) ConnectToHost();
-    if (!(saveFlags & kSaveShowGraphics)) Hide(window, kFdGraphics);
+    if (!(saveFlags & kSaveShowGraphics)) ShowItem(window, kFdGraphics, false);
     RefreshConnectButton();
     SetUpPanel();
 }
@@ -289,7 +277,7 @@ void SaveAsDialog::SaveFtp() {
         char description[64];
         std::strncpy(description, filterDescription.Text(), sizeof description - 1);
         description[sizeof description - 1] = '\0';
-        const WORD graphics = (saveFlags & kSaveShowGraphics) && Checked(window, kFdGraphics) ? 1 : 0;
+        const WORD graphics = (saveFlags & kSaveShowGraphics) && IsItemChecked(window, kFdGraphics) ? 1 : 0;
         const WORD go = prepareCallback(path, kPathSize, description, graphics, &list, remote.Text());
         path[sizeof path - 1] = '\0';
         if (!go) {
@@ -320,7 +308,7 @@ void SaveAsDialog::SaveFtp() {
         SetStatus(kStatusStoring);
         state = kStateTransferring;
         endCode = kEndOk;
-        Enable(window, kFdAction, false);
+        EnableItem(window, kFdAction, false);
     } else if (!missing) {
         SetStatus(kStatusTransferFailed);
     }
@@ -336,8 +324,8 @@ void SaveAsDialog::Finish() {
     if (Options) {
         uint16_t flags = Options->flags;
         flags = static_cast<uint16_t>(flags & ~(kOptionListByDescription | kOptionSaveHtmlGraphics));
-        if (Checked(window, kFdByDescription)) flags |= kOptionListByDescription;
-        if (Checked(window, kFdGraphics)) flags |= kOptionSaveHtmlGraphics;
+        if (IsItemChecked(window, kFdByDescription)) flags |= kOptionListByDescription;
+        if (IsItemChecked(window, kFdGraphics)) flags |= kOptionSaveHtmlGraphics;
         Options->flags = flags;
     }
     EndWithCode();

@@ -143,3 +143,19 @@ void MoveItem(HWND dialog, int id, int x, int y, int width, int height) {
 void DeleteGdiObject(HGDIOBJ object) {
     if (object) DeleteObject(object);
 }
+
+void ShowItem(HWND dialog, int id, bool shown) {
+    HWND control = GetDlgItem(dialog, id);
+    if (control) ShowWindow(control, shown ? SW_SHOW : SW_HIDE);
+}
+
+void EnableItem(HWND dialog, int id, bool enabled) {
+    HWND control = GetDlgItem(dialog, id);
+    if (control) EnableWindow(control, enabled ? TRUE : FALSE);
+}
+
+bool IsItemChecked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
+
+void SetItemChecked(HWND dialog, int id, bool checked) {
+    CheckDlgButton(dialog, id, checked ? BST_CHECKED : BST_UNCHECKED);
+}

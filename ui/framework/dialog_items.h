@@ -40,6 +40,12 @@ uint16_t GetListCount(HWND dialog, int id);
 void SelectEditText(HWND dialog, int id, int start, int end);
 void GetItemText(HWND dialog, int id, char* buffer, uint32_t size);
 void SetItemText(HWND dialog, int id, const char* text);
+// Shows or hides, enables or disables a control (nothing when it is missing).
+void ShowItem(HWND dialog, int id, bool shown);
+void EnableItem(HWND dialog, int id, bool enabled);
+// Check boxes and radio buttons.
+bool IsItemChecked(HWND dialog, int id);
+void SetItemChecked(HWND dialog, int id, bool checked);
 // Moves the control to a rectangle given in the dialog's units.
 void MoveItem(HWND dialog, int id, int x, int y, int width, int height);
 void DeleteGdiObject(HGDIOBJ object);

@@ -25,10 +25,6 @@ enum : int {
 
 const int kProxyControls[] = {104, 1067, 1068, kProxy, kProxyPort, kEditProxies};
 
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-void Check(HWND dialog, int id, bool on) { CheckDlgButton(dialog, id, on ? BST_CHECKED : BST_UNCHECKED); }
-void Show(HWND dialog, int id, bool shown) { ShowWindow(GetDlgItem(dialog, id), shown ? SW_SHOW : SW_HIDE); }
-
 // Control texts as the fields hold them.
 struct Form {
     explicit Form(HWND dialog) {
@@ -39,10 +35,10 @@ struct Form {
         GetItemText(dialog, kPassword, password, sizeof password);
         GetItemText(dialog, kDirectory, directory, sizeof directory);
         GetItemText(dialog, kProxy, proxy, sizeof proxy);
-        anonymous = Checked(dialog, kAnonymous);
-        passive = Checked(dialog, kPassive);
-        useProxy = Checked(dialog, kUseProxy);
-        storePasswords = Checked(dialog, kStorePasswords);
+        anonymous = IsItemChecked(dialog, kAnonymous);
+        passive = IsItemChecked(dialog, kPassive);
+        useProxy = IsItemChecked(dialog, kUseProxy);
+        storePasswords = IsItemChecked(dialog, kStorePasswords);
     }
     char description[513];
     char hostName[129];
@@ -129,13 +125,13 @@ bool HostDialog::StoreQuestion(bool asked) {
 }
 
 void HostDialog::SwitchLogin(bool fillVisit) {
-    const bool anonymous = Checked(window, kAnonymous);
-    Show(window, kUser, !anonymous);
-    Show(window, kAnonymousUser, anonymous);
-    Show(window, kPassword, !anonymous);
-    Show(window, kAnonymousPassword, anonymous);
-    Show(window, 1022, !anonymous);  // "Password:"
-    Show(window, 1024, anonymous);   // "E-mail:"
+    const bool anonymous = IsItemChecked(window, kAnonymous);
+    ShowItem(window, kUser, !anonymous);
+    ShowItem(window, kAnonymousUser, anonymous);
+    ShowItem(window, kPassword, !anonymous);
+    ShowItem(window, kAnonymousPassword, anonymous);
+    ShowItem(window, 1022, !anonymous);  // "Password:"
+    ShowItem(window, 1024, anonymous);   // "E-mail:"
     if (anonymous && fillVisit) {
         char current[65];
         GetItemText(window, kAnonymousPassword, current, sizeof current);
@@ -148,7 +144,7 @@ void HostDialog::SwitchLogin(bool fillVisit) {
 }
 
 void HostDialog::EnableProxyControls() {
-    const bool on = Checked(window, kUseProxy);
+    const bool on = IsItemChecked(window, kUseProxy);
     for (int id : kProxyControls) EnableWindow(GetDlgItem(window, id), on ? TRUE : FALSE);
 }
 
@@ -204,11 +200,11 @@ void HostDialog::ShowEntry(bool asked) {
         if (e->proxyName.Empty() || !SelectComboString(window, kProxy, e->proxyName.Text(), &proxyAt))
             SetComboSelection(window, kProxy, kNoItem);
         ShowProxyPort();
-        Check(window, kStorePasswords, e->hostFlags & kHostStorePasswords);
-        Check(window, kAnonymous, e->hostFlags & kHostAnonymous);
+        SetItemChecked(window, kStorePasswords, e->hostFlags & kHostStorePasswords);
+        SetItemChecked(window, kAnonymous, e->hostFlags & kHostAnonymous);
         SwitchLogin(false);
-        Check(window, kPassive, e->hostFlags & kHostPassive);
-        Check(window, kUseProxy, e->hostFlags & kHostUseProxy);
+        SetItemChecked(window, kPassive, e->hostFlags & kHostPassive);
+        SetItemChecked(window, kUseProxy, e->hostFlags & kHostUseProxy);
         EnableProxyControls();
     }
     uint16_t found;
@@ -246,10 +242,10 @@ void HostDialog::New() {
     char visit[32];
     LoadResourceString(kStrVisit, visit, sizeof visit);
     SetItemText(window, kAnonymousPassword, visit);
-    Check(window, kAnonymous, true);
+    SetItemChecked(window, kAnonymous, true);
     SwitchLogin(false);
-    Check(window, kStorePasswords, true);
-    Check(window, kUseProxy, false);
+    SetItemChecked(window, kStorePasswords, true);
+    SetItemChecked(window, kUseProxy, false);
     SetComboSelection(window, kProxy, kNoItem);
     SetItemText(window, kProxyPort, "");
     EnableProxyControls();
@@ -298,7 +294,7 @@ void HostDialog::Close() {
     EndDialog(window, 0);
 }
 
-void HostDialog::Toggle(int id) { Check(window, id, !Checked(window, id)); }
+void HostDialog::Toggle(int id) { SetItemChecked(window, id, !IsItemChecked(window, id)); }
 
 void HostDialog::OnInitDialog() {
     New();

@@ -20,8 +20,6 @@ enum : int {
     kIsDefault = 1063, kDefaultShown = 1065,
 };
 
-bool Checked(HWND dialog, int id) { return IsDlgButtonChecked(dialog, id) == BST_CHECKED; }
-
 // "ftp://" or "http://" in front of a name typed as a URL.
 const char* WithoutScheme(const char* name) {
     if (strncasecmp(name, "ftp://", 6) == 0) return name + 6;
@@ -99,7 +97,7 @@ bool ProxyDialog::Changed() {
     if (!number) port = 0;
     if ((port & 0xFFFF) != entry->port) return true;
     const bool isDefault = strcasecmp(entry->name.Text(), list->defaultProxy.Text()) == 0;
-    return Checked(window, kIsDefault) != isDefault;
+    return IsItemChecked(window, kIsDefault) != isDefault;
 }
 
 void ProxyDialog::StoreQuestion(bool asked) {
@@ -135,7 +133,7 @@ void ProxyDialog::StoreAs(const char* typed) {
     UINT port = GetDlgItemInt(window, kPort, &number, FALSE);
     if (!number) port = 0;
     if (list->AddOrUpdate(name.Text(), static_cast<uint16_t>(port & 0xFFFF))) FillNames();
-    if (Checked(window, kIsDefault)) {
+    if (IsItemChecked(window, kIsDefault)) {
         list->defaultProxy.Assign(name.Text());
     } else if (strcasecmp(name.Text(), list->defaultProxy.Text()) == 0) {
         list->defaultProxy.Clear();

@@ -4,7 +4,7 @@
 # servers on loopback: vsftpd on 127.0.0.9:21 and nginx on 127.0.0.1.
 #
 #   bench/run.sh [--runs N] [--sizes 1M,64M,256M] [--quick] [--timeout S] [--budget MIN]
-#                [--nethost PATH] [--keep]
+#                [--nethost PATH] [--arch i686|x86_64] [--keep]
 #
 #   --runs N      runs per figure (default 5)
 #   --sizes LIST  file sizes to transfer (default 1M,64M,256M; a 1-byte file
@@ -15,6 +15,10 @@
 #                 skipped (default 12)
 #   --nethost P   time the library of another build: P is its nethost.exe,
 #                 beside its DLLs (default: build this tree's)
+#   --arch A      i686: the 32-bit build under 32-bit Wine, as a host
+#                 application loads it; x86_64: the 64-bit build under 64-bit
+#                 Wine. Default: i686 where this kernel runs 32-bit programs.
+#                 The library and the WinINet client run the same one.
 #   --keep        keep the scratch folder (servers' logs and files)
 #
 # Installs what it needs, builds into build-bench/ (never build/), prints one
@@ -28,7 +32,7 @@ python=/usr/bin/python3
 
 usage() { sed -n '2,/^set -euo/{/^set -euo/d;s/^# \{0,1\}//;p}' "$0"; }
 
-runs=5 sizes=1M,64M,256M timeout=180 budget=12 keep=0 nethost=""
+runs=5 sizes=1M,64M,256M timeout=180 budget=12 keep=0 nethost="" arch=""
 while [ $# -gt 0 ]; do
   case $1 in
     --runs) runs=${2:?--runs needs a number}; shift 2 ;;
@@ -37,6 +41,7 @@ while [ $# -gt 0 ]; do
     --timeout) timeout=${2:?--timeout needs seconds}; shift 2 ;;
     --budget) budget=${2:?--budget needs minutes}; shift 2 ;;
     --nethost) nethost=$(realpath "${2:?--nethost needs a path}"); shift 2 ;;
+    --arch) arch=${2:?--arch needs i686 or x86_64}; shift 2 ;;
     --keep) keep=1; shift ;;
     -h|--help) usage; exit 0 ;;
     *) echo "bench: unknown argument $1" >&2; usage >&2; exit 2 ;;
@@ -48,9 +53,17 @@ done
 measure_args=(--runs "$runs" --sizes "$sizes" --timeout "$timeout" --budget "$budget")
 "$python" "$here/bench.py" --check-args "${measure_args[@]}"
 
-# Our own build folder and the 64-bit Windows build, whatever the caller's
-# environment says.
-export ORB_BUILD=$root/build-bench ORB_TEST_ARCH=x86_64
+# Our own build folder, whatever the caller's environment says; the 32-bit
+# build where 32-bit programs run, as the tests do.
+if [ -z "$arch" ]; then
+  if /usr/lib/wine/wine --version >/dev/null 2>&1; then arch=i686; else arch=x86_64; fi
+fi
+case $arch in
+  i686) bits=32 ;;
+  x86_64) bits=64 ;;
+  *) echo "bench: --arch is i686 or x86_64, not $arch" >&2; exit 2 ;;
+esac
+export ORB_BUILD=$root/build-bench ORB_TEST_ARCH=$arch
 out=$ORB_BUILD/bench
 mkdir -p "$out"
 # The build folder is scratch: keep it out of git's view.
@@ -75,17 +88,17 @@ fi
 
 # ---- build -------------------------------------------------------------------
 . "$root/tools/winenv.sh"
-win=$ORB_BUILD/win64
+win=$ORB_BUILD/win$bits
 library=yes
 if [ -n "$nethost" ]; then
   [ -f "$nethost" ] || { echo "bench: $nethost does not exist" >&2; exit 1; }
 else
   nethost=$win/nethost.exe
   echo "bench: building the library into $win" >&2
-  # As tools/build.sh configures the 64-bit build, without the test programs.
+  # As tools/build.sh configures the Windows build, without the test programs.
   if [ ! -f "$win/CMakeCache.txt" ]; then
     cmake -S "$root" -B "$win" -DCMAKE_BUILD_TYPE=Release -DORB_WIN_TESTS=OFF \
-      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-x86_64.cmake" >"$win.configure.log" 2>&1 \
+      -DCMAKE_TOOLCHAIN_FILE="$root/cmake/mingw-$arch.cmake" >"$win.configure.log" 2>&1 \
       || { cat "$win.configure.log" >&2; exit 1; }
   fi
   if ! cmake --build "$win" -j"${ORB_JOBS:-2}" --target OrbNetN01 orbntenn1 nethost >"$out/build.log" 2>&1; then
@@ -94,9 +107,9 @@ else
     library=no
   fi
 fi
-wininet=$out/wininet_client.exe
+wininet=$out/wininet_client$bits.exe
 if [ ! -f "$wininet" ] || [ "$here/wininet_client.cpp" -nt "$wininet" ]; then
-  x86_64-w64-mingw32-g++ -O2 -Wall -Wextra -Werror -static -static-libgcc -static-libstdc++ \
+  $arch-w64-mingw32-g++ -O2 -Wall -Wextra -Werror -static -static-libgcc -static-libstdc++ \
     -o "$wininet" "$here/wininet_client.cpp" -lwininet
 fi
 
@@ -237,7 +250,7 @@ if [ -n "$(GIT_OPTIONAL_LOCKS=0 git -C "$root" status --porcelain --untracked-fi
 fi
 header="OrbNet transfer benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), commit $commit
 machine: $(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1), Linux $(uname -r)
-clients: library ($nethost) and WinINet under $($WINELOADER --version), curl $(version curl)
+clients: library ($nethost) and WinINet, both $bits-bit programs under $bits-bit Wine $($WINELOADER --version); native curl $(version curl)
 servers: vsftpd $(version vsftpd) on $ftp_host:21, nginx $(version nginx) on 127.0.0.1:$http_port; loopback
 runs: $runs per figure, sizes: $sizes (MiB = 1048576 bytes)"
 [ "$library" = yes ] || header="$header

@@ -45,6 +45,11 @@ enum LanguageString : unsigned short {
     kMsgNoDefaultProxy = 778, kMsgFtpModeNote = 780, kMsgWebModeNote = 781, kMsgSaveWebNote = 783,
     kMsgBrowseAction = 788, kMsgBrowseTitle = 789, kMsgNewFolder = 790, kMsgCreateAction = 791,
     kMsgChooseDirectory = 792, kMsgSeveralFiles = 793,
+    // The progress window's readable texts.
+    kMsgCountOfTotal = 794, kMsgReceivedReadable = 795, kMsgSentReadable = 796, kMsgPercent = 797,
+    kMsgRate = 798, kMsgRateAndLeft = 799, kMsgSizeBytes = 800, kMsgSizeKilobytes = 801,
+    kMsgSizeMegabytes = 802, kMsgSizeGigabytes = 803, kMsgSizeTerabytes = 804, kMsgDecimalPoint = 805,
+    kMsgSeconds = 806, kMsgMinutesSeconds = 807, kMsgMinutes = 808, kMsgHoursMinutes = 809,
     kStatusClosing = 1025, kStatusConnecting = 1026, kStatusLoggingIn = 1027,
     kStatusDisconnected = 1028, kStatusListing = 1029, kStatusTransferFailed = 1030,
     kStatusReply = 1031, kStatusConnected = 1032, kStatusFetching = 1033,

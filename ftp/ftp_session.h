@@ -19,6 +19,7 @@ public:
     explicit FtpSession(HWND owner);
     ~FtpSession() override;
     void OnSocketEvent(uint16_t event, uint16_t error) override;
+    uint64_t AnnouncedSize() const override { return announcedSize; }
 
     uint16_t StartConnect(const char* host, uint16_t port);
     uint16_t Login(const char* user, const char* password);

@@ -83,6 +83,9 @@ public:
     AsyncSocket* AsAsync() override { return this; }
     virtual void OnSocketEvent(uint16_t event, uint16_t error) = 0;
     virtual void OnLookupDone(HANDLE lookup, uint16_t error, LPARAM lengthAndError);
+    // The size the server announced for the file under way (a session
+    // answers for its data connections); all ones when none.
+    virtual uint64_t AnnouncedSize() const { return ~0ull; }
 
     uint16_t SelectEvents(uint16_t events);
     // Handles the queued socket events of this window now, dropping those

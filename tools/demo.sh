@@ -38,10 +38,11 @@ stop_all() {
   wine_stop
 }
 trap stop_all EXIT
-# Data connections limited to about 1 MB/s, so that the progress window is seen.
+# Data connections limited to about 1 MB/s, so that the progress window is
+# seen; the reply to RETR names the size, as vsftpd and ProFTPD do.
 srv_start "$demo/ftp" "file:$demo/ftp.ready" /usr/bin/python3 "$root/tests/servers/ftp_server.py" \
   --address "$address" --port 21 --root "$demo/ftproot" --log "$demo/ftp.log" --pidfile "$demo/ftp.ready" \
-  --throttle 1000000
+  --throttle 1000000 --announce-size
 srv_start "$demo/http" "file:$demo/http.port" /usr/bin/python3 "$root/tests/servers/static_http.py" \
   --root "$demo/web" --portfile "$demo/http.port"
 port=$(cat "$demo/http.port")

@@ -4,7 +4,9 @@
 #                                       <statedir>/ftproot (fresh fixture files)
 #   tools/servers.sh stop <statedir>    stops what start started
 # Users: anonymous (any password) and alice/secret; both may write.
-# ORB_FTP_ADDRESS overrides the address (port 21 always).
+# ORB_FTP_ADDRESS overrides the address (port 21 always); ORB_FTP_THROTTLE
+# limits each data connection (bytes per second); ORB_FTP_ANNOUNCE=1 names
+# the size in the reply to RETR; ORB_FTP_SPARSE=1 stores zeros as holes.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../tests/servers/server_lib.sh"
@@ -35,7 +37,8 @@ case $cmd in
     # another run's server on the same address.
     srv_start "$state/ftp" "file:$state/ftp.ready" /usr/bin/python3 "$here/../tests/servers/ftp_server.py" \
       --address "$address" --port 21 --root "$state/ftproot" --log "$state/ftp.log" \
-      --pidfile "$state/ftp.ready" --throttle "${ORB_FTP_THROTTLE:-0}" || exit 1
+      --pidfile "$state/ftp.ready" --throttle "${ORB_FTP_THROTTLE:-0}" \
+      ${ORB_FTP_ANNOUNCE:+--announce-size} ${ORB_FTP_SPARSE:+--sparse} || exit 1
     echo "$address" >"$state/ftp_address"
     echo "FTP server on $address:21, root $state/ftproot"
     ;;

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <io.h>
+
 #include <cstdio>
 #include <new>
 #include <share.h>
@@ -114,6 +116,8 @@ uint16_t ReceiveFileCommand::Start() {
     std::setvbuf(file, nullptr, _IONBF, 0);
     progress = OpenProgress(this, kMsgReceiving, remoteName.Text());
     if (!progress) return 0;
+    progress->SetTotal(owner->conversation ? owner->conversation->AnnouncedSize() : kNoTotal);
+    progress->ShowCount(kMsgBytesReceived, 0);
     if (!owner->SelectEvents(kReadClose)) return 0;
     // What came before the events were chosen (a whole file and a reset,
     // which raises no event afterwards) is read at once.
@@ -152,8 +156,12 @@ int ReceiveFileCommand::ReadAvailable() {
         int n = owner->Recv(buffer, static_cast<int>(bufferSize), 0);
         if (n < 0) return LastSocketError() == WSAEWOULDBLOCK ? 0 : -1;
         if (n == 0) return 1;
-        bytesReceived += static_cast<uint32_t>(n);
-        if (progress) progress->ShowCount(kMsgBytesReceived, bytesReceived);
+        bytesReceived += static_cast<uint64_t>(n);
+        if (progress) {
+            // The size of the server's 150 reply, which may come at any time.
+            progress->SetTotal(owner->conversation ? owner->conversation->AnnouncedSize() : kNoTotal);
+            progress->ShowCount(kMsgBytesReceived, bytesReceived);
+        }
         if (!file || std::fwrite(buffer, 1, static_cast<size_t>(n), file) != static_cast<size_t>(n)) return -1;
     }
 }
@@ -268,6 +276,9 @@ uint16_t SendFileCommand::Start() {
     }
     progress = OpenProgress(this, kMsgSending, remoteName.Text());
     if (!progress) return 0;
+    const int64_t size = _filelengthi64(_fileno(file));
+    progress->SetTotal(size >= 0 ? static_cast<uint64_t>(size) : kNoTotal);
+    progress->ShowCount(kMsgBytesSent, 0);
     return owner->SelectEvents(kWriteClose);
 }
 

@@ -33,7 +33,7 @@ public:
     TextBuffer localPath;
     TextBuffer remoteName;
     FILE* file;
-    uint32_t bytesReceived;
+    uint64_t bytesReceived;
     char* buffer;  // owned; receives go here
     uint32_t bufferSize;
 
@@ -64,7 +64,7 @@ public:
     TextBuffer localPath;
     TextBuffer remoteName;
     FILE* file;
-    uint32_t bytesSent;
+    uint64_t bytesSent;
     uint16_t endOfFile;
     char* chunk;  // owned
     uint32_t chunkLength;

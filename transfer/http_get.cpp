@@ -108,6 +108,7 @@ uint16_t HttpGetCommand::Start() {
         remove(localPath.Text());
         return 0;
     }
+    progress->ShowCount(kMsgBytesReceived, 0);
     owner->SelectEvents(kReadAndClose);
     // The log shows the request as it goes out, less a login's password.
     TextBuffer logged(256);
@@ -153,7 +154,10 @@ HttpGetCommand::ReadEnd HttpGetCommand::ReadAvailable(bool toTheEnd) {
             return kSettled;
         }
         bytesReceived = parser.BodyBytes();
-        if (progress) progress->ShowCount(kMsgBytesReceived, static_cast<uint32_t>(bytesReceived));
+        if (progress) {
+            progress->SetTotal(parser.LengthKnown() ? parser.ContentLength() : kNoTotal);
+            progress->ShowCount(kMsgBytesReceived, bytesReceived);
+        }
         if (parser.BodyComplete()) {
             // Content-Length bytes or the last chunk: the document is whole,
             // whether or not the server closes now.
@@ -193,7 +197,7 @@ void HttpGetCommand::Settle(Outcome outcome, bool ownerTold) {
     if (file) fclose(file);
     file = nullptr;
     if (outcome == kSaved && hadFile) {
-        if (progress) progress->ShowCount(kMsgBytesReceived, static_cast<uint32_t>(bytesReceived), true);
+        if (progress) progress->ShowCount(kMsgBytesReceived, bytesReceived, true);
         owner->PostToOwner(kCodeTransferDone, 1);
     } else {
         if (hadFile) remove(localPath.Text());

@@ -1,8 +1,11 @@
 #include "transfer/progress_dialog.h"
 
+#include <commctrl.h>
+
 #include <cstring>
 
 #include "frame/module.h"
+#include "frame/string_ids.h"
 #include "frame/strings.h"
 #include "net/command.h"
 #include "net/handler_scope.h"
@@ -10,8 +13,25 @@
 namespace {
 constexpr uint16_t kProgressTemplate = 103;
 constexpr uint16_t kProgressBitmap = 113;
+constexpr UINT_PTR kRefreshTimer = 1;
+constexpr int kBarScale = 1000;
 // Windows waiting for their delay, by thread timer.
 ProgressDialog* Scheduled = nullptr;
+
+// The bar is the platform's progress control: its class is registered once.
+void RegisterBarClass() {
+    static bool registered = false;
+    if (registered) return;
+    INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
+    registered = InitCommonControlsEx(&classes) != FALSE;
+}
+
+void SetItemTextIfChanged(HWND window, int id, const char* text) {
+    char shown[256] = "";
+    GetDlgItemTextA(window, id, shown, sizeof shown);
+    if (std::strcmp(shown, text) == 0) return;
+    SetDlgItemTextA(window, id, text);
+}
 }  // namespace
 
 ProgressDialog::ProgressDialog(Command* command)
@@ -25,10 +45,17 @@ ProgressDialog::ProgressDialog(Command* command)
       actionId_(0),
       countFormat_(0),
       count_(0),
-      nextScheduled_(nullptr) {
+      total_(kNoTotal),
+      nextScheduled_(nullptr),
+      wordsFor_(0),
+      shownWords_(),
+      barShown_(0) {
     templateId = kProgressTemplate;
     dialogProc = DialogProc;
     remoteName_[0] = '\0';
+    std::memset(words_, 0, sizeof words_);
+    // The transfer starts with its window object.
+    meter_.Begin(GetTickCount());
     bitmap = LoadBitmapA(ModuleInstance, MAKEINTRESOURCEA(kProgressBitmap));
 }
 
@@ -75,13 +102,16 @@ void CALLBACK ProgressDialog::OnDelay(HWND, UINT, UINT_PTR timer, DWORD) {
         *p = dialog->nextScheduled_;
         dialog->timer_ = 0;
         if (dialog->Open(dialog->scheduledParent_, dialog->actionId_, dialog->remoteName_) && dialog->countFormat_)
-            dialog->ShowCount(dialog->countFormat_, dialog->count_, true);
+            dialog->Repaint();
         return;
     }
 }
 
 uint16_t ProgressDialog::Open(HWND parent, uint16_t actionId, const char* remoteName) {
+    RegisterBarClass();
     if (!CreateModeless(parent)) return 0;
+    SendDlgItemMessageA(window, kProgressBar, PBM_SETRANGE32, 0, kBarScale);
+    SetTimer(window, kRefreshTimer, kRefreshInterval, nullptr);
     char action[kStringArraySize];
     LoadResourceString(actionId, action, sizeof action);
     SetDlgItemTextA(window, kProgressAction, action);
@@ -94,17 +124,60 @@ uint16_t ProgressDialog::Open(HWND parent, uint16_t actionId, const char* remote
     return 1;
 }
 
-void ProgressDialog::ShowCount(uint16_t formatId, uint32_t bytes, bool final) {
+void ProgressDialog::ShowCount(uint16_t formatId, uint64_t bytes, bool final) {
     countFormat_ = formatId;
     count_ = bytes;
-    if (!window) return;
     DWORD now = GetTickCount();
+    meter_.Note(now, bytes);
+    if (!window) return;
     if (!final && anyShown && now - lastShown < kRepaintInterval) return;
+    Repaint();
+}
+
+void ProgressDialog::SetTotal(uint64_t total) { total_ = total; }
+
+void ProgressDialog::LoadWords(uint16_t formatId) {
+    ProgressWords& w = shownWords_;
+    const uint16_t alone = formatId == kMsgBytesSent ? kMsgSentReadable : kMsgReceivedReadable;
+    const struct {
+        const char** slot;
+        uint16_t id;
+    } texts[kWordCount] = {
+        {&w.units[0], kMsgSizeBytes},     {&w.units[1], kMsgSizeKilobytes},   {&w.units[2], kMsgSizeMegabytes},
+        {&w.units[3], kMsgSizeGigabytes}, {&w.units[4], kMsgSizeTerabytes},   {&w.decimalPoint, kMsgDecimalPoint},
+        {&w.countOf, kMsgCountOfTotal},   {&w.countAlone, alone},             {&w.exactCount, formatId},
+        {&w.percent, kMsgPercent},        {&w.rate, kMsgRate},                {&w.rateAndLeft, kMsgRateAndLeft},
+        {&w.seconds, kMsgSeconds},        {&w.minutesSeconds, kMsgMinutesSeconds}, {&w.minutes, kMsgMinutes},
+        {&w.hoursMinutes, kMsgHoursMinutes}};
+    for (int i = 0; i < kWordCount; ++i) {
+        words_[i][0] = '\0';
+        LoadResourceString(texts[i].id, words_[i], kWordSize);
+        *texts[i].slot = words_[i];
+    }
+    wordsFor_ = formatId;
+}
+
+void ProgressDialog::Repaint() {
+    if (!window || !countFormat_) return;
+    if (wordsFor_ != countFormat_) LoadWords(countFormat_);
+    DWORD now = GetTickCount();
     anyShown = 1;
     lastShown = now;
-    TextBuffer text(64);
-    AppendFormatted(text, formatId, 1, static_cast<unsigned long>(bytes));
-    SetDlgItemTextA(window, kProgressCount, text.Text());
+    ProgressFacts facts = {count_, total_, false, 0, false, 0};
+    facts.hasRate = meter_.Rate(now, &facts.rate);
+    facts.hasLeft = meter_.SecondsLeft(now, total_, &facts.secondsLeft);
+    ProgressLines lines;
+    ComposeProgress(facts, shownWords_, &lines);
+    SetItemTextIfChanged(window, kProgressCount, lines.count);
+    SetItemTextIfChanged(window, kProgressPercent, lines.percent);
+    SetItemTextIfChanged(window, kProgressRate, lines.rate);
+    HWND bar = GetDlgItem(window, kProgressBar);
+    if (!bar) return;
+    if (lines.bar) SendMessageA(bar, PBM_SETPOS, lines.permille, 0);
+    if (barShown_ != uint16_t(lines.bar)) {
+        barShown_ = lines.bar;
+        ShowWindow(bar, lines.bar ? SW_SHOWNA : SW_HIDE);
+    }
 }
 
 INT_PTR ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
@@ -113,6 +186,10 @@ INT_PTR ProgressDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         // The command may close this window; nothing here is touched after.
         HandlerScope running;
         if (command) command->Finish();
+        return TRUE;
+    }
+    if (message == WM_TIMER && wParam == kRefreshTimer) {
+        if (GetTickCount() - lastShown >= kRepaintInterval) Repaint();
         return TRUE;
     }
     if (message == WM_DRAWITEM && wParam == kProgressPicture) {

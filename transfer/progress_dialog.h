@@ -4,6 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "transfer/progress_text.h"
 #include "ui/framework/dialog_object.h"
 
 class Command;
@@ -14,6 +15,9 @@ enum : int {
     kProgressCount = 1029,    // the running byte count
     kProgressAction = 1032,   // receiving or sending
     kProgressPicture = 1033,  // owner-drawn bitmap 113
+    kProgressBar = 1034,      // share done, when the total is known
+    kProgressPercent = 1035,  // "40%" beside it
+    kProgressRate = 1036,     // rate and time left
 };
 
 // The modeless window of a running transfer. Its Cancel button calls the
@@ -31,12 +35,20 @@ public:
     uint16_t Schedule(HWND parent, uint16_t actionId, const char* remoteName);
     // Makes the window now; 1 when it exists.
     uint16_t Open(HWND parent, uint16_t actionId, const char* remoteName);
-    // Shows string formatId formatted with the byte count: at most every
-    // kRepaintInterval ms while a transfer runs, always when final is set.
-    void ShowCount(uint16_t formatId, uint32_t bytes, bool final = false);
+    // The bytes moved so far, formatId saying which way (770 received, 774
+    // sent): the count, readable, with the total, share, rate and time left
+    // when they are known. Repainted at most every kRepaintInterval ms while
+    // a transfer runs, always when final is set.
+    void ShowCount(uint16_t formatId, uint64_t bytes, bool final = false);
+    // The size of the whole file, kNoTotal when not known; shown from the
+    // next count on.
+    void SetTotal(uint64_t total);
 
     static constexpr DWORD kRepaintInterval = 100;
     static constexpr UINT kShowDelay = 250;
+    // The rate and time left are refreshed this often even when no bytes
+    // come (a stalled transfer slows down in the window).
+    static constexpr UINT kRefreshInterval = 500;
 
     Command* command;  // not owned: the command owns this window
     HBITMAP bitmap;
@@ -52,8 +64,19 @@ private:
     uint16_t actionId_;
     char remoteName_[MAX_PATH];
     uint16_t countFormat_;   // the count to show when the window appears
-    uint32_t count_;
+    uint64_t count_;
+    uint64_t total_;
     ProgressDialog* nextScheduled_;
+    TransferMeter meter_;
+    // The texts of the language module, loaded when the window is made.
+    enum { kWordCount = 16, kWordSize = 64 };
+    char words_[kWordCount][kWordSize];
+    uint16_t wordsFor_;      // the count format the texts were loaded for
+    ProgressWords shownWords_;
+    uint16_t barShown_;
+
+    void LoadWords(uint16_t formatId);
+    void Repaint();
 
 protected:
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;

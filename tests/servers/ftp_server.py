@@ -5,6 +5,11 @@ Users: anonymous (any password) and alice/secret, both with the whole
 --root as home and every permission. Passive and active mode; PORT may name
 any address (the client may sit on 127.0.0.1 while this server listens on
 127.0.0.2).
+
+--announce-size: the reply to RETR names the file's size, as vsftpd and
+ProFTPD do ("150 Opening BINARY mode data connection for a.bin (42 bytes).").
+--sparse: a stored file's blocks of zeros become holes, so that a file of
+some gigabytes that is mostly zeros takes little disk.
 """
 import argparse
 import logging
@@ -12,6 +17,7 @@ import os
 import warnings
 
 from pyftpdlib.authorizers import DummyAuthorizer
+from pyftpdlib.filesystems import AbstractedFS
 from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
@@ -22,10 +28,65 @@ class Handler(FTPHandler):
     """pyftpdlib knows "TYPE A" but not the format argument of "TYPE A N"
     (ASCII, non-print), which real servers accept and clients send."""
 
+    announce_size = False
+    _retr_size = None
+
     def ftp_TYPE(self, line):
         if line.upper().replace(" ", "") == "AN":
             line = "A"
         return FTPHandler.ftp_TYPE(self, line)
+
+    def ftp_RETR(self, file):
+        if self.announce_size:
+            try:
+                self._retr_size = (os.path.basename(file), os.path.getsize(file))
+            except OSError:
+                self._retr_size = None
+        try:
+            return FTPHandler.ftp_RETR(self, file)
+        finally:
+            self._retr_size = None
+
+    def respond(self, resp, *args, **kwargs):
+        if self._retr_size and resp[:4] in ("150 ", "125 "):
+            name, size = self._retr_size
+            resp = "%s Opening BINARY mode data connection for %s (%d bytes)." % (resp[:3], name, size)
+            self._retr_size = None
+        return FTPHandler.respond(self, resp, *args, **kwargs)
+
+
+class SparseFile:
+    """A file opened for writing whose blocks of zeros are skipped over
+    (holes); its length is set when it is closed."""
+
+    def __init__(self, f):
+        self._f = f
+        self.name = f.name
+
+    @property
+    def closed(self):
+        return self._f.closed
+
+    def write(self, chunk):
+        if chunk.count(0) == len(chunk):
+            self._f.seek(len(chunk), os.SEEK_CUR)
+        else:
+            self._f.write(chunk)
+        return len(chunk)
+
+    def close(self):
+        if not self._f.closed:
+            self._f.truncate(self._f.tell())
+            self._f.close()
+
+    def __getattr__(self, name):
+        return getattr(self._f, name)
+
+
+class SparseFS(AbstractedFS):
+    def open(self, filename, mode):
+        f = AbstractedFS.open(self, filename, mode)
+        return SparseFile(f) if ("w" in mode or "a" in mode) else f
 
 
 def main():
@@ -37,6 +98,8 @@ def main():
     ap.add_argument("--log")
     ap.add_argument("--throttle", type=int, default=0,
                     help="bytes per second on each data connection (0: no limit)")
+    ap.add_argument("--announce-size", action="store_true")
+    ap.add_argument("--sparse", action="store_true")
     args = ap.parse_args()
 
     logging.basicConfig(filename=args.log, level=logging.INFO,
@@ -56,6 +119,9 @@ def main():
     handler.banner = "OrbNet test FTP server ready."
     handler.timeout = 120
     handler.auth_failed_timeout = 0.1
+    handler.announce_size = args.announce_size
+    if args.sparse:
+        handler.abstracted_fs = SparseFS
 
     if args.throttle > 0:
         dtp = ThrottledDTPHandler

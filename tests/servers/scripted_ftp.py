@@ -27,6 +27,8 @@ A reply is writes for the control connection, or an object:
                  connection is in use (from its start, alongside)
   "close_during": true: close the control connection after "during"
   "receive_delay": seconds to wait before reading a receive's data
+  "receive_rate": receive: read at most this many bytes a second, with a
+                 small receive buffer (a slow server)
   "stranger_first": address: before connecting back (PORT), connect from
                  this other address and send "stranger_data" (default
                  "stranger's bytes") on that connection
@@ -243,12 +245,18 @@ class Handler(socketserver.BaseRequestHandler):
         """Reads the data connection into the named file; True to reset it."""
         limit = reply.get("reset_after")
         time.sleep(min(float(reply.get("receive_delay", 0)), sio.MAX_PAUSE))
+        rate = float(reply.get("receive_rate", 0))
+        if rate > 0:
+            data.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 65536)
+        start = time.monotonic()
         got = b""
         while limit is None or len(got) < limit:
-            chunk = data.recv(65536)
+            chunk = data.recv(16384 if rate > 0 else 65536)
             if not chunk:
                 break
             got += chunk
+            if rate > 0:
+                time.sleep(max(0.0, start + len(got) / rate - time.monotonic()))
         name = os.path.basename(str(reply["receive"])) or "stored.bin"
         with open(os.path.join(self.base, name), "wb") as f:
             f.write(got if limit is None else got[:limit])

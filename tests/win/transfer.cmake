@@ -14,6 +14,8 @@ orb_win_test(transfer_scripted_tests
   ${CMAKE_SOURCE_DIR}/tests/win/message_box_answerer.cpp)
 set_tests_properties(transfer_scripted_tests PROPERTIES FIXTURES_REQUIRED transfer_scripted)
 
-orb_win_test(progress_dialog_tests ${CMAKE_SOURCE_DIR}/tests/win/progress_dialog_test.cpp)
+orb_win_test(progress_dialog_tests
+  ${CMAKE_SOURCE_DIR}/tests/win/progress_dialog_test.cpp
+  ${CMAKE_SOURCE_DIR}/tests/win/window_picture.cpp)
 
 orb_win_test(temp_file_tests ${CMAKE_SOURCE_DIR}/tests/win/temp_file_test.cpp)

@@ -75,7 +75,8 @@ LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam) {
                 PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             }
         } else if (pictures && !dialogHelper.progressTaken && GetDlgItem(dialog, 1033) && GetDlgItem(dialog, 1029)) {
-            SetTimer(dialog, 0x4E49, 700, PictureOfProgress);
+            // Once the rate and time left are measured.
+            SetTimer(dialog, 0x4E49, 1600, PictureOfProgress);
         }
     }
     return CallNextHookEx(nullptr, code, wParam, lParam);

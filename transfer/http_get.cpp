@@ -150,7 +150,8 @@ HttpGetCommand::ReadEnd HttpGetCommand::ReadAvailable(bool toTheEnd) {
         if (closed) return kSettled;
         if (header == HttpResponseParser::kStopped) {
             const uint16_t reason = parser.StopReasonOf();
-            Settle(kFailed, reason == HttpResponseParser::kStatusRefused || reason == HttpResponseParser::kNoCode);
+            Settle(kFailed, reason == HttpResponseParser::kStatusRefused || reason == HttpResponseParser::kNoCode ||
+                       reason == HttpResponseParser::kRedirected);
             return kSettled;
         }
         bytesReceived = parser.BodyBytes();
@@ -181,7 +182,8 @@ void HttpGetCommand::SettleAtClose() {
     if (closed) return;
     if (parser.Stopped()) {
         const uint16_t reason = parser.StopReasonOf();
-        Settle(kFailed, reason == HttpResponseParser::kStatusRefused || reason == HttpResponseParser::kNoCode);
+        Settle(kFailed, reason == HttpResponseParser::kStatusRefused || reason == HttpResponseParser::kNoCode ||
+                       reason == HttpResponseParser::kRedirected);
     } else {
         // No bytes, a header without its end, a body shorter than announced
         // or without its last chunk: not a document.

@@ -3,6 +3,8 @@
 #include <cstdio>
 #include <cstring>
 
+#include "transfer/redirect_rules.h"
+
 namespace {
 
 const char kMetaHead[] = "<meta name=\"Content-Type\" content=\"";
@@ -138,7 +140,7 @@ uint16_t SplitHttpUrlHost(const char* url, uint32_t length, TextBuffer& host, ui
     return 1;
 }
 
-HttpResponseParser::HttpResponseParser() : text_(128) { Reset(); }
+HttpResponseParser::HttpResponseParser() : text_(128), statusText_(64), location_(128) { Reset(); }
 
 void HttpResponseParser::Reset() {
     state_ = kStart;
@@ -155,6 +157,10 @@ void HttpResponseParser::Reset() {
     chunkLeft_ = 0;
     chunkLine_ = 0;
     chunkDigits_ = 0;
+    redirectStatus_ = 0;
+    locationState_ = kLengthNone;
+    statusText_.Clear();
+    location_.Clear();
 }
 
 void HttpResponseParser::Stop(StopReason reason) {
@@ -185,6 +191,15 @@ void HttpResponseParser::JudgeStatusLine(HttpResponseSink& sink) {
     uint32_t end = pos;
     while (end < lineLength_ && line_[end] != ' ') ++end;
     bool threeDigits = end - pos == 3 && IsDigit(line_[pos]) && IsDigit(line_[pos + 1]) && IsDigit(line_[pos + 2]);
+    const uint16_t code = threeDigits ? uint16_t((line_[pos] - '0') * 100 + (line_[pos + 1] - '0') * 10 +
+                                                 (line_[pos + 2] - '0'))
+                                      : 0;
+    if (IsRedirectStatus(code) && statusText_.Assign(line_ + pos, lineLength_ - pos)) {
+        // Judged once its header block, with the Location, has come.
+        redirectStatus_ = code;
+        state_ = kHeaders;
+        return;
+    }
     if (!threeDigits || line_[pos] != '2') {
         Stop(kStatusRefused);
         sink.OnFailureStatus(line_ + pos, lineLength_ - pos);
@@ -214,8 +229,35 @@ void HttpResponseParser::JudgeContentLength(const char* value, uint32_t length) 
     }
 }
 
+void HttpResponseParser::JudgeLocation(const char* value, uint32_t length) {
+    uint32_t pos = 0, end = length;
+    while (pos < end && IsBlank(value[pos])) ++pos;
+    while (end > pos && IsBlank(value[end - 1])) --end;
+    if (locationState_ == kLengthNone) {
+        locationState_ = location_.Assign(value + pos, end - pos) && end > pos ? kLengthValid : kLengthInvalid;
+    } else if (locationState_ == kLengthValid &&
+               (location_.length != end - pos || std::memcmp(location_.Text(), value + pos, end - pos) != 0)) {
+        locationState_ = kLengthInvalid;
+    }
+}
+
+void HttpResponseParser::EndRedirect(HttpResponseSink& sink, bool complete) {
+    if (complete && locationState_ == kLengthValid) {
+        Stop(kRedirected);
+        sink.OnRedirect(statusText_.Text(), statusText_.length, location_.Text(), location_.length);
+    } else {
+        Stop(kStatusRefused);
+        sink.OnFailureStatus(statusText_.Text(), statusText_.length);
+    }
+}
+
 void HttpResponseParser::JudgeHeaderLine(HttpResponseSink& sink) {
     if (text_.Assign(line_, lineLength_) && text_.Append("\n", 1)) sink.OnLogText(text_.Text(), text_.length);
+    // A redirect's own headers say nothing of a document.
+    if (redirectStatus_) {
+        if (StartsWithNoCase(line_, lineLength_, "location:")) JudgeLocation(line_ + 9, lineLength_ - 9);
+        return;
+    }
     // "Last-Modified: Tue, 15 Nov 1994 12:45:26 GMT"
     if (StartsWithNoCase(line_, lineLength_, "last-modified:")) {
         uint32_t pos = 14;
@@ -260,7 +302,9 @@ void HttpResponseParser::EndLine(HttpResponseSink& sink) {
     if (state_ == kStatusLine) {
         JudgeStatusLine(sink);
     } else if (lineLength_ == 0) {
-        StartBody();  // the empty line ends the header
+        // The empty line ends the header.
+        if (redirectStatus_) EndRedirect(sink, true);
+        else StartBody();
     } else {
         JudgeHeaderLine(sink);
     }
@@ -433,4 +477,6 @@ void HttpResponseParser::Finish(HttpResponseSink& sink) {
     // A start too short to judge ("HTT") is neither header nor document.
     if ((state_ == kStatusLine || state_ == kHeaders) && lineLength_ > 0) EndLine(sink);
     else if (state_ == kBody && !LengthKnown()) state_ = kDone;  // the body ran to the close
+    // A redirect cut before the end of its header block.
+    if (state_ == kHeaders && redirectStatus_) EndRedirect(sink, false);
 }

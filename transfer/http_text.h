@@ -39,6 +39,17 @@ public:
     virtual void OnFailureStatus(const char* statusText, uint32_t length) = 0;
     // A status line without a code. Nothing is written.
     virtual void OnNoStatusCode() = 0;
+    // A redirect (301, 302, 303, 307, 308) whose header block ended with
+    // one Location: its status text and the Location's value, blanks
+    // removed. Nothing is written. Without a Location (or with two that
+    // differ) the status is reported by OnFailureStatus instead, as any
+    // status that is not 2xx; so it is by default.
+    virtual void OnRedirect(const char* statusText, uint32_t statusLength, const char* location,
+                            uint32_t locationLength) {
+        (void)location;
+        (void)locationLength;
+        OnFailureStatus(statusText, statusLength);
+    }
     // Bytes for the local file, in order: the meta element of a text/html
     // document first, then the body. Return 0 when writing failed: the parser
     // then stops.
@@ -77,6 +88,7 @@ public:
         kNoCode = 2,         // OnNoStatusCode was called
         kWriteFailed = 3,    // OnFileBytes returned 0
         kMalformed = 4,      // header block too long, bad chunk framing; no sink call
+        kRedirected = 5,     // OnRedirect was called
     };
 
     HttpResponseParser();
@@ -114,6 +126,8 @@ public:
     uint16_t LengthKnown() const { return lengthState_ == kLengthValid && !chunked_; }
     uint64_t ContentLength() const { return LengthKnown() ? contentLength_ : 0; }
     uint16_t Chunked() const { return chunked_; }
+    // The status code of a redirect whose headers are being read, else 0.
+    uint16_t RedirectStatus() const { return redirectStatus_; }
 
 private:
     enum State : uint16_t {
@@ -141,6 +155,9 @@ private:
     void JudgeStatusLine(HttpResponseSink& sink);
     void JudgeHeaderLine(HttpResponseSink& sink);
     void JudgeContentLength(const char* value, uint32_t length);
+    void JudgeLocation(const char* value, uint32_t length);
+    // The header block of a redirect ended (or was cut): the sink is told.
+    void EndRedirect(HttpResponseSink& sink, bool complete);
     void StartBody();
     // Body bytes from bytes[pos..count): document bytes and chunk framing.
     // 0 when the parser stopped.
@@ -167,6 +184,12 @@ private:
     uint32_t chunkLine_;   // bytes of this chunk-size line, or of the trailer section
     uint16_t chunkDigits_;
     TextBuffer text_;
+    // A redirect's status text and Location, kept until its header block
+    // ends; a second Location that differs leaves none.
+    uint16_t redirectStatus_;
+    uint16_t locationState_;
+    TextBuffer statusText_;
+    TextBuffer location_;
 };
 
 #endif

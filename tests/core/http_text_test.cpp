@@ -159,8 +159,11 @@ const std::vector<ResponseCase>& ResponseCases() {
         {"HTTP/ then the close", "HTTP/", {"<-- HTTP/\n", "", "", {}, 1, 0, 0, kNoCode}},
         {"404 fails with its status text", "HTTP/1.0 404 Not Found\r\nContent-Type: text/html\r\n\r\nmissing",
          {"<-- HTTP/1.0 404 Not Found\n", "", "404 Not Found", {}, 0, 0, 0, kRefused}},
+        // a sink that does not follow redirects is told of a failure once
+        // the Location has come (and is logged)
         {"redirect fails too", "HTTP/1.0 301 Moved Permanently\r\nLocation: /x\r\n\r\n",
-         {"<-- HTTP/1.0 301 Moved Permanently\n", "", "301 Moved Permanently", {}, 0, 0, 0, kRefused}},
+         {"<-- HTTP/1.0 301 Moved Permanently\nLocation: /x\n", "", "301 Moved Permanently", {}, 0, 0, 0,
+          HttpResponseParser::kRedirected}},
         {"extra spaces between words", "HTTP/1.0  500  Oops\r\n\r\nx",
          {"<-- HTTP/1.0  500  Oops\n", "", "500  Oops", {}, 0, 0, 0, kRefused}},
         {"code of four digits", "HTTP/1.0 2000 OK\r\n\r\nx", {"<-- HTTP/1.0 2000 OK\n", "", "2000 OK", {}, 0, 0, 0, kRefused}},
@@ -655,4 +658,65 @@ TEST(HttpUrlHost, Table) {
         EXPECT_STREQ(host.Text(), r.host);
         EXPECT_EQ(port, r.port);
     }
+}
+
+// A redirect is judged once its header block has come: with one Location it
+// goes to OnRedirect, without one (or with two that differ, or cut before
+// the block ends) to OnFailureStatus; its own headers and body give nothing.
+TEST(HttpResponse, RedirectsWaitForTheirLocation) {
+    struct Redirects : Recorder {
+        std::string redirect, location;
+        void OnRedirect(const char* status, uint32_t statusLength, const char* where, uint32_t length) override {
+            EXPECT_EQ(status[statusLength], '\0');
+            EXPECT_EQ(where[length], '\0');
+            redirect.assign(status, statusLength);
+            location.assign(where, length);
+        }
+    };
+    const struct {
+        const char* name;
+        std::string response;
+        const char *redirect, *location, *failure;
+    } cases[] = {
+        {"moved", "HTTP/1.0 301 Moved Permanently\r\nContent-Type: text/html\r\nLast-Modified: x\r\n"
+                  "Location: /new/place.htm\r\nContent-Length: 5\r\n\r\nmoved",
+         "301 Moved Permanently", "/new/place.htm", ""},
+        {"each code", "HTTP/1.1 308 Permanent Redirect\nlocation:   https://h/x  \n\n", "308 Permanent Redirect",
+         "https://h/x", ""},
+        {"303", "HTTP/1.1 303 See Other\r\nLocation: ?q\r\n\r\n", "303 See Other", "?q", ""},
+        {"307", "HTTP/1.1 307 Temporary Redirect\r\nLocation: x\r\n\r\n", "307 Temporary Redirect", "x", ""},
+        {"the same twice", "HTTP/1.0 302 Found\r\nLocation: /x\r\nLocation: /x\r\n\r\n", "302 Found", "/x", ""},
+        {"two that differ", "HTTP/1.0 302 Found\r\nLocation: /x\r\nLocation: /y\r\n\r\n", "", "", "302 Found"},
+        {"no location", "HTTP/1.0 302 Found\r\nContent-Type: text/html\r\n\r\nsee /x", "", "", "302 Found"},
+        {"an empty one", "HTTP/1.0 302 Found\r\nLocation:  \r\n\r\n", "", "", "302 Found"},
+        {"cut before the end", "HTTP/1.0 301 Moved\r\nLocation: /x\r\n", "", "", "301 Moved"},
+        {"cut in the status", "HTTP/1.0 301 Moved", "", "", "301 Moved"},
+        {"not a redirect", "HTTP/1.0 304 Not Modified\r\nLocation: /x\r\n\r\n", "", "", "304 Not Modified"},
+        {"300", "HTTP/1.0 300 Multiple Choices\r\nLocation: /x\r\n\r\n", "", "", "300 Multiple Choices"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        for (size_t cut = 0; cut <= c.response.size(); ++cut) {
+            SCOPED_TRACE(cut);
+            HttpResponseParser parser;
+            Redirects sink;
+            parser.Feed(c.response.data(), Len(c.response.substr(0, cut)), sink);
+            parser.Feed(c.response.data() + cut, Len(c.response.substr(cut)), sink);
+            parser.Finish(sink);
+            EXPECT_EQ(sink.redirect, c.redirect);
+            EXPECT_EQ(sink.location, c.location);
+            EXPECT_EQ(sink.failure, c.failure);
+            EXPECT_EQ(sink.file, "");
+            EXPECT_TRUE(sink.lastModified.empty());
+            EXPECT_EQ(parser.Stopped(), 1);
+            EXPECT_EQ(parser.StopReasonOf(),
+                      *c.redirect ? HttpResponseParser::kRedirected : HttpResponseParser::kStatusRefused);
+        }
+    }
+    // A sink that knows nothing of redirects reports them as failures.
+    HttpResponseParser parser;
+    Recorder plain;
+    std::string moved = "HTTP/1.0 301 Moved\r\nLocation: /x\r\n\r\n";
+    parser.Feed(moved.data(), Len(moved), plain);
+    EXPECT_EQ(plain.failure, "301 Moved");
 }

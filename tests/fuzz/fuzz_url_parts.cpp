@@ -1,11 +1,13 @@
 // URL parsing for retrieve and store from arbitrary caller text, percent
-// decoding, and the URL shown without its password.
+// decoding, the URL shown without its password, and where a redirect's
+// Location leads.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <string>
 
 #include "frame/text_buffer.h"
+#include "transfer/redirect_rules.h"
 #include "transfer/url_parts.h"
 
 namespace {
@@ -87,6 +89,26 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         CheckLogin(s, true);
         if (s.host.length && s.directory.Text()[0] != '/') __builtin_trap();
         if (several && s.directory.length && s.directory.Text()[s.directory.length - 1] != '/') __builtin_trap();
+    }
+
+    // The text as a Location against a web page, and as the page itself: a
+    // bounded URL without control bytes, which names itself again.
+    const char* bases[] = {"https://a/b/c/d;p?q", url};
+    for (const char* base : bases) {
+        TextBuffer to;
+        if (!ResolveLocation(base, text.data(), uint32_t(text.size()), to)) {
+            if (to.length) __builtin_trap();
+            continue;
+        }
+        if (to.length > kMaxRedirectUrl || std::strlen(to.Text()) != to.length) __builtin_trap();
+        for (uint16_t i = 0; i < to.length; ++i)
+            if (static_cast<unsigned char>(to.data[i]) < 0x20 || to.data[i] == 0x7F) __builtin_trap();
+        if (WebSchemeOf(to.Text()) && JudgeRedirect(base, to.Text(), 0) == kRedirectOtherScheme) __builtin_trap();
+        if (WebSchemeOf(to.Text())) {
+            TextBuffer again;
+            if (!ResolveLocation(base, to.Text(), to.length, again) || std::strcmp(again.Text(), to.Text()) != 0)
+                __builtin_trap();
+        }
     }
     return 0;
 }

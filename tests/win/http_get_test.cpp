@@ -264,14 +264,14 @@ TEST_F(HttpGet, CancelDuringDownload) {
         // Wait until the first part has arrived and the window shows it.
         HWND window = nullptr;
         char count[128] = "";
-        for (int i = 0; i < 100 && std::string(count) != "10000 bytes received"; ++i) {
+        for (int i = 0; i < 100 && std::string(count) != "9.8 KB received"; ++i) {
             PumpFor(50);
             HttpGetCommand* command = Fetch();
             window = command && command->progress ? command->progress->window : nullptr;
             if (window) GetDlgItemTextA(window, kProgressCount, count, sizeof count);
         }
         ASSERT_TRUE(window);
-        ASSERT_STREQ(count, "10000 bytes received");
+        ASSERT_STREQ(count, "9.8 KB received");
         char name[128] = "";
         GetDlgItemTextA(window, kProgressName, name, sizeof name);
         EXPECT_STREQ(name, "/slow");

@@ -1,0 +1,137 @@
+#include <gtest/gtest.h>
+
+#include <cstring>
+#include <string>
+
+#include "frame/text_buffer.h"
+#include "transfer/redirect_rules.h"
+
+namespace {
+
+std::string Resolve(const char* base, const std::string& location) {
+    TextBuffer out;
+    uint16_t ok = ResolveLocation(base, location.data(), uint32_t(location.size()), out);
+    EXPECT_EQ(ok != 0, !out.Empty());
+    return ok ? std::string(out.Text(), out.length) : "<refused>";
+}
+
+// The reference resolution examples of the URI standard, with the base the
+// standard uses, plus what a Location may carry on today's web.
+TEST(ResolveLocation, AgainstTheStandardsExamples) {
+    const char* base = "http://a/b/c/d;p?q";
+    const struct {
+        const char* location;
+        const char* url;
+    } cases[] = {
+        {"g:h", "g:h"},
+        {"g", "http://a/b/c/g"},
+        {"./g", "http://a/b/c/g"},
+        {"g/", "http://a/b/c/g/"},
+        {"/g", "http://a/g"},
+        {"//g", "http://g"},
+        {"?y", "http://a/b/c/d;p?y"},
+        {"g?y", "http://a/b/c/g?y"},
+        {"#s", "http://a/b/c/d;p?q"},
+        {"g#s", "http://a/b/c/g"},
+        {"g?y#s", "http://a/b/c/g?y"},
+        {";x", "http://a/b/c/;x"},
+        {"g;x", "http://a/b/c/g;x"},
+        {"g;x?y#s", "http://a/b/c/g;x?y"},
+        {".", "http://a/b/c/"},
+        {"./", "http://a/b/c/"},
+        {"..", "http://a/b/"},
+        {"../", "http://a/b/"},
+        {"../g", "http://a/b/g"},
+        {"../..", "http://a/"},
+        {"../../", "http://a/"},
+        {"../../g", "http://a/g"},
+        {"../../../g", "http://a/g"},
+        {"../../../../g", "http://a/g"},
+        {"/./g", "http://a/g"},
+        {"/../g", "http://a/g"},
+        {"g.", "http://a/b/c/g."},
+        {".g", "http://a/b/c/.g"},
+        {"g..", "http://a/b/c/g.."},
+        {"..g", "http://a/b/c/..g"},
+        {"./../g", "http://a/b/g"},
+        {"./g/.", "http://a/b/c/g/"},
+        {"g/./h", "http://a/b/c/g/h"},
+        {"g/../h", "http://a/b/c/h"},
+        {"g;x=1/./y", "http://a/b/c/g;x=1/y"},
+        {"g;x=1/../y", "http://a/b/c/y"},
+        {"g?y/./x", "http://a/b/c/g?y/./x"},
+        {"g#s/../x", "http://a/b/c/g"},
+        // absolute, with dots of their own
+        {"https://secure.example/x/../doc.pdf?v=2#top", "https://secure.example/doc.pdf?v=2"},
+        {"HTTPS://Host:8443", "HTTPS://Host:8443"},
+        {"//g/../h?x", "http://g/h?x"},
+        // blanks around the value
+        {"  /g\t", "http://a/g"},
+        // refused: empty, control bytes
+        {"", "<refused>"},
+        {"   ", "<refused>"},
+        {"/g\r\nSet-Cookie: x", "<refused>"},
+        {"/g\x01", "<refused>"},
+        {"/g\x7f", "<refused>"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.location);
+        EXPECT_EQ(Resolve(base, c.location), c.url);
+    }
+    // A zero byte inside the given length is refused too.
+    EXPECT_EQ(Resolve(base, std::string("/g\0h", 4)), "<refused>");
+}
+
+TEST(ResolveLocation, BasesAndBounds) {
+    EXPECT_EQ(Resolve("https://h/dir/page.htm", "//other/x"), "https://other/x");
+    EXPECT_EQ(Resolve("https://h/dir/page.htm", "next.htm"), "https://h/dir/next.htm");
+    EXPECT_EQ(Resolve("http://h", "x"), "http://h/x");
+    EXPECT_EQ(Resolve("http://h", "?q"), "http://h/?q");
+    EXPECT_EQ(Resolve("http://h:8080/a?x#f", "b"), "http://h:8080/b");
+    EXPECT_EQ(Resolve("HTTP://h/a/", "b"), "HTTP://h/a/b");
+    // Only web URLs are bases.
+    EXPECT_EQ(Resolve("ftp://h/a", "b"), "<refused>");
+    EXPECT_EQ(Resolve("h/a", "b"), "<refused>");
+    TextBuffer out;
+    EXPECT_EQ(ResolveLocation(nullptr, "x", 1, out), 0);
+    EXPECT_EQ(ResolveLocation("http://h/", nullptr, 1, out), 0);
+    // The result is bounded.
+    std::string longest = "/" + std::string(kMaxRedirectUrl - std::strlen("http://h/"), 'x');
+    EXPECT_EQ(Resolve("http://h/", longest).size(), kMaxRedirectUrl);
+    EXPECT_EQ(Resolve("http://h/", longest + "y"), "<refused>");
+    EXPECT_EQ(Resolve("http://h/", std::string(70000, 'x')), "<refused>");
+    // Only the given length is read.
+    const std::string text = "/g/h";
+    EXPECT_EQ(Resolve("http://a/", text.substr(0, 2)), "http://a/g");
+}
+
+TEST(JudgeRedirect, Rules) {
+    const struct {
+        const char *from, *to;
+        uint32_t followed;
+        RedirectVerdict verdict;
+    } cases[] = {
+        {"http://a/x", "http://a/y", 0, kRedirectFollow},
+        {"http://a/x", "https://a/x", 0, kRedirectFollow},
+        {"https://a/x", "https://b/x", 4, kRedirectFollow},
+        {"https://a/x", "https://b/x", 5, kRedirectTooMany},
+        {"https://a/x", "http://a/x", 0, kRedirectDowngrade},
+        {"HTTPS://a/x", "Http://a/x", 0, kRedirectDowngrade},
+        {"http://a/x", "ftp://a/x", 0, kRedirectOtherScheme},
+        {"http://a/x", "g:h", 0, kRedirectOtherScheme},
+        {"http://a/x", "javascript:alert(1)", 0, kRedirectOtherScheme},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(std::string(c.from) + " -> " + c.to);
+        EXPECT_EQ(JudgeRedirect(c.from, c.to, c.followed), c.verdict);
+    }
+    for (uint16_t status = 100; status < 600; ++status)
+        EXPECT_EQ(IsRedirectStatus(status), status == 301 || status == 302 || status == 303 || status == 307 ||
+                                                status == 308)
+            << status;
+    EXPECT_EQ(WebSchemeOf("hTtPs://x"), 2);
+    EXPECT_EQ(WebSchemeOf("http:/x"), 0);
+    EXPECT_EQ(WebSchemeOf(nullptr), 0);
+}
+
+}  // namespace

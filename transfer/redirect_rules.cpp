@@ -150,9 +150,11 @@ uint16_t ResolveLocation(const char* base, const char* location, uint32_t locati
     // The reference without its fragment.
     uint32_t refLength = 0;
     while (refLength < locationLength && location[refLength] != '#') ++refLength;
+    while (refLength > 0 && (location[refLength - 1] == ' ' || location[refLength - 1] == '\t')) --refLength;
 
     UrlParts b;
-    const uint32_t baseLength = uint32_t(strnlen(base, kMaxRedirectUrl + 1));
+    uint32_t baseLength = uint32_t(strnlen(base, kMaxRedirectUrl + 1));
+    while (baseLength > 0 && (base[baseLength - 1] == ' ' || base[baseLength - 1] == '\t')) --baseLength;
     if (baseLength > kMaxRedirectUrl || !SplitAbsolute(base, baseLength, b)) return 0;
 
     Builder url;
@@ -184,7 +186,7 @@ uint16_t ResolveLocation(const char* base, const char* location, uint32_t locati
             // "?q", or only a fragment: base's path with the new query, or
             // base itself.
             if (b.pathLength == 0) url.Add("/", 1);
-            else url.Add(b.path, b.pathLength);
+            else AddWithoutDots(url, b.path, b.pathLength);
             if (refLength > 0) url.Add(location, refLength);
             else url.Add(b.query, b.queryLength);
         } else {

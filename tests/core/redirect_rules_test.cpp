@@ -67,6 +67,7 @@ TEST(ResolveLocation, AgainstTheStandardsExamples) {
         {"//g/../h?x", "http://g/h?x"},
         // blanks around the value
         {"  /g\t", "http://a/g"},
+        {"g  #s", "http://a/b/c/g"},
         // refused: empty, control bytes
         {"", "<refused>"},
         {"   ", "<refused>"},
@@ -89,6 +90,8 @@ TEST(ResolveLocation, BasesAndBounds) {
     EXPECT_EQ(Resolve("http://h", "?q"), "http://h/?q");
     EXPECT_EQ(Resolve("http://h:8080/a?x#f", "b"), "http://h:8080/b");
     EXPECT_EQ(Resolve("HTTP://h/a/", "b"), "HTTP://h/a/b");
+    EXPECT_EQ(Resolve("http://h/a/../b ", "#f"), "http://h/b");
+    EXPECT_EQ(Resolve("http://h/a/", "x/.. #f"), "http://h/a/");
     // Only web URLs are bases.
     EXPECT_EQ(Resolve("ftp://h/a", "b"), "<refused>");
     EXPECT_EQ(Resolve("h/a", "b"), "<refused>");

@@ -61,6 +61,8 @@ enum LanguageString : unsigned short {
     kMsgLoginRefused = 1292, kMsgTransferFailed = 1293, kMsgListingFailed = 1294,
     kMsgNoHost = 1295,
     kMsgServerSilent = 1296,  // host, seconds: the server fell silent
+    // A redirect not followed, with the address it named.
+    kMsgTooManyRedirects = 1297, kMsgRedirectDowngrade = 1298, kMsgRedirectRefused = 1299,
 };
 
 #endif

@@ -21,6 +21,10 @@ enum OwnerCode : WPARAM {
     kCodeDirectory = 103,
     kCodeTransferDone = 104,
     kCodeHeaderValue = 105,
+    // Sent: a redirect's Location (lParam, the text); an owner that follows
+    // it answers kCodeRedirect, to any other the fetch has failed with its
+    // status.
+    kCodeRedirect = 106,
 };
 
 // Made by the library itself: the data side of a transfer has finished.

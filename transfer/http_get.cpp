@@ -276,6 +276,13 @@ void HttpGetCommand::OnFailureStatus(const char* statusText, uint32_t) {
     owner->SendToOwner(kCodeFailed, reinterpret_cast<LPARAM>(statusText));
 }
 
+void HttpGetCommand::OnRedirect(const char* statusText, uint32_t statusLength, const char* location, uint32_t) {
+    // An owner that follows redirects takes it; to any other it is a status
+    // that failed.
+    if (owner->SendToOwner(kCodeRedirect, reinterpret_cast<LPARAM>(location)) == LRESULT(kCodeRedirect)) return;
+    OnFailureStatus(statusText, statusLength);
+}
+
 void HttpGetCommand::OnNoStatusCode() {
     owner->SendToOwner(kCodeFailed, 0);
     const ConnectCommand* connect = static_cast<const ConnectCommand*>(FindPrevious(kConnectCommand));

@@ -67,6 +67,8 @@ private:
     void OnLastModified(const char* value, uint32_t length) override;
     void OnFailureStatus(const char* statusText, uint32_t length) override;
     void OnNoStatusCode() override;
+    void OnRedirect(const char* statusText, uint32_t statusLength, const char* location,
+                    uint32_t locationLength) override;
     uint16_t OnFileBytes(const char* bytes, uint32_t length) override;
 
     // Host and port for the Host line: from an absolute http:// target, else

@@ -2,6 +2,8 @@
 
 #include <cstring>
 
+#include "transfer/url_parts.h"
+
 namespace {
 
 char Lower(char c) { return c >= 'A' && c <= 'Z' ? char(c - 'A' + 'a') : c; }
@@ -209,6 +211,24 @@ uint16_t ResolveLocation(const char* base, const char* location, uint32_t locati
         return 0;
     }
     return 1;
+}
+
+void ShownRedirectTarget(const char* url, TextBuffer& out) {
+    out.Clear();
+    if (!url) return;
+    const uint32_t length = uint32_t(strnlen(url, kShownTarget + 1));
+    const uint32_t head = length > kShownTarget ? kShownTarget : length;
+    if (std::strstr(url, "://") && head == length) {
+        UrlWithoutPassword(url, out);
+    } else if (std::strstr(url, "://")) {
+        char cut[kShownTarget + 1];
+        std::memcpy(cut, url, head);
+        cut[head] = '\0';
+        UrlWithoutPassword(cut, out);
+    } else {
+        out.Assign(url, head);
+    }
+    if (length > kShownTarget) out.Append("...");
 }
 
 RedirectVerdict JudgeRedirect(const char* from, const char* to, uint32_t followed) {

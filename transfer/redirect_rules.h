@@ -35,6 +35,12 @@ enum RedirectVerdict : uint16_t {
 // `followed` redirects of the same fetch.
 RedirectVerdict JudgeRedirect(const char* from, const char* to, uint32_t followed);
 
+// Where a redirect led, for a message: its first kShownTarget characters
+// ("..." after them when there were more), less the password of a login
+// in an address with "://" ("mailto:a@b" stays as it is).
+constexpr uint32_t kShownTarget = 200;
+void ShownRedirectTarget(const char* url, TextBuffer& out);
+
 // 1 for "http://", 2 for "https://" at the start of url (any case), else 0.
 uint16_t WebSchemeOf(const char* url);
 

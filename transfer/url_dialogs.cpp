@@ -12,6 +12,7 @@
 #include "net/protocol_log.h"
 #include "net/socket.h"
 #include "settings/settings.h"
+#include "transfer/redirect_rules.h"
 #include "transfer/temp_file.h"
 #include "transfer/url_parts.h"
 #include "ui/filedialog/password_prompt.h"
@@ -21,6 +22,8 @@ namespace {
 constexpr uint16_t kStatusTemplate = 104;
 // Posted to itself: report the failure once the sockets' handlers are done.
 constexpr UINT kReportFailureMessage = WM_APP + 41;
+// ... and follow a redirect then.
+constexpr UINT kFollowRedirectMessage = WM_APP + 42;
 
 void LoadSchemes(char (&texts)[4][16], SchemePrefixes& schemes) {
     const uint16_t ids[4] = {kStrFtpScheme, kStrHttpScheme, kStrGopherScheme, kStrWaisScheme};
@@ -155,6 +158,9 @@ INT_PTR StatusDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kReportFailureMessage:
         ReportFailure();
         return TRUE;
+    case kFollowRedirectMessage:
+        RunFollow();
+        return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL) {
             End(kEndCancelled);
@@ -184,6 +190,24 @@ void StatusDialog::Fail() {
     PostWhenIdle(window, kReportFailureMessage);
 }
 
+void StatusDialog::FailWith(uint16_t messageId, const char* argument) {
+    if (ended || failing) return;
+    failureText_.Clear();
+    AppendFormatted(failureText_, messageId, 1, argument ? argument : "");
+    Fail();
+}
+
+void StatusDialog::FollowWhenIdle() { PostWhenIdle(window, kFollowRedirectMessage); }
+
+void StatusDialog::RunFollow() {
+    if (ended || failing) return;
+    if (HandlerRunning()) {
+        PostWhenIdle(window, kFollowRedirectMessage);
+        return;
+    }
+    FollowRedirect();
+}
+
 void StatusDialog::ReportFailure() {
     if (ended) return;  // the user cancelled meanwhile
     if (HandlerRunning()) {
@@ -198,6 +222,8 @@ void StatusDialog::ReportFailure() {
     TextBuffer text(128);
     if (silent)
         AppendFormatted(text, kMsgServerSilent, 1, serverName.Text(), static_cast<unsigned>(IdleLimitSetting()));
+    else if (!failureText_.Empty())
+        text.Assign(failureText_.Text());
     else
         AppendFormatted(text, kMsgTransferFailed, 1, failedName.Empty() ? "/" : failedName.Text(), serverName.Text());
     ShowMessageCaptionById(text.Text(), kMsgCaption, MB_OK | MB_ICONEXCLAMATION, window);
@@ -235,7 +261,10 @@ RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const
       receivePath(MAX_PATH),
       madeLocalFile_(0),
       refused_(0),
-      shownUrl_(64) {
+      shownUrl_(64),
+      callerProxy_(proxy),
+      nextUrl_(64),
+      redirects_(0) {
     localFile.Assign(localName);
     char schemeTexts[4][16];
     SchemePrefixes schemes;
@@ -265,7 +294,15 @@ RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const
         LoginThroughProxy(userName, host.Text());
         host.Assign(proxy->host ? proxy->host : "");
         port = proxy->port;
-    } else if (proxy) {
+    } else if (proxy || scheme != kSchemeFtp) {
+        RouteWeb(proxy);
+    } else {
+        server.Route(entry, parts.host.Text(), host, &port, userName);
+    }
+}
+
+void RetrieveDialog::RouteWeb(const OrbProxyInfo* proxy) {
+    if (proxy) {
         host.Assign(proxy->host ? proxy->host : "");
         port = proxy->port;
         path.Assign(url.Text());
@@ -274,24 +311,79 @@ RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const
             WwwProxies->AddOrUpdate(host.Text(), port);
             WwwProxies->defaultProxy.Assign(host.Text());
         }
-    } else if (scheme != kSchemeFtp) {
-        port = kHttpPort;
-        if (WwwProxies) {
-            WebRoute route = ChooseWebProxy(Urls, *WwwProxies, url.Text());
-            if (route.proxyAddress) {
-                host.Assign(route.proxyAddress);
-                port = route.port;
-                path.Assign(url.Text());
-                if (route.rememberAsDefault) {
-                    TextBuffer name(64);
-                    name.Assign(route.proxyAddress);
-                    WwwProxies->defaultProxy.Assign(name.Text());
-                }
-            }
-        }
-    } else {
-        server.Route(entry, parts.host.Text(), host, &port, userName);
+        return;
     }
+    port = kHttpPort;
+    if (!WwwProxies) return;
+    WebRoute route = ChooseWebProxy(Urls, *WwwProxies, url.Text());
+    if (!route.proxyAddress) return;
+    host.Assign(route.proxyAddress);
+    port = route.port;
+    path.Assign(url.Text());
+    if (route.rememberAsDefault) {
+        TextBuffer name(64);
+        name.Assign(route.proxyAddress);
+        WwwProxies->defaultProxy.Assign(name.Text());
+    }
+}
+
+void RetrieveDialog::TakeRedirect(const char* location) {
+    TextBuffer next(256);
+    TextBuffer shown(64);
+    if (!ResolveLocation(url.Text(), location, static_cast<uint32_t>(std::strlen(location)), next)) {
+        ShownRedirectTarget(location, shown);
+        FailWith(kMsgRedirectRefused, shown.Text());
+        return;
+    }
+    ShownRedirectTarget(next.Text(), shown);
+    switch (JudgeRedirect(url.Text(), next.Text(), redirects_)) {
+    case kRedirectFollow:
+        break;
+    case kRedirectTooMany:
+        FailWith(kMsgTooManyRedirects, shown.Text());
+        return;
+    case kRedirectDowngrade:
+        FailWith(kMsgRedirectDowngrade, shown.Text());
+        return;
+    default:
+        FailWith(kMsgRedirectRefused, shown.Text());
+        return;
+    }
+    // The session that answered still has its code on the stack.
+    nextUrl_.Assign(next.Text());
+    FollowWhenIdle();
+}
+
+void RetrieveDialog::FollowRedirect() {
+    if (nextUrl_.Empty()) return;
+    char schemeTexts[4][16];
+    SchemePrefixes schemes;
+    LoadSchemes(schemeTexts, schemes);
+    RetrieveUrl parts;
+    ParseRetrieveUrl(nextUrl_.Text(), schemes, parts);
+    TextBuffer shown(64);
+    ShownRedirectTarget(nextUrl_.Text(), shown);
+    nextUrl_.Clear();
+    if (parts.host.Empty() || parts.refused || parts.scheme != kSchemeHttp) {
+        FailWith(kMsgRedirectRefused, shown.Text());
+        return;
+    }
+    ++redirects_;
+    url.Assign(parts.url.Text());
+    host.Assign(parts.host.Text());
+    serverName.Assign(parts.host.Text());
+    path.Assign(parts.path.Text());
+    shownUrl_.Assign(shown.Text());
+    RouteWeb(callerProxy_);
+    delete httpSession;
+    httpSession = new (std::nothrow) HttpSession(window);
+    if (!httpSession) {
+        Fail();
+        return;
+    }
+    httpSession->SetIdleLimit(IdleLimitSetting());
+    SplitHostPort(host, &port);
+    if (!httpSession->StartHttpRequest(host.Text(), path.Text(), receivePath.Text(), port)) Fail();
 }
 
 void RetrieveDialog::DropSessions() {
@@ -408,6 +500,11 @@ void RetrieveDialog::CountCompletion() {
 
 void RetrieveDialog::OnNotify(WPARAM code, LPARAM value) {
     switch (code) {
+    case kCodeRedirect:
+        if (!httpSession || !value) return;
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, kCodeRedirect);
+        TakeRedirect(reinterpret_cast<const char*>(value));
+        return;
     case kCodeTransferDone:
         if (value == 0) {
             End(kEndCancelled);

@@ -38,6 +38,12 @@ protected:
     // the connections are closed, the user is told that failedName (empty:
     // "/") could not be moved, and the dialog ends with 2.
     void Fail();
+    // As Fail, with message messageId formatted with argument instead.
+    void FailWith(uint16_t messageId, const char* argument);
+    // Runs when a redirect is to be followed and no socket code is on the
+    // stack (after FollowWhenIdle).
+    virtual void FollowRedirect() {}
+    void FollowWhenIdle();
     // Closes the connections (and the files they write).
     virtual void DropSessions() = 0;
     // A session gave up because the server fell silent.
@@ -53,6 +59,9 @@ protected:
 private:
     void Close(uint32_t code);
     void ReportFailure();
+    void RunFollow();
+
+    TextBuffer failureText_;  // the message of FailWith; empty: the usual one
 };
 
 class RetrieveDialog : public StatusDialog {
@@ -81,9 +90,16 @@ protected:
     void OnNotify(WPARAM code, LPARAM value) override;
     void DropSessions() override;
     bool TimedOut() const override;
+    void FollowRedirect() override;
 
 private:
     void CountCompletion();
+    // Where a Web request for url goes: straight to its host, through the
+    // caller's proxy, or through the one the settings choose.
+    void RouteWeb(const OrbProxyInfo* proxy);
+    // A redirect's Location: followed (later, by FollowRedirect), or the
+    // fetch fails with a message naming where it led.
+    void TakeRedirect(const char* location);
     // Chooses where the bytes go: straight into a new local file, or, when
     // the caller's file exists, into a file beside it that replaces it only
     // once the transfer has succeeded.
@@ -97,6 +113,9 @@ private:
     uint16_t madeLocalFile_; // localFile did not exist before this retrieve
     uint16_t refused_;       // the URL decodes to a name that cannot be sent
     TextBuffer shownUrl_;    // the URL as messages name it
+    const OrbProxyInfo* callerProxy_;  // the caller's, for the redirects too
+    TextBuffer nextUrl_;     // a redirect's URL, until it is followed
+    uint32_t redirects_;     // followed so far
 };
 
 class StoreDialog : public StatusDialog {

@@ -138,3 +138,28 @@ TEST(JudgeRedirect, Rules) {
 }
 
 }  // namespace
+
+namespace {
+
+TEST(ShownRedirectTarget, CutAndWithoutPasswords) {
+    TextBuffer out;
+    const struct {
+        std::string url, shown;
+    } cases[] = {
+        {"http://h/x", "http://h/x"},
+        {"ftp://bob:secret@h/x", "ftp://bob@h/x"},
+        {"mailto:someone@example.com", "mailto:someone@example.com"},
+        {"http://h/" + std::string(300, 'x'), "http://h/" + std::string(191, 'x') + "..."},
+        {std::string(250, 'm'), std::string(200, 'm') + "..."},
+        {"", ""},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.url);
+        ShownRedirectTarget(c.url.c_str(), out);
+        EXPECT_EQ(std::string(out.Text()), c.shown);
+    }
+    ShownRedirectTarget(nullptr, out);
+    EXPECT_TRUE(out.Empty());
+}
+
+}  // namespace

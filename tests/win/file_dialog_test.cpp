@@ -627,6 +627,29 @@ TEST_F(FileDialogWeb, FetchesAUrlWithoutSchemeAndItsDate) {
     DeleteFileA(r.local.c_str());
 }
 
+// A redirect is followed into the same temporary file, and the document's
+// URL is where it was found; one to another kind of address is refused with
+// a message and the dialog stays.
+TEST_F(FileDialogWeb, FollowsRedirects) {
+    WriteServerScript(kHttpState, "{\"paths\": {"
+                                  "\"/old/report.txt\": " + Json("HTTP/1.0 301 Moved Permanently\r\nLocation: ../new/report.txt\r\n\r\n") +
+                                  ", \"/new/report.txt\": " + Json("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nmoved here") +
+                                  ", \"/gone.txt\": " + Json("HTTP/1.0 302 Found\r\nLocation: gopher://g.example/1\r\n\r\n") +
+                                  "}}");
+    FetchTyped(Address("/gone.txt"));
+    driver.Add("refused", [](HWND d) { return Enabled(d, 1032); });
+    FetchTyped(Address("/old/report.txt"));
+    OpenResult r = Open();
+    ASSERT_EQ(r.code, 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The server sent the request on to gopher://g.example/1, which cannot be fetched.");
+    EXPECT_EQ(r.url, "http://" + Address("/new/report.txt"));
+    EXPECT_EQ(ReadWholeFile(r.local), "moved here");
+    EXPECT_EQ(r.local.substr(r.local.size() - 4), ".txt");
+    EXPECT_EQ(TempFiles(), tempsBefore + 1) << "the refused fetch left no file";
+    DeleteFileA(r.local.c_str());
+}
+
 TEST_F(FileDialogWeb, ThroughTinyproxyAndRecordedWithIt) {
     Serve("/via.htm", "Content-Type: text/plain\r\n", "through the proxy");
     driver.Add("proxy on", [](HWND d) {

@@ -393,9 +393,14 @@ TEST_F(HostileHttp, ResponsesThatAreNoDocument) {
          2, {""}, kOwnDocument},
         {"code of four digits", Json("HTTP/1.0 2000 OK\r\n\r\nbody"), 2, {""}, kOwnDocument},
         {"code of letters", Json("HTTP/1.0 abc\r\n\r\nbody"), 2, {""}, kOwnDocument},
-        {"moved permanently", Json("HTTP/1.0 301 Moved Permanently\r\nLocation: http://127.0.0.1/x\r\n\r\n"), 2, {""},
+        // a redirect without a place to go is a status that failed
+        {"moved, no Location", Json("HTTP/1.0 301 Moved Permanently\r\n\r\n"), 2, {""}, kOwnDocument},
+        {"found, an empty Location", Json("HTTP/1.0 302 Found\r\nLocation: \r\n\r\nsee /x"), 2, {""},
          kOwnDocument},
-        {"found elsewhere", Json("HTTP/1.0 302 Found\r\nLocation: /x\r\n\r\nsee /x"), 2, {""}, kOwnDocument},
+        {"found, two Locations", Json("HTTP/1.0 302 Found\r\nLocation: /x\r\nLocation: /y\r\n\r\n"), 2, {""},
+         kOwnDocument},
+        {"moved, cut before the end of its header",
+         Json("HTTP/1.0 301 Moved Permanently\r\nLocation: /x\r\n"), 2, {""}, kOwnDocument},
         {"shorter than its Content-Length",
          Json(std::string(kOk) + "Content-Length: 1000\r\n\r\n" + std::string(300, 'p')), 2, {""}, kOwnDocument},
         {"chunked, cut before the last chunk",
@@ -436,6 +441,80 @@ TEST_F(HostileHttp, DocumentsEndWhereTheyEnd) {
     Check({"a space in the name", Json(std::string(kOk) + "\r\nspaced"), 0, {}, "spaced"}, "/my%20doc.bin");
     Check({"a raw space in the name", Json(std::string(kOk) + "\r\nspaced"), 0, {}, "spaced"}, "/my doc.bin");
     EXPECT_EQ(ServerTranscript(kHttpState).rfind("GET /my%20doc.bin HTTP/1.0\r\n", 0), 0u);
+}
+
+// Redirects are followed up to five in a row, relative ones against the
+// address that answered, into the file the first URL chose; the sixth, a
+// loop, and one to another kind of address end the fetch with a message
+// naming where it led, the caller's file intact. Every request is logged.
+TEST_F(HostileHttp, RedirectsFollowedWithinBounds) {
+    auto moved = [](const char* code, const std::string& where) {
+        return Json(std::string("HTTP/1.0 ") + code + "\r\nLocation: " + where + "\r\nContent-Type: text/html\r\n" +
+                    "Content-Length: 9\r\n\r\nsee there");
+    };
+    const std::string doc = Json(std::string(kOk) + "Content-Length: 7\r\n\r\narrived");
+    std::string paths = "\"/doc.bin\": " + doc;
+    // /a/r1 .. /a/r6, each sent on to the next; r1..r5 are relative forms.
+    paths += ", \"/a/r1\": " + moved("301 Moved Permanently", "r2");
+    paths += ", \"/a/r2\": " + moved("302 Found", "./r3?x=1");
+    paths += ", \"/a/r3?x=1\": " + moved("303 See Other", "/a/b/../r4");
+    paths += ", \"/a/r4\": " + moved("307 Temporary Redirect", "//" + Host() + "/a/r5#frag");
+    paths += ", \"/a/r5\": " + moved("308 Permanent Redirect", Url("/doc.bin"));
+    paths += ", \"/a/r0\": " + moved("302 Found", "r1");
+    paths += ", \"/loop\": " + moved("302 Found", "/loop");
+    paths += ", \"/to-ftp\": " + moved("302 Found", "ftp://127.0.0.1/doc.bin");
+    paths += ", \"/to-mail\": " + moved("302 Found", "mailto:someone@example.com");
+    paths += ", \"/first.txt\": " + moved("302 Found", "/doc.bin");
+    WriteServerScript(kHttpState, "{\"paths\": {" + paths + "}}");
+
+    const std::string tooMany = "The server sent the request on too many times. The last address it named was ";
+    const std::string refused = "The server sent the request on to ";
+    const struct {
+        const char* path;
+        LONG code;
+        std::string message;
+        std::string local;
+        int requests;
+    } cases[] = {
+        {"/a/r1", 0, "", "arrived", 6},
+        {"/a/r5", 0, "", "arrived", 2},
+        {"/a/r0", 2, tooMany + Url("/doc.bin") + ".", kOwnDocument, 6},
+        {"/loop", 2, tooMany + Url("/loop") + ".", kOwnDocument, 6},
+        {"/to-ftp", 2, refused + "ftp://127.0.0.1/doc.bin, which cannot be fetched.", kOwnDocument, 1},
+        {"/to-mail", 2, refused + "mailto:someone@example.com, which cannot be fetched.", kOwnDocument, 1},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path);
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Marlin");
+        WriteWholeFile(kLocal, kOwnDocument);
+        const size_t before = ServerTranscript(kHttpState).size();
+        Outcome out = Retrieve(Url(c.path), kLocal);
+        EXPECT_EQ(out.code, c.code);
+        if (c.message.empty()) {
+            EXPECT_TRUE(out.boxes.empty());
+        } else {
+            ASSERT_EQ(out.boxes.size(), 1u);
+            EXPECT_EQ(out.boxes[0].text, c.message);
+        }
+        EXPECT_EQ(ReadOrMissing(kLocal), c.local);
+        const std::string requests = ServerTranscript(kHttpState).substr(before);
+        size_t count = 0;
+        for (size_t at = requests.find("GET "); at != std::string::npos; at = requests.find("GET ", at + 1)) ++count;
+        EXPECT_EQ(count, size_t(c.requests)) << requests;
+        Unload();
+        if (c.requests == 6 && c.code == 0) {
+            const std::string log = ReadProtocolLog();
+            for (const char* line : {"GET /a/r1 ", "GET /a/r2 ", "GET /a/r3?x=1 ", "GET /a/r4 ", "GET /a/r5 ",
+                                     "GET /doc.bin "})
+                EXPECT_NE(log.find(line), std::string::npos) << line;
+        }
+    }
+    // A temporary file takes the extension of the URL the caller gave.
+    Outcome out = Retrieve(Url("/first.txt"), "");
+    ASSERT_EQ(out.code, 0);
+    EXPECT_EQ(ReadWholeFile(out.local), "arrived");
+    EXPECT_EQ(out.local.substr(out.local.size() - 4), ".txt") << out.local;
+    std::remove(out.local.c_str());
 }
 
 TEST_F(HostileHttp, ServerClosingWhileTheCancelQuestionIsUp) {

@@ -602,13 +602,21 @@ INT_PTR CALLBACK FileDialog::FileDialogProc(HWND window, UINT message, WPARAM wP
 
 INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
-    case SocketEventMessage:
-        if (!ended) {
+    case SocketEventMessage: {
+        LONG_PTR answer = 0;
+        if (!ended && wParam == kCodeRedirect) {
+            if (TakeRedirect(reinterpret_cast<const char*>(lParam))) answer = kCodeRedirect;
+        } else if (!ended) {
             handling = wParam;
             OnSessionNotification(wParam, lParam);
             handling = 0xFFFF;
         }
-        SetWindowLongPtrA(window, DWLP_MSGRESULT, 0);
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, answer);
+        return TRUE;
+    }
+    case kFollowRedirectMessage:
+        if (!ended && HandlerRunning()) PostWhenIdle(window, kFollowRedirectMessage);
+        else if (!ended) FollowRedirect();
         return TRUE;
     case kDeleteRetiredMessage:
         DeleteRetired();

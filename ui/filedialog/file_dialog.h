@@ -68,6 +68,10 @@ enum ListPurpose : uint16_t { kListOrdinary = 0, kListAgain = 4, kListTypedName 
 constexpr uint16_t kOpenTemplate = 101;
 constexpr uint16_t kSaveTemplate = 105;
 
+// Posted to itself: a Web fetch's redirect is followed once no socket code
+// is on the stack.
+constexpr UINT kFollowRedirectMessage = WM_APP + 53;
+
 // The Internet file dialog: one FTP control connection kept open while the
 // user moves through directories, and an HTTP connection for a World Wide
 // Web fetch. Socket notifications arrive as SocketEventMessage.
@@ -84,6 +88,11 @@ public:
     virtual void Activate() {}
     virtual void FtpAction() {}
     virtual void WebAction() {}
+    // A Web fetch's redirect (Location text): true when this dialog took it
+    // (follows it, or has reported why not).
+    virtual bool TakeRedirect(const char*) { return false; }
+    // Follows the redirect taken, once no socket code is on the stack.
+    virtual void FollowRedirect() {}
     void RefreshFolderButtons() override;
     // The directory the first listing after the login goes to: the host
     // entry's initial directory.
@@ -201,10 +210,22 @@ public:
     void OpenFtp();
     void OpenWeb();
 
+    bool TakeRedirect(const char* location) override;
+    void FollowRedirect() override;
+
     uint16_t browseOnly;
     uint16_t callerFlags;
     // The fetch delivered the file the server announced.
     bool FetchComplete() const;
+
+private:
+    // A Web fetch that failed: the message, no document.
+    void FailWebFetch(uint16_t messageId, const char* argument);
+
+    TextBuffer webProxy_;     // the proxy of the Web fetch, empty for none
+    uint16_t webProxyPort_;
+    TextBuffer nextUrl_;      // a redirect's URL, until followed
+    uint32_t redirects_;      // followed for this fetch
 };
 
 // NETSaveAs.

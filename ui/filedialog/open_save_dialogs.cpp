@@ -9,7 +9,9 @@
 #include "net/network.h"
 #include "net/protocol_log.h"
 #include "net/socket.h"
+#include "net/handler_scope.h"
 #include "settings/settings.h"
+#include "transfer/redirect_rules.h"
 #include "transfer/temp_file.h"
 #include "transfer/url_parts.h"
 #include "ui/filedialog/file_dialog.h"
@@ -59,7 +61,13 @@ bool ListEndsInside(const char* list) {
 // ---- OpenDialog
 
 OpenDialog::OpenDialog(OrbFilterCallback filter, uint16_t browse, uint16_t flags)
-    : FileDialog(filter, kOpenTemplate), browseOnly(browse), callerFlags(flags) {
+    : FileDialog(filter, kOpenTemplate),
+      browseOnly(browse),
+      callerFlags(flags),
+      webProxy_(64),
+      webProxyPort_(kHttpPort),
+      nextUrl_(64),
+      redirects_(0) {
     helpId = kOpenHelp;
 }
 
@@ -155,6 +163,10 @@ void OpenDialog::OpenWeb() {
         return;
     }
     if (parsed != kWebTargetOk) return;
+    webProxy_.Assign(throughProxy ? proxyName : "");
+    webProxyPort_ = static_cast<uint16_t>(proxyPort);
+    redirects_ = 0;
+    nextUrl_.Clear();
     char extension[40];
     UrlExtension(target.url.Text(), extension, sizeof extension);
     char temporary[kPathSize];
@@ -181,6 +193,72 @@ void OpenDialog::OpenWeb() {
     EnableItem(window, kFdAction, false);
     resultUrl.Assign(target.url.Text());
     localPath.Assign(temporary);
+}
+
+void OpenDialog::FailWebFetch(uint16_t messageId, const char* argument) {
+    endCode = kEndFailed;
+    TextBuffer message(128), caption(64);
+    AppendFormatted(message, messageId, 1, argument);
+    AppendFormatted(caption, kMsgCaption, 0);
+    Disconnect(1);
+    DiscardTemporary(fetchFile.Text());
+    ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION, caption.Text());
+}
+
+bool OpenDialog::TakeRedirect(const char* location) {
+    if (state != kStateWebFetch || !webSession || !location) return false;
+    TextBuffer next(256), shown(64);
+    if (!ResolveLocation(resultUrl.Text(), location, static_cast<uint32_t>(std::strlen(location)), next)) {
+        ShownRedirectTarget(location, shown);
+        FailWebFetch(kMsgRedirectRefused, shown.Text());
+        return true;
+    }
+    ShownRedirectTarget(next.Text(), shown);
+    switch (JudgeRedirect(resultUrl.Text(), next.Text(), redirects_)) {
+    case kRedirectFollow:
+        // The session that answered still has its code on the stack.
+        nextUrl_.Assign(next.Text());
+        PostWhenIdle(window, kFollowRedirectMessage);
+        return true;
+    case kRedirectTooMany:
+        FailWebFetch(kMsgTooManyRedirects, shown.Text());
+        return true;
+    case kRedirectDowngrade:
+        FailWebFetch(kMsgRedirectDowngrade, shown.Text());
+        return true;
+    default:
+        FailWebFetch(kMsgRedirectRefused, shown.Text());
+        return true;
+    }
+}
+
+void OpenDialog::FollowRedirect() {
+    if (state != kStateWebFetch || nextUrl_.Empty()) return;
+    TextBuffer next(256), shown(64);
+    next.Assign(nextUrl_.Text());
+    nextUrl_.Clear();
+    ShownRedirectTarget(next.Text(), shown);
+    WebTarget target;
+    if (ParseWebTarget(next.Text(), webProxy_.Empty() ? nullptr : webProxy_.Text(), webProxyPort_, target) !=
+        kWebTargetOk) {
+        FailWebFetch(kMsgRedirectRefused, shown.Text());
+        return;
+    }
+    ++redirects_;
+    Retire(webSession);
+    webSession = new (std::nothrow) HttpSession(window);
+    if (!webSession) {
+        FailWebFetch(kMsgLoadFailed, shown.Text());
+        return;
+    }
+    webHost.Assign(target.host.Text());
+    webPath.Assign(target.path.Text());
+    webSession->SetIdleLimit(IdleSeconds());
+    if (!webSession->StartHttpRequest(webHost.Text(), webPath.Text(), fetchFile.Text(), target.port)) {
+        FailWebFetch(kMsgLoadFailed, shown.Text());
+        return;
+    }
+    resultUrl.Assign(target.url.Text());
 }
 
 bool OpenDialog::FetchComplete() const {

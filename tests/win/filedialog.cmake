@@ -2,13 +2,7 @@
 # FTP server (127.0.0.8, data connections at about 2 MB/s so that a
 # transfer can be cancelled), a scripted HTTP server and tinyproxy.
 include(${CMAKE_SOURCE_DIR}/tests/servers/fixtures.cmake)
-add_test(NAME fd_servers_start
-  COMMAND env ORB_FTP_ADDRESS=127.0.0.8 ORB_FTP_THROTTLE=2000000
-          bash ${CMAKE_SOURCE_DIR}/tools/servers.sh start ${CMAKE_BINARY_DIR}/fdservers)
-add_test(NAME fd_servers_stop
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tools/servers.sh stop ${CMAKE_BINARY_DIR}/fdservers)
-set_tests_properties(fd_servers_start PROPERTIES FIXTURES_SETUP fd_ftp TIMEOUT 60)
-set_tests_properties(fd_servers_stop PROPERTIES FIXTURES_CLEANUP fd_ftp TIMEOUT 60)
+orb_ftp_fixture(fd_ftp fdservers ORB_FTP_ADDRESS=127.0.0.8 ORB_FTP_THROTTLE=2000000)
 orb_scripted_fixture(fd_http http ${CMAKE_SOURCE_DIR}/tests/servers/http_get.json)
 orb_win_test(file_dialog_tests
   ${CMAKE_SOURCE_DIR}/tests/win/file_dialog_test.cpp

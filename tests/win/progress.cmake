@@ -11,13 +11,7 @@ set_tests_properties(progress_tests PROPERTIES
 
 # Files over 4 GB, stored and retrieved whole: pyftpdlib on 127.0.0.12
 # without a limit, storing blocks of zeros as holes.
-add_test(NAME large_ftp_start
-  COMMAND env ORB_FTP_ADDRESS=127.0.0.12 ORB_FTP_ANNOUNCE=1 ORB_FTP_SPARSE=1
-          bash ${CMAKE_SOURCE_DIR}/tools/servers.sh start ${CMAKE_BINARY_DIR}/large_ftp)
-add_test(NAME large_ftp_stop
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tools/servers.sh stop ${CMAKE_BINARY_DIR}/large_ftp)
-set_tests_properties(large_ftp_start PROPERTIES FIXTURES_SETUP large_ftp TIMEOUT 60)
-set_tests_properties(large_ftp_stop PROPERTIES FIXTURES_CLEANUP large_ftp TIMEOUT 60)
+orb_ftp_fixture(large_ftp large_ftp ORB_FTP_ADDRESS=127.0.0.12 ORB_FTP_ANNOUNCE=1 ORB_FTP_SPARSE=1)
 orb_win_test(large_file_tests
   ${CMAKE_SOURCE_DIR}/tests/win/large_file_test.cpp
   ${CMAKE_SOURCE_DIR}/tests/win/message_box_answerer.cpp)

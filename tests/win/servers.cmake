@@ -1,12 +1,7 @@
 # Test servers as CTest fixtures, and the helpers of the tests that use them.
 include(${CMAKE_SOURCE_DIR}/tests/servers/fixtures.cmake)
 
-add_test(NAME servers_start
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tools/servers.sh start ${CMAKE_BINARY_DIR}/servers)
-add_test(NAME servers_stop
-  COMMAND bash ${CMAKE_SOURCE_DIR}/tools/servers.sh stop ${CMAKE_BINARY_DIR}/servers)
-set_tests_properties(servers_start PROPERTIES FIXTURES_SETUP orb_servers TIMEOUT 60)
-set_tests_properties(servers_stop PROPERTIES FIXTURES_CLEANUP orb_servers TIMEOUT 60)
+orb_ftp_fixture(orb_servers servers)
 
 orb_win_test(owner_window_tests
   ${CMAKE_SOURCE_DIR}/tests/win/owner_window_test.cpp

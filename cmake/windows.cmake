@@ -9,7 +9,7 @@ add_library(orbshell STATIC ${ORB_SHELL_SOURCES})
 target_include_directories(orbshell PUBLIC ${CMAKE_SOURCE_DIR})
 target_compile_options(orbshell PRIVATE ${ORB_WARNINGS} -fno-exceptions -fno-rtti)
 target_compile_definitions(orbshell PUBLIC WINVER=0x0501 _WIN32_WINNT=0x0501 STRICT)
-target_link_libraries(orbshell PUBLIC orbcore user32 gdi32 comctl32 advapi32 kernel32)
+target_link_libraries(orbshell PUBLIC orbcore user32 gdi32 advapi32 kernel32)
 target_compile_options(orbcore PRIVATE -fno-exceptions -fno-rtti)
 
 add_library(OrbNetN01 SHARED ${ORB_SHELL_SOURCES}
@@ -32,7 +32,7 @@ set_target_properties(OrbNetN01 PROPERTIES PREFIX "" OUTPUT_NAME OrbNetN01)
 target_include_directories(OrbNetN01 PRIVATE ${CMAKE_SOURCE_DIR} ${ORB_PICTURE_DIR})
 target_compile_options(OrbNetN01 PRIVATE ${ORB_WARNINGS} -fno-exceptions -fno-rtti)
 target_compile_definitions(OrbNetN01 PRIVATE WINVER=0x0501 _WIN32_WINNT=0x0501 STRICT)
-target_link_libraries(OrbNetN01 PRIVATE orbcore user32 gdi32 comctl32 advapi32 kernel32)
+target_link_libraries(OrbNetN01 PRIVATE orbcore user32 gdi32 advapi32 kernel32)
 target_link_options(OrbNetN01 PRIVATE ${ORB_WIN_FLAGS} -Wl,--kill-at -Wl,--enable-stdcall-fixup)
 
 # orbntenn1.dll: resources only, no code.

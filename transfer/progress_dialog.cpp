@@ -18,12 +18,36 @@ constexpr int kBarScale = 1000;
 // Windows waiting for their delay, by thread timer.
 ProgressDialog* Scheduled = nullptr;
 
-// The bar is the platform's progress control: its class is registered once.
-void RegisterBarClass() {
-    static bool registered = false;
-    if (registered) return;
+// The bar is the platform's progress control. Its library is loaded when
+// the first window needs it, not with this one: a host that never shows a
+// transfer does not pay for it, and without it the window has no bar.
+bool BarClassReady() {
+    static int state = 0;  // 0 not tried, 1 ready, 2 not available
+    if (state) return state == 1;
+    state = 2;
+    HMODULE controls = LoadLibraryA("comctl32.dll");
+    if (!controls) return false;
+    typedef BOOL(WINAPI * InitProc)(const INITCOMMONCONTROLSEX*);
+    InitProc init = reinterpret_cast<InitProc>(reinterpret_cast<void*>(GetProcAddress(controls, "InitCommonControlsEx")));
     INITCOMMONCONTROLSEX classes = {sizeof classes, ICC_PROGRESS_CLASS};
-    registered = InitCommonControlsEx(&classes) != FALSE;
+    if (init && init(&classes)) state = 1;
+    return state == 1;
+}
+
+// Puts the progress control where the template's placeholder is, with its
+// id; hidden until a total is known. Without the control, no bar.
+void PlaceBar(HWND window) {
+    HWND placeholder = GetDlgItem(window, kProgressBar);
+    if (!placeholder) return;
+    RECT place;
+    GetWindowRect(placeholder, &place);
+    MapWindowPoints(nullptr, window, reinterpret_cast<POINT*>(&place), 2);
+    DestroyWindow(placeholder);
+    if (!BarClassReady()) return;
+    HWND bar = CreateWindowExA(0, PROGRESS_CLASSA, "", WS_CHILD | WS_BORDER | PBS_SMOOTH, place.left, place.top,
+                               place.right - place.left, place.bottom - place.top, window,
+                               reinterpret_cast<HMENU>(static_cast<INT_PTR>(kProgressBar)), ModuleInstance, nullptr);
+    if (bar) SendMessageA(bar, PBM_SETRANGE32, 0, kBarScale);
 }
 
 void SetItemTextIfChanged(HWND window, int id, const char* text) {
@@ -108,9 +132,8 @@ void CALLBACK ProgressDialog::OnDelay(HWND, UINT, UINT_PTR timer, DWORD) {
 }
 
 uint16_t ProgressDialog::Open(HWND parent, uint16_t actionId, const char* remoteName) {
-    RegisterBarClass();
     if (!CreateModeless(parent)) return 0;
-    SendDlgItemMessageA(window, kProgressBar, PBM_SETRANGE32, 0, kBarScale);
+    PlaceBar(window);
     SetTimer(window, kRefreshTimer, kRefreshInterval, nullptr);
     char action[kStringArraySize];
     LoadResourceString(actionId, action, sizeof action);

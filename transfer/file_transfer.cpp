@@ -116,13 +116,18 @@ uint16_t ReceiveFileCommand::Start() {
     std::setvbuf(file, nullptr, _IONBF, 0);
     progress = OpenProgress(this, kMsgReceiving, remoteName.Text());
     if (!progress) return 0;
-    progress->SetTotal(owner->conversation ? owner->conversation->AnnouncedSize() : kNoTotal);
+    progress->SetTotal(AnnouncedTotal());
     progress->ShowCount(kMsgBytesReceived, 0);
     if (!owner->SelectEvents(kReadClose)) return 0;
     // What came before the events were chosen (a whole file and a reset,
     // which raises no event afterwards) is read at once.
     PostMessageA(owner->window, SocketEventMessage, static_cast<WPARAM>(owner->handle), FD_READ);
     return 1;
+}
+
+uint64_t ReceiveFileCommand::AnnouncedTotal() const {
+    // The size the control connection's 150 reply named.
+    return owner->conversation ? owner->conversation->AnnouncedSize() : kNoTotal;
 }
 
 void ReceiveFileCommand::Fail() {
@@ -158,8 +163,8 @@ int ReceiveFileCommand::ReadAvailable() {
         if (n == 0) return 1;
         bytesReceived += static_cast<uint64_t>(n);
         if (progress) {
-            // The size of the server's 150 reply, which may come at any time.
-            progress->SetTotal(owner->conversation ? owner->conversation->AnnouncedSize() : kNoTotal);
+            // The 150 reply may come at any time.
+            progress->SetTotal(AnnouncedTotal());
             progress->ShowCount(kMsgBytesReceived, bytesReceived);
         }
         if (!file || std::fwrite(buffer, 1, static_cast<size_t>(n), file) != static_cast<size_t>(n)) return -1;

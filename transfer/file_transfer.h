@@ -42,6 +42,7 @@ private:
     // Deletes the partial file and reports the receive as failed.
     void Fail();
     int ReadAvailable();
+    uint64_t AnnouncedTotal() const;
     bool done_;
     bool asking_;            // the Cancel question is up
     bool closeWhileAsking_;  // the connection ended meanwhile

@@ -149,9 +149,7 @@ HttpGetCommand::ReadEnd HttpGetCommand::ReadAvailable(bool toTheEnd) {
         int32_t header = parser.Feed(buffer, static_cast<uint32_t>(count), *this);
         if (closed) return kSettled;
         if (header == HttpResponseParser::kStopped) {
-            const uint16_t reason = parser.StopReasonOf();
-            Settle(kFailed, reason == HttpResponseParser::kStatusRefused || reason == HttpResponseParser::kNoCode ||
-                       reason == HttpResponseParser::kRedirected);
+            Settle(kFailed, ParserToldOwner());
             return kSettled;
         }
         bytesReceived = parser.BodyBytes();
@@ -181,14 +179,19 @@ void HttpGetCommand::SettleAtClose() {
     parser.Finish(*this);
     if (closed) return;
     if (parser.Stopped()) {
-        const uint16_t reason = parser.StopReasonOf();
-        Settle(kFailed, reason == HttpResponseParser::kStatusRefused || reason == HttpResponseParser::kNoCode ||
-                       reason == HttpResponseParser::kRedirected);
+        Settle(kFailed, ParserToldOwner());
     } else {
         // No bytes, a header without its end, a body shorter than announced
         // or without its last chunk: not a document.
         Settle(parser.Complete() ? kSaved : kFailed);
     }
+}
+
+bool HttpGetCommand::ParserToldOwner() const {
+    // The sink calls for these reported the outcome themselves.
+    const uint16_t reason = parser.StopReasonOf();
+    return reason == HttpResponseParser::kStatusRefused || reason == HttpResponseParser::kNoCode ||
+           reason == HttpResponseParser::kRedirected;
 }
 
 void HttpGetCommand::Settle(Outcome outcome, bool ownerTold) {

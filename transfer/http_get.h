@@ -83,6 +83,9 @@ private:
     ReadEnd ReadAvailable(bool toTheEnd);
     // The server has closed: reads the rest and judges the response.
     void SettleAtClose();
+    // The parser stopped at a status, a line without code or a redirect,
+    // whose sink calls told the owner already.
+    bool ParserToldOwner() const;
     // Ends the fetch once: closes the connection and the file (deleting it
     // unless saved) and tells the owner (code 0 unless ownerTold).
     void Settle(Outcome outcome, bool ownerTold = false);

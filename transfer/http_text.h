@@ -126,8 +126,6 @@ public:
     uint16_t LengthKnown() const { return lengthState_ == kLengthValid && !chunked_; }
     uint64_t ContentLength() const { return LengthKnown() ? contentLength_ : 0; }
     uint16_t Chunked() const { return chunked_; }
-    // The status code of a redirect whose headers are being read, else 0.
-    uint16_t RedirectStatus() const { return redirectStatus_; }
 
 private:
     enum State : uint16_t {

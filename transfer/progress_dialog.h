@@ -68,7 +68,8 @@ private:
     uint64_t total_;
     ProgressDialog* nextScheduled_;
     TransferMeter meter_;
-    // The texts of the language module, loaded when the window is made.
+    // The texts of the language module, loaded at the first repaint for the
+    // direction of the count.
     enum { kWordCount = 16, kWordSize = 64 };
     char words_[kWordCount][kWordSize];
     uint16_t wordsFor_;      // the count format the texts were loaded for

@@ -218,16 +218,11 @@ void ShownRedirectTarget(const char* url, TextBuffer& out) {
     if (!url) return;
     const uint32_t length = uint32_t(strnlen(url, kShownTarget + 1));
     const uint32_t head = length > kShownTarget ? kShownTarget : length;
-    if (std::strstr(url, "://") && head == length) {
-        UrlWithoutPassword(url, out);
-    } else if (std::strstr(url, "://")) {
-        char cut[kShownTarget + 1];
-        std::memcpy(cut, url, head);
-        cut[head] = '\0';
-        UrlWithoutPassword(cut, out);
-    } else {
-        out.Assign(url, head);
-    }
+    char cut[kShownTarget + 1];
+    std::memcpy(cut, url, head);
+    cut[head] = '\0';
+    if (std::strstr(cut, "://")) UrlWithoutPassword(cut, out);
+    else out.Assign(cut, head);
     if (length > kShownTarget) out.Append("...");
 }
 

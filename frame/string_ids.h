@@ -23,7 +23,10 @@ enum LibraryString : unsigned short {
     kStrGopherScheme = 285,       // "gopher://"
     kStrWaisScheme = 286,         // "wais://"
     kStrLogPass = 287,            // "PASS xxxxx\r\n"
+    kStrHttpsScheme = 288,        // "https://"
     kStrSettingsRoot = 290,       // "Software\Marlin\Components\Internet\1.0\"
+    kStrSecurityLibrary = 291,    // "secur32.dll"
+    kStrCertificateLibrary = 292, // "crypt32.dll"
 
     kStrUser = 513, kStrPass = 514, kStrQuit = 515, kStrPasv = 516, kStrType = 517,
     kStrList = 518, kStrPwd = 519, kStrCwd = 520, kStrRetr = 528, kStrPort = 529,
@@ -63,6 +66,10 @@ enum LanguageString : unsigned short {
     kMsgServerSilent = 1296,  // host, seconds: the server fell silent
     // A redirect not followed, with the address it named.
     kMsgTooManyRedirects = 1297, kMsgRedirectDowngrade = 1298, kMsgRedirectRefused = 1299,
+    // https: the server's identity and the secure connection.
+    kMsgUntrustedServer = 1300, kMsgServerNameMismatch = 1301, kMsgCertificateDates = 1302,
+    kMsgServerNotVerified = 1303, kMsgSecureFailed = 1304, kMsgNoSecurityProvider = 1305,
+    kMsgProxyRefusedTunnel = 1306,
 };
 
 #endif

@@ -30,6 +30,8 @@ enum CommandType : uint16_t {
     kRetrPassiveCommand = 21,
     kStorPassiveCommand = 22,
     kHttpGetCommand = 23,
+    kTlsHandshakeCommand = 24,
+    kTunnelCommand = 25,
     kMkdCommand = 28,
 };
 

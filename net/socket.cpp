@@ -1,15 +1,18 @@
 #include "net/socket.h"
 
 #include <cstring>
+#include <new>
 
 #include "frame/module.h"
 #include "frame/strings.h"
 #include "net/handler_scope.h"
 #include "net/protocol_log.h"
 #include "net/socket_library.h"
+#include "net/tls_channel.h"
 
 Socket* SocketList = nullptr;
 HttpGetCommandMaker MakeHttpGetCommand = nullptr;
+TunnelCommandMaker MakeTunnelCommand = nullptr;
 
 Socket::Socket(SOCKET given, uint32_t bindAddress) : handle(given), next(nullptr) {
     if (handle == INVALID_SOCKET && SocketFunctions.socket) {
@@ -71,7 +74,7 @@ uint16_t Socket::SendLine(const char* data, uint16_t length, uint16_t* sentOut, 
         length = static_cast<uint16_t>(n > 0xFFFF ? 0xFFFF : n);
     }
     if (logIt) LogOutgoingLine(data, length);
-    int sent = SocketFunctions.send(handle, data, length, 0);
+    int sent = Send(data, length);
     if (sent == SOCKET_ERROR) return 0;
     if (sentOut) *sentOut = static_cast<uint16_t>(sent);
     return 1;
@@ -180,6 +183,7 @@ uint16_t AsyncSocket::Close() {
 
 uint16_t AsyncSocket::SelectEvents(uint16_t events) {
     if (!HasSocket() || !window || !SocketFunctions.WSAAsyncSelect) return 0;
+    if (events) events |= ExtraEvents();
     return SocketFunctions.WSAAsyncSelect(handle, window, SocketEventMessage, events) == 0;
 }
 
@@ -269,9 +273,39 @@ LRESULT AsyncSocket::SendToOwner(WPARAM code, LPARAM value) {
     return SendMessageA(owner, SocketEventMessage, code, value);
 }
 
-HttpSession::HttpSession(HWND owner_) : AsyncSocket(owner_) {}
+HttpSession::HttpSession(HWND owner_) : AsyncSocket(owner_), tls(nullptr), failureText(64) {}
 
-HttpSession::~HttpSession() {}
+HttpSession::~HttpSession() {
+    // The commands may still reach the channel while they go.
+    chain.Clear();
+    delete tls;
+    tls = nullptr;
+}
+
+TlsChannel* HttpSession::StartTls() {
+    delete tls;
+    tls = new (std::nothrow) TlsChannel();
+    return tls;
+}
+
+void HttpSession::SetFailure(uint16_t messageId, const char* host, const char* second, const char* third) {
+    if (!failureText.Empty()) return;
+    AppendFormatted(failureText, messageId, 1, host ? host : "", second ? second : "", third ? third : "");
+}
+
+uint16_t HttpSession::ExtraEvents() const { return tls && tls->HasPendingOutput() ? FD_WRITE : 0; }
+
+int HttpSession::Recv(char* buffer, int length, int flags) {
+    if (!tls || !tls->Established()) return Socket::Recv(buffer, length, flags);
+    if (!HasSocket() || !buffer || length <= 0) return 0;
+    return tls->Receive(handle, buffer, length);
+}
+
+int HttpSession::Send(const char* data, uint32_t length) {
+    if (!tls || !tls->Established()) return Socket::Send(data, length);
+    if (!HasSocket()) return SOCKET_ERROR;
+    return tls->Send(handle, data, length);
+}
 
 void HttpSession::OnSocketEvent(uint16_t event, uint16_t error) {
     Command* command = chain.Current();
@@ -279,8 +313,19 @@ void HttpSession::OnSocketEvent(uint16_t event, uint16_t error) {
     switch (event) {
     case FD_READ:
         command->OnRead();
+        // Records already taken from the socket are not announced again.
+        if (tls && tls->Established() && tls->HasBufferedInput() && HasSocket() && chain.Current() == command)
+            PostMessageA(window, SocketEventMessage, static_cast<WPARAM>(handle), MAKELPARAM(FD_READ, 0));
         break;
     case FD_WRITE:
+        if (tls && tls->HasPendingOutput()) {
+            if (!tls->Flush(handle)) {
+                command->ConnectionLost();
+                PostToOwner(kCodeFailed);
+                break;
+            }
+            if (!tls->HasPendingOutput()) SelectEvents(FD_READ | FD_CLOSE);
+        }
         command->OnWrite();
         break;
     case FD_CONNECT:
@@ -310,6 +355,21 @@ uint16_t HttpSession::StartHttpRequest(const char* host, const char* path, const
                                        uint16_t port) {
     if (!path || !*path || !localPath || !*localPath || !MakeHttpGetCommand) return 0;
     return StartRequestChain(host, port, MakeHttpGetCommand(this, path, localPath));
+}
+
+uint16_t HttpSession::StartHttpRequest(const HttpRoute& route, const char* localPath) {
+    if (!route.secureHost) return StartHttpRequest(route.host, route.path, localPath, route.port);
+    if (!route.host || !*route.host || !*route.secureHost || !route.path || !*route.path || !localPath ||
+        !*localPath || !MakeHttpGetCommand || !HasSocket() || (route.tunnel && !MakeTunnelCommand))
+        return 0;
+    Command* request = MakeHttpGetCommand(this, route.path, localPath);
+    if (!request) return 0;
+    chain.Clear();
+    AppendConnect(route.host, route.port);
+    if (route.tunnel) chain.Append(MakeTunnelCommand(this, route.secureHost, route.securePort));
+    chain.Append(new TlsHandshakeCommand(this, route.secureHost, route.securePort));
+    chain.Append(request);
+    return chain.Advance();
 }
 
 uint16_t HttpSession::StartRequestChain(const char* host, uint16_t port, Command* request) {

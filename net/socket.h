@@ -53,9 +53,9 @@ public:
     bool HasSocket() const { return handle != INVALID_SOCKET; }
     // length 0: up to the terminator. Logged first when logIt is set.
     uint16_t SendLine(const char* data, uint16_t length, uint16_t* sentOut, uint16_t logIt);
-    int Recv(char* buffer, int length, int flags);
+    virtual int Recv(char* buffer, int length, int flags);
     // Sends up to length bytes; the count sent, or SOCKET_ERROR.
-    int Send(const char* data, uint32_t length);
+    virtual int Send(const char* data, uint32_t length);
     // Asks for kernel buffers of these sizes (0: leave as it is).
     void SetBufferSizes(int receive, int send);
     uint16_t Listen(int backlog);
@@ -91,6 +91,7 @@ public:
     // answers for its data connections); all ones when none.
     virtual uint64_t AnnouncedSize() const { return ~0ull; }
 
+    // Asks for events (0: none); a socket adds what it needs itself.
     uint16_t SelectEvents(uint16_t events);
     // Handles the queued socket events of this window now, dropping those
     // that carry only events in mask.
@@ -122,6 +123,10 @@ public:
     DWORD lastHeard;            // tick count of the last activity
     uint16_t timedOut;
 
+protected:
+    // Events this socket needs besides those its commands ask for.
+    virtual uint16_t ExtraEvents() const { return 0; }
+
 private:
     // True while this conversation waits for something from the server.
     bool AwaitingServer() const;
@@ -138,17 +143,52 @@ constexpr DWORD kQuitWait = 3000;
 typedef Command* (*HttpGetCommandMaker)(AsyncSocket* session, const char* path, const char* localPath);
 extern HttpGetCommandMaker MakeHttpGetCommand;
 
+class TlsChannel;
+
+// Where one HTTP request goes.
+struct HttpRoute {
+    const char* host;  // the server, or the proxy
+    uint16_t port;
+    const char* path;  // the request target
+    // https: the server whose certificate must carry this name; null for
+    // http. Through a proxy (tunnel 1) a CONNECT to it comes first.
+    const char* secureHost;
+    uint16_t securePort;
+    uint16_t tunnel;
+};
+
 // One HTTP request.
 class HttpSession : public AsyncSocket {
 public:
     explicit HttpSession(HWND owner);
     ~HttpSession() override;
     void OnSocketEvent(uint16_t event, uint16_t error) override;
+    // Through the TLS channel once it is up.
+    int Recv(char* buffer, int length, int flags) override;
+    int Send(const char* data, uint32_t length) override;
 
     uint16_t StartHttpRequest(const char* host, const char* path, const char* localPath, uint16_t port);
+    uint16_t StartHttpRequest(const HttpRoute& route, const char* localPath);
     // Resolve (unless dotted), connect, then request; takes request over.
     uint16_t StartRequestChain(const char* host, uint16_t port, Command* request);
+
+    // A new TLS channel for this connection (the session owns it).
+    TlsChannel* StartTls();
+    // The message the owner shows for a failure this session understood:
+    // messageId filled with the texts (the host first). The first one stays.
+    void SetFailure(uint16_t messageId, const char* host, const char* second = nullptr, const char* third = nullptr);
+
+    TlsChannel* tls;  // owned; null for http
+    TextBuffer failureText;
+
+protected:
+    uint16_t ExtraEvents() const override;
 };
+
+// Makes the step that opens a tunnel through a proxy (CONNECT host:port);
+// null until the HTTP code provides it.
+typedef Command* (*TunnelCommandMaker)(HttpSession* session, const char* host, uint16_t port);
+extern TunnelCommandMaker MakeTunnelCommand;
 
 // Head of the list of every live socket object.
 extern Socket* SocketList;

@@ -10,6 +10,7 @@
 
 constexpr uint16_t kFtpPort = 21;
 constexpr uint16_t kHttpPort = 80;
+constexpr uint16_t kHttpsPort = 443;
 
 // The login for a host entry: with kHostAnonymous the anonymous user and the
 // entry's anonymousPassword, else its userName and password. Without an

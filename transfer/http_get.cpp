@@ -6,7 +6,9 @@
 #include "net/protocol_log.h"
 #include "net/socket.h"
 #include "net/socket_library.h"
+#include "net/tls_channel.h"
 #include "transfer/file_transfer.h"
+#include "transfer/http_tunnel.h"
 #include "transfer/progress_dialog.h"
 #include "transfer/url_parts.h"
 
@@ -15,7 +17,7 @@ namespace {
 constexpr uint16_t kReadAndClose = FD_READ | FD_CLOSE;
 
 // Plugs the GET step into HttpSession when this code is linked in.
-const bool kMakerSet = (MakeHttpGetCommand = MakeHttpGet, true);
+const bool kMakerSet = (MakeHttpGetCommand = MakeHttpGet, MakeTunnelCommand = MakeHttpTunnel, true);
 
 bool StartsWithNoCase(const char* text, const char* prefix) {
     for (; *prefix; ++text, ++prefix) {
@@ -65,6 +67,13 @@ void HttpGetCommand::ReleaseWindow() {
 }
 
 uint16_t HttpGetCommand::RequestHost(TextBuffer& host, uint16_t* port) const {
+    // Over TLS the host is the one whose certificate was checked.
+    if (const Command* found = FindPrevious(kTlsHandshakeCommand)) {
+        const TlsHandshakeCommand* handshake = static_cast<const TlsHandshakeCommand*>(found);
+        host.Assign(handshake->serverName.Text(), handshake->serverName.length);
+        *port = handshake->port;
+        return !host.Empty();
+    }
     if (StartsWithNoCase(target.Text(), "http://") &&
         SplitHttpUrlHost(target.Text(), target.length, host, port))
         return 1;
@@ -87,8 +96,9 @@ uint16_t HttpGetCommand::Start() {
     TextBuffer host;
     uint16_t port = 80;
     TextBuffer request(256);
+    const uint16_t defaultPort = FindPrevious(kTlsHandshakeCommand) ? 443 : 80;
     if (!RequestHost(host, &port) ||
-        !BuildHttpRequest(request, target.Text(), target.length, host.Text(), host.length, port))
+        !BuildHttpRequest(request, target.Text(), target.length, host.Text(), host.length, port, defaultPort))
         return 0;
     TextBuffer shown(256);
     ShownTarget(shown);
@@ -112,7 +122,7 @@ uint16_t HttpGetCommand::Start() {
     owner->SelectEvents(kReadAndClose);
     // The log shows the request as it goes out, less a login's password.
     TextBuffer logged(256);
-    if (BuildHttpRequest(logged, shown.Text(), shown.length, host.Text(), host.length, port))
+    if (BuildHttpRequest(logged, shown.Text(), shown.length, host.Text(), host.length, port, defaultPort))
         LogOutgoingLine(logged.Text(), logged.length);
     return owner->SendLine(request.Text(), request.length, nullptr, 0);
 }

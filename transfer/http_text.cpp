@@ -83,7 +83,7 @@ bool AppendAttribute(TextBuffer& out, const char* text, uint32_t length) {
 }  // namespace
 
 uint16_t BuildHttpRequest(TextBuffer& out, const char* target, uint32_t targetLength, const char* host,
-                          uint32_t hostLength, uint16_t port) {
+                          uint32_t hostLength, uint16_t port, uint16_t defaultPort) {
     out.Clear();
     if (!target || !host || targetLength == 0 || hostLength == 0) return 0;
     if (HasLineBreaker(target, targetLength) || HasLineBreaker(host, hostLength)) return 0;
@@ -97,7 +97,7 @@ uint16_t BuildHttpRequest(TextBuffer& out, const char* target, uint32_t targetLe
     }
     char portText[8] = "";
     uint32_t portLength = 0;
-    if (port != 80) {
+    if (port != defaultPort) {
         int n = std::snprintf(portText, sizeof portText, ":%u", unsigned(port));
         if (n <= 0 || n >= int(sizeof portText)) return 0;
         portLength = uint32_t(n);
@@ -138,6 +138,59 @@ uint16_t SplitHttpUrlHost(const char* url, uint32_t length, TextBuffer& host, ui
     if (!host.Append(url + start, hostEnd - start)) return 0;
     if (port) *port = static_cast<uint16_t>(number);
     return 1;
+}
+
+uint16_t BuildConnectRequest(TextBuffer& out, const char* host, uint16_t port) {
+    out.Clear();
+    if (!host || !*host || port == 0) return 0;
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(host); *p; ++p)
+        if (*p <= ' ' || *p == 0x7F || *p == '/' || *p == '@') return 0;
+    char portText[8];
+    int n = std::snprintf(portText, sizeof portText, ":%u", unsigned(port));
+    if (n <= 0 || n >= int(sizeof portText)) return 0;
+    bool ok = out.Append("CONNECT ") && out.Append(host) && out.Append(portText) &&
+              out.Append(" HTTP/1.0\r\nHost: ") && out.Append(host) && out.Append(portText) &&
+              out.Append("\r\nUser-Agent: Marlin Internet/v1.0\r\n\r\n");
+    if (!ok) {
+        out.Clear();
+        return 0;
+    }
+    return 1;
+}
+
+TunnelReply ReadTunnelReply(const char* data, uint32_t length, uint32_t* headerLength, TextBuffer& status,
+                            TextBuffer& statusLine) {
+    constexpr uint32_t kShownLine = 200;
+    if (headerLength) *headerLength = 0;
+    status.Clear();
+    statusLine.Clear();
+    if (!data) return kTunnelIncomplete;
+    // The end of the header block: an empty line.
+    uint32_t end = 0;
+    for (uint32_t i = 0; i < length && !end; ++i) {
+        if (data[i] != '\n') continue;
+        if (i + 1 < length && data[i + 1] == '\n') end = i + 2;
+        else if (i + 2 < length && data[i + 1] == '\r' && data[i + 2] == '\n') end = i + 3;
+    }
+    if (!end) return length >= kMaxTunnelReply ? kTunnelMalformed : kTunnelIncomplete;
+    if (end > kMaxTunnelReply) return kTunnelMalformed;
+    if (headerLength) *headerLength = end;
+    uint32_t lineEnd = 0;
+    while (data[lineEnd] != '\n') ++lineEnd;
+    uint32_t line = lineEnd > 0 && data[lineEnd - 1] == '\r' ? lineEnd - 1 : lineEnd;
+    for (uint32_t i = 0; i < line; ++i)
+        if (static_cast<unsigned char>(data[i]) < 0x20 && data[i] != '\t') return kTunnelMalformed;
+    if (line) statusLine.Append(data, line < kShownLine ? line : kShownLine);
+    if (!StartsWithNoCase(data, line, "HTTP/")) return kTunnelMalformed;
+    uint32_t code = 5;
+    while (code < line && data[code] != ' ') ++code;
+    while (code < line && data[code] == ' ') ++code;
+    if (code + 3 > line || data[code] < '1' || data[code] > '5' || data[code + 1] < '0' || data[code + 1] > '9' ||
+        data[code + 2] < '0' || data[code + 2] > '9' || (code + 3 < line && data[code + 3] != ' '))
+        return kTunnelMalformed;
+    uint32_t shown = line - code < kShownLine ? line - code : kShownLine;
+    if (shown) status.Append(data + code, shown);
+    return data[code] == '2' ? kTunnelOpen : kTunnelRefused;
 }
 
 HttpResponseParser::HttpResponseParser() : text_(128), statusText_(64), location_(128) { Reset(); }

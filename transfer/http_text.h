@@ -12,12 +12,34 @@
 // that then begins with "//" loses its first slash. Bytes a request line
 // cannot carry go out as "%XX" (upper-case hex): controls, space, 0x7F-0xFF
 // and " < > \ ^ ` { | }; a "%" is kept as it is (already encoded). ":port"
-// is added when port is not 80. host is the URL's host, also through a proxy
-// (then target is the absolute URL). Refuses (0, out empty) an empty target
-// (also once cut) or host, a CR, LF or zero byte in either, and a space in
-// the host.
+// is added when port is not defaultPort (80 for http, 443 for https). host
+// is the URL's host, also through a proxy (then target is the absolute URL,
+// or for https the path: the proxy only carries the tunnel). Refuses (0, out
+// empty) an empty target (also once cut) or host, a CR, LF or zero byte in
+// either, and a space in the host.
 uint16_t BuildHttpRequest(TextBuffer& out, const char* target, uint32_t targetLength, const char* host,
-                          uint32_t hostLength, uint16_t port);
+                          uint32_t hostLength, uint16_t port, uint16_t defaultPort = 80);
+
+// The request that asks a proxy for a tunnel to host:port:
+//   "CONNECT " host ":" port " HTTP/1.0\r\nHost: " host ":" port "\r\n"
+//   "User-Agent: Marlin Internet/v1.0\r\n\r\n"
+// Refuses (0, out empty) an empty host, one with a control byte, a space, a
+// "/" or an "@" in it, and port 0.
+uint16_t BuildConnectRequest(TextBuffer& out, const char* host, uint16_t port);
+
+// The proxy's answer to CONNECT, judged once its header block has ended.
+enum TunnelReply : uint16_t {
+    kTunnelIncomplete = 0,  // the empty line has not come yet
+    kTunnelOpen = 1,        // a 2xx status: the tunnel is up
+    kTunnelRefused = 2,     // another status; status holds its text ("403 Forbidden")
+    kTunnelMalformed = 3,   // not an HTTP status line, or no end within kMaxTunnelReply
+};
+constexpr uint32_t kMaxTunnelReply = 16 * 1024;
+// data[0..length) is all that came so far. headerLength gets the bytes up to
+// and with the empty line (lines end in LF or CR LF); statusLine the first
+// line without its end, at most 200 bytes, for the log and messages.
+TunnelReply ReadTunnelReply(const char* data, uint32_t length, uint32_t* headerLength, TextBuffer& status,
+                            TextBuffer& statusLine);
 
 // Host and port of an absolute URL "http://[user@]host[:port][/path]" (scheme
 // without regard to case). Port 80 when none is given. 0 when the URL is not

@@ -25,9 +25,10 @@ constexpr UINT kReportFailureMessage = WM_APP + 41;
 // ... and follow a redirect then.
 constexpr UINT kFollowRedirectMessage = WM_APP + 42;
 
-void LoadSchemes(char (&texts)[4][16], SchemePrefixes& schemes) {
-    const uint16_t ids[4] = {kStrFtpScheme, kStrHttpScheme, kStrGopherScheme, kStrWaisScheme};
-    for (int i = 0; i < 4; ++i) {
+void LoadSchemes(char (&texts)[kSchemeCount][16], SchemePrefixes& schemes) {
+    const uint16_t ids[kSchemeCount] = {kStrFtpScheme, kStrHttpScheme, kStrGopherScheme, kStrWaisScheme,
+                                        kStrHttpsScheme};
+    for (int i = 0; i < kSchemeCount; ++i) {
         LoadResourceString(ids[i], texts[i], sizeof texts[i]);
         schemes.text[i] = texts[i];
     }
@@ -197,6 +198,12 @@ void StatusDialog::FailWith(uint16_t messageId, const char* argument) {
     Fail();
 }
 
+void StatusDialog::FailWithText(const char* text) {
+    if (ended || failing) return;
+    failureText_.Assign(text ? text : "");
+    Fail();
+}
+
 void StatusDialog::FollowWhenIdle() { PostWhenIdle(window, kFollowRedirectMessage); }
 
 void StatusDialog::RunFollow() {
@@ -264,9 +271,12 @@ RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const
       shownUrl_(64),
       callerProxy_(proxy),
       nextUrl_(64),
-      redirects_(0) {
+      redirects_(0),
+      secureHost_(64),
+      securePort_(kHttpsPort),
+      tunnel_(0) {
     localFile.Assign(localName);
-    char schemeTexts[4][16];
+    char schemeTexts[kSchemeCount][16];
     SchemePrefixes schemes;
     LoadSchemes(schemeTexts, schemes);
     RetrieveUrl parts;
@@ -302,24 +312,36 @@ RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const
 }
 
 void RetrieveDialog::RouteWeb(const OrbProxyInfo* proxy) {
+    // host is the URL's here. An https request goes to that server through
+    // a proxy's tunnel, so the path stays the request target.
+    const bool secure = scheme == kSchemeHttps;
+    secureHost_.Clear();
+    securePort_ = kHttpsPort;
+    tunnel_ = 0;
+    if (secure) {
+        secureHost_.Assign(host.Text());
+        SplitHostPort(secureHost_, &securePort_);
+    }
     if (proxy) {
         host.Assign(proxy->host ? proxy->host : "");
         port = proxy->port;
-        path.Assign(url.Text());
-        scheme = kSchemeHttp;
+        if (secure) tunnel_ = 1;
+        else path.Assign(url.Text());
+        if (!secure) scheme = kSchemeHttp;
         if (WwwProxies && !host.Empty()) {
             WwwProxies->AddOrUpdate(host.Text(), port);
             WwwProxies->defaultProxy.Assign(host.Text());
         }
         return;
     }
-    port = kHttpPort;
+    port = secure ? kHttpsPort : kHttpPort;
     if (!WwwProxies) return;
     WebRoute route = ChooseWebProxy(Urls, *WwwProxies, url.Text());
     if (!route.proxyAddress) return;
     host.Assign(route.proxyAddress);
     port = route.port;
-    path.Assign(url.Text());
+    if (secure) tunnel_ = 1;
+    else path.Assign(url.Text());
     if (route.rememberAsDefault) {
         TextBuffer name(64);
         name.Assign(route.proxyAddress);
@@ -356,7 +378,7 @@ void RetrieveDialog::TakeRedirect(const char* location) {
 
 void RetrieveDialog::FollowRedirect() {
     if (nextUrl_.Empty()) return;
-    char schemeTexts[4][16];
+    char schemeTexts[kSchemeCount][16];
     SchemePrefixes schemes;
     LoadSchemes(schemeTexts, schemes);
     RetrieveUrl parts;
@@ -364,11 +386,12 @@ void RetrieveDialog::FollowRedirect() {
     TextBuffer shown(64);
     ShownRedirectTarget(nextUrl_.Text(), shown);
     nextUrl_.Clear();
-    if (parts.host.Empty() || parts.refused || parts.scheme != kSchemeHttp) {
+    if (parts.host.Empty() || parts.refused || (parts.scheme != kSchemeHttp && parts.scheme != kSchemeHttps)) {
         FailWith(kMsgRedirectRefused, shown.Text());
         return;
     }
     ++redirects_;
+    scheme = parts.scheme;
     url.Assign(parts.url.Text());
     host.Assign(parts.host.Text());
     serverName.Assign(parts.host.Text());
@@ -382,8 +405,22 @@ void RetrieveDialog::FollowRedirect() {
         return;
     }
     httpSession->SetIdleLimit(IdleLimitSetting());
+    if (!StartWebRequest()) Fail();
+}
+
+uint16_t RetrieveDialog::StartWebRequest() {
     SplitHostPort(host, &port);
-    if (!httpSession->StartHttpRequest(host.Text(), path.Text(), receivePath.Text(), port)) Fail();
+    HttpRoute route = {host.Text(), port, path.Text(), secureHost_.Empty() ? nullptr : secureHost_.Text(),
+                       securePort_, tunnel_};
+    if (route.secureHost) {
+        // The protocol log names the server whose identity is checked.
+        TextBuffer note(96);
+        note.Append("--- secure connection to ");
+        note.Append(secureHost_.Text());
+        note.Append(tunnel_ ? " through the proxy\r\n" : "\r\n");
+        WriteLog(note.Text(), note.length);
+    }
+    return httpSession->StartHttpRequest(route, receivePath.Text());
 }
 
 void RetrieveDialog::DropSessions() {
@@ -476,8 +513,7 @@ bool RetrieveDialog::Initialize() {
                                                  fileName.Text(), receivePath.Text(), passive);
     } else {
         completions = 1;
-        SplitHostPort(host, &port);
-        started = httpSession->StartHttpRequest(host.Text(), path.Text(), receivePath.Text(), port);
+        started = StartWebRequest();
     }
     if (!started) {
         CloseProtocolLog();
@@ -529,7 +565,10 @@ void RetrieveDialog::OnNotify(WPARAM code, LPARAM value) {
     }
         [[fallthrough]];
     case kCodeFailed:
-        Fail();
+        // A session that knows why it failed (the server's identity, the
+        // secure connection, a proxy's refusal) says so.
+        if (httpSession && !httpSession->failureText.Empty()) FailWithText(httpSession->failureText.Text());
+        else Fail();
         return;
     default:
         return;

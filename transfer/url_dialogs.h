@@ -40,6 +40,8 @@ protected:
     void Fail();
     // As Fail, with message messageId formatted with argument instead.
     void FailWith(uint16_t messageId, const char* argument);
+    // As Fail, with this message (empty: the usual one).
+    void FailWithText(const char* text);
     // Runs when a redirect is to be followed and no socket code is on the
     // stack (after FollowWhenIdle).
     virtual void FollowRedirect() {}
@@ -97,6 +99,8 @@ private:
     // Where a Web request for url goes: straight to its host, through the
     // caller's proxy, or through the one the settings choose.
     void RouteWeb(const OrbProxyInfo* proxy);
+    // Starts the Web request of the route RouteWeb chose.
+    uint16_t StartWebRequest();
     // A redirect's Location: followed (later, by FollowRedirect), or the
     // fetch fails with a message naming where it led.
     void TakeRedirect(const char* location);
@@ -116,6 +120,9 @@ private:
     const OrbProxyInfo* callerProxy_;  // the caller's, for the redirects too
     TextBuffer nextUrl_;     // a redirect's URL, until it is followed
     uint32_t redirects_;     // followed so far
+    TextBuffer secureHost_;  // https: the server whose identity is checked
+    uint16_t securePort_;
+    uint16_t tunnel_;        // https through a proxy: CONNECT first
 };
 
 class StoreDialog : public StatusDialog {

@@ -104,7 +104,7 @@ void ParseRetrieveUrl(const char* url, const SchemePrefixes& schemes, RetrieveUr
 
     size_t hostStart = 0;
     bool known = false;
-    for (uint16_t s = 0; s < 4 && !known; ++s) {
+    for (uint16_t s = 0; s < kSchemeCount && !known; ++s) {
         const char* prefix = schemes.text[s] ? schemes.text[s] : "";
         size_t n = std::strlen(prefix);
         if (n != 0 && out.url.length >= n && strncasecmp(out.url.Text(), prefix, n) == 0) {

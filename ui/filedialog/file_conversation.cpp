@@ -433,7 +433,10 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
         case kStateWebFetch: {
             endCode = kEndFailed;
             TextBuffer message(128), caption(64);
-            AppendFormatted(message, kMsgCannotConnect, 1, webHost.Text());
+            // The session may know why (the server's identity, a proxy's
+            // refusal).
+            if (webSession && !webSession->failureText.Empty()) message.Assign(webSession->failureText.Text());
+            else AppendFormatted(message, kMsgCannotConnect, 1, webHost.Text());
             AppendFormatted(caption, kMsgCaption, 0);
             Disconnect(1);
             DiscardTemporary(fetchFile.Text());

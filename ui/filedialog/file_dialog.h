@@ -221,6 +221,8 @@ public:
 private:
     // A Web fetch that failed: the message, no document.
     void FailWebFetch(uint16_t messageId, const char* argument);
+    // The request of target on webSession (webHost and webPath set), into file.
+    uint16_t StartWebRequest(const WebTarget& target, const char* file);
 
     TextBuffer webProxy_;     // the proxy of the Web fetch, empty for none
     uint16_t webProxyPort_;

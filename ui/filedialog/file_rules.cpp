@@ -310,23 +310,23 @@ WebTargetResult ParseWebTarget(const char* typed, const char* proxyHost, uint16_
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(typed); *p; ++p)
         if (*p < 0x20) return kWebTargetUnsupportedScheme;
 
-    bool withScheme = StartsNoCase(typed, kHttp);
+    static const char kHttps[] = "https://";
+    const bool secure = StartsNoCase(typed, kHttps);
+    bool withScheme = secure || StartsNoCase(typed, kHttp);
     if (!withScheme && viaProxy)
         withScheme = StartsNoCase(typed, "ftp://") || StartsNoCase(typed, "gopher://") || StartsNoCase(typed, "wais://");
     if (!withScheme && std::strstr(typed, ":/")) return kWebTargetUnsupportedScheme;
 
-    TextBuffer url(128), host(64), path(128);
+    TextBuffer url(128), host(64), path(128), serverHost(64);
     if ((!withScheme && !url.Append(kHttp)) || !url.Append(typed)) return kWebTargetTooLong;
-    uint16_t port = 80;
-    if (viaProxy) {
-        if (!host.Append(proxyHost) || !path.Append(url.Text())) return kWebTargetTooLong;
-        port = proxyPort;
-    } else {
-        // The URL begins with "http://" here, so data holds at least that.
-        const char* start = url.data + sizeof kHttp - 1;
+    uint16_t port = secure ? 443 : 80;
+    if (!viaProxy || secure) {
+        // The URL begins with "http://" or "https://" here, so data holds at
+        // least that.
+        const char* start = url.data + (secure ? sizeof kHttps : sizeof kHttp) - 1;
         const size_t hostLength = std::strcspn(start, "/:");
         if (hostLength == 0) return kWebTargetUnsupportedScheme;
-        if (!AppendExactly(host, start, hostLength)) return kWebTargetTooLong;
+        if (!AppendExactly(serverHost, start, hostLength)) return kWebTargetTooLong;
         const char* after = start + hostLength;
         if (*after == ':') {
             uint32_t value = 0;
@@ -338,10 +338,24 @@ WebTargetResult ParseWebTarget(const char* typed, const char* proxyHost, uint16_
         const char* slash = std::strchr(after, '/');
         if (!path.Append(slash ? slash : "/")) return kWebTargetTooLong;
     }
+    const uint16_t serverPort = port;
+    if (viaProxy) {
+        // https goes through the proxy's tunnel with the path as target;
+        // anything else as the whole URL.
+        if (!host.Append(proxyHost) || (!secure && !path.Append(url.Text()))) return kWebTargetTooLong;
+        port = proxyPort;
+    } else {
+        MoveInto(host, serverHost);
+        if (secure && !serverHost.Append(host.Text())) return kWebTargetTooLong;
+    }
     MoveInto(out.url, url);
     MoveInto(out.host, host);
     MoveInto(out.path, path);
     out.port = port;
+    out.secureHost.Clear();
+    if (secure) MoveInto(out.secureHost, serverHost);
+    out.securePort = serverPort;
+    out.tunnel = secure && viaProxy ? 1 : 0;
     return kWebTargetOk;
 }
 

@@ -98,21 +98,24 @@ enum WebTargetResult : uint16_t {
     kWebTargetTooLong = 3,
 };
 struct WebTarget {
-    WebTarget() : url(128), host(64), path(128), port(80) {}
+    WebTarget() : url(128), host(64), path(128), port(80), secureHost(64), securePort(443), tunnel(0) {}
     TextBuffer url;   // the URL as fetched ("http://" put in front when it had no scheme)
     TextBuffer host;  // server or proxy
-    TextBuffer path;  // the path, or through a proxy the whole URL
+    TextBuffer path;  // the path, or through a proxy the whole URL (for https the path)
     uint16_t port;
+    TextBuffer secureHost;  // https: the URL's host, whose certificate is checked; else empty
+    uint16_t securePort;
+    uint16_t tunnel;        // https through the proxy: a CONNECT tunnel to secureHost
 };
-// Through a proxy (proxyHost not empty) "ftp://", "gopher://" and "wais://"
-// URLs go unchanged; without one only "http://" (prefixes compared without
-// case). Any other URL that holds ":/" is refused; one without gets
-// "http://" in front. The host ends at the first "/" or ":"; the digits
-// after ":" give the port (80 when there are none or they are out of
-// range); the path is the rest from the "/" on, "/" when there is none. A
-// URL whose host is empty is refused as unsupported, and so is one holding
-// a control character (it would end the request line). out is changed only
-// for kWebTargetOk.
+// "http://" and "https://" URLs are fetched; through a proxy (proxyHost not
+// empty) "ftp://", "gopher://" and "wais://" URLs go unchanged too (prefixes
+// compared without case). Any other URL that holds ":/" is refused; one
+// without gets "http://" in front. The host ends at the first "/" or ":";
+// the digits after ":" give the port (80, for https 443, when there are
+// none or they are out of range); the path is the rest from the "/" on, "/"
+// when there is none. A URL whose host is empty is refused as unsupported,
+// and so is one holding a control character (it would end the request
+// line). out is changed only for kWebTargetOk.
 WebTargetResult ParseWebTarget(const char* typed, const char* proxyHost, uint16_t proxyPort, WebTarget& out);
 
 // The extension a Web document's local copy gets: the text from the URL's

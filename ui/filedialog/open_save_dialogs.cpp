@@ -178,7 +178,7 @@ void OpenDialog::OpenWeb() {
     webPath.Assign(target.path.Text());
     webSession->SetIdleLimit(IdleSeconds());
     OpenProtocolLog();
-    if (!webSession->StartHttpRequest(webHost.Text(), webPath.Text(), temporary, target.port)) {
+    if (!StartWebRequest(target, temporary)) {
         DeleteFileA(temporary);
         SetStatus(kMsgLoadFailed, url);
         CloseProtocolLog();
@@ -193,6 +193,13 @@ void OpenDialog::OpenWeb() {
     EnableItem(window, kFdAction, false);
     resultUrl.Assign(target.url.Text());
     localPath.Assign(temporary);
+}
+
+uint16_t OpenDialog::StartWebRequest(const WebTarget& target, const char* file) {
+    HttpRoute route = {webHost.Text(), target.port, webPath.Text(),
+                       target.secureHost.Empty() ? nullptr : target.secureHost.Text(), target.securePort,
+                       target.tunnel};
+    return webSession->StartHttpRequest(route, file);
 }
 
 void OpenDialog::FailWebFetch(uint16_t messageId, const char* argument) {
@@ -254,7 +261,7 @@ void OpenDialog::FollowRedirect() {
     webHost.Assign(target.host.Text());
     webPath.Assign(target.path.Text());
     webSession->SetIdleLimit(IdleSeconds());
-    if (!webSession->StartHttpRequest(webHost.Text(), webPath.Text(), fetchFile.Text(), target.port)) {
+    if (!StartWebRequest(target, fetchFile.Text())) {
         FailWebFetch(kMsgLoadFailed, shown.Text());
         return;
     }

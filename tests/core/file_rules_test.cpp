@@ -438,6 +438,13 @@ TEST(ParseWebTarget, DirectAndThroughProxy) {
         {"http://h:81/x", "proxy", kWebTargetOk, "http://h:81/x", "proxy", 3128, "http://h:81/x"},
         {"h/x", "proxy", kWebTargetOk, "http://h/x", "proxy", 3128, "http://h/x"},
         {"news://n/x", "proxy", kWebTargetUnsupportedScheme, "", "", 0, ""},
+        // https: the URL's own host and port also through a proxy, which
+        // only carries the tunnel (the path is the request target)
+        {"https://h/a.htm", nullptr, kWebTargetOk, "https://h/a.htm", "h", 443, "/a.htm"},
+        {"HTTPS://h:8443", nullptr, kWebTargetOk, "HTTPS://h:8443", "h", 8443, "/"},
+        {"https://h/a.htm", "proxy", kWebTargetOk, "https://h/a.htm", "proxy", 3128, "/a.htm"},
+        {"https://", "proxy", kWebTargetUnsupportedScheme, "", "", 0, ""},
+        {"https://:443/", nullptr, kWebTargetUnsupportedScheme, "", "", 0, ""},
     };
     for (const WebCase& c : cases) {
         SCOPED_TRACE(std::string(c.typed ? c.typed : "(null)") + " via " + (c.proxy ? c.proxy : "(null)"));
@@ -448,6 +455,36 @@ TEST(ParseWebTarget, DirectAndThroughProxy) {
         EXPECT_EQ(Text(t.host), c.host);
         EXPECT_EQ(t.port, c.port);
         EXPECT_EQ(Text(t.path), c.path);
+        const bool secure = std::string(c.url).compare(0, 8, "https://") == 0 ||
+                            std::string(c.url).compare(0, 8, "HTTPS://") == 0;
+        EXPECT_EQ(t.tunnel, secure && c.proxy && *c.proxy ? 1 : 0);
+        if (!secure) EXPECT_EQ(Text(t.secureHost), "");
+    }
+}
+
+TEST(ParseWebTarget, SecureServerNamedForItsCertificate) {
+    struct Case {
+        const char* typed;
+        const char* proxy;
+        const char* secureHost;
+        uint16_t securePort;
+    } cases[] = {
+        {"https://www.example.org/x", nullptr, "www.example.org", 443},
+        {"https://www.example.org:8443/x", nullptr, "www.example.org", 8443},
+        {"https://www.example.org:8443/x", "proxy", "www.example.org", 8443},
+        {"https://h:0/", "proxy", "h", 443},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.typed);
+        WebTarget t;
+        ASSERT_EQ(ParseWebTarget(c.typed, c.proxy, 3128, t), kWebTargetOk);
+        EXPECT_EQ(Text(t.secureHost), c.secureHost);
+        EXPECT_EQ(t.securePort, c.securePort);
+        // Straight to the server: host and port are the server's own.
+        if (!c.proxy) {
+            EXPECT_EQ(Text(t.host), c.secureHost);
+            EXPECT_EQ(t.port, c.securePort);
+        }
     }
 }
 

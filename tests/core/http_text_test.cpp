@@ -627,6 +627,88 @@ TEST(HttpRequest, RefusesHeaderInjection) {
     EXPECT_EQ(BuildHttpRequest(out, "/", 1, nullptr, 1, 80), 0);
 }
 
+TEST(HttpRequest, PortNamedUnlessTheSchemeDefault) {
+    const struct {
+        uint16_t port, defaultPort;
+        const char* hostLine;
+    } rows[] = {{443, 443, "Host: h\r\n"}, {80, 443, "Host: h:80\r\n"}, {8443, 443, "Host: h:8443\r\n"},
+                {443, 80, "Host: h:443\r\n"}};
+    for (const auto& r : rows) {
+        TextBuffer out;
+        ASSERT_EQ(BuildHttpRequest(out, "/", 1, "h", 1, r.port, r.defaultPort), 1);
+        EXPECT_NE(std::string(out.Text()).find(r.hostLine), std::string::npos) << out.Text();
+    }
+}
+
+TEST(TunnelRequest, AsksForHostAndPort) {
+    TextBuffer out;
+    ASSERT_EQ(BuildConnectRequest(out, "www.example.org", 443), 1);
+    EXPECT_STREQ(out.Text(),
+                 "CONNECT www.example.org:443 HTTP/1.0\r\nHost: www.example.org:443\r\n"
+                 "User-Agent: Marlin Internet/v1.0\r\n\r\n");
+    // Nothing that would change what the proxy connects to, or add a line.
+    for (const char* host : {"", "a b", "a\r\nX: y", "a/b", "user@h", "a\tb", "\x7f"}) {
+        SCOPED_TRACE(host);
+        out.Assign("old");
+        EXPECT_EQ(BuildConnectRequest(out, host, 443), 0);
+        EXPECT_EQ(out.length, 0);
+    }
+    EXPECT_EQ(BuildConnectRequest(out, nullptr, 443), 0);
+    EXPECT_EQ(BuildConnectRequest(out, "h", 0), 0);
+}
+
+TEST(TunnelReply, JudgedAtTheEmptyLine) {
+    const struct {
+        std::string reply;
+        TunnelReply verdict;
+        uint32_t headerLength;
+        const char* status;
+        const char* line;
+    } rows[] = {
+        {"HTTP/1.0 200 Connection established\r\n\r\n", kTunnelOpen, 39, "200 Connection established",
+         "HTTP/1.0 200 Connection established"},
+        {"HTTP/1.1 200 OK\r\nProxy-Agent: x\r\n\r\n", kTunnelOpen, 35, "200 OK", "HTTP/1.1 200 OK"},
+        {"HTTP/1.0 200\n\n", kTunnelOpen, 14, "200", "HTTP/1.0 200"},
+        {"http/1.0 204 x\r\n\r\nTLS", kTunnelOpen, 18, "204 x", "http/1.0 204 x"},
+        {"HTTP/1.0 403 Access violation\r\nContent-Length: 5\r\n\r\nno no", kTunnelRefused, 52,
+         "403 Access violation", "HTTP/1.0 403 Access violation"},
+        {"HTTP/1.0 407 Proxy Authentication Required\r\n\r\n", kTunnelRefused, 46,
+         "407 Proxy Authentication Required", "HTTP/1.0 407 Proxy Authentication Required"},
+        // not yet whole
+        {"HTTP/1.0 200 OK\r\n", kTunnelIncomplete, 0, "", ""},
+        {"HTTP/1.0 200 OK\r\n\r", kTunnelIncomplete, 0, "", ""},
+        {"", kTunnelIncomplete, 0, "", ""},
+        // not an answer of an HTTP proxy
+        {"SSH-2.0-OpenSSH\r\n\r\n", kTunnelMalformed, 19, "", "SSH-2.0-OpenSSH"},
+        {"HTTP/1.0 2000 OK\r\n\r\n", kTunnelMalformed, 20, "", "HTTP/1.0 2000 OK"},
+        {"HTTP/1.0 OK\r\n\r\n", kTunnelMalformed, 15, "", "HTTP/1.0 OK"},
+        {"HTTP/1.0 600 x\r\n\r\n", kTunnelMalformed, 18, "", "HTTP/1.0 600 x"},
+        {std::string("HTTP/1.0 200 \0K\r\n\r\n", 19), kTunnelMalformed, 19, "", ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.reply);
+        uint32_t headerLength = 99;
+        TextBuffer status, line;
+        EXPECT_EQ(ReadTunnelReply(r.reply.data(), Len(r.reply), &headerLength, status, line), r.verdict);
+        EXPECT_EQ(headerLength, r.headerLength);
+        EXPECT_STREQ(status.Text(), r.status);
+        EXPECT_STREQ(line.Text(), r.line);
+    }
+}
+
+TEST(TunnelReply, BoundedAndCut) {
+    // A proxy that never ends its header block is given up at the bound.
+    std::string endless = "HTTP/1.0 200 OK\r\n" + std::string(kMaxTunnelReply, 'x');
+    uint32_t headerLength = 0;
+    TextBuffer status, line;
+    EXPECT_EQ(ReadTunnelReply(endless.data(), Len(endless), &headerLength, status, line), kTunnelMalformed);
+    // A long status is shown by its head only.
+    std::string longStatus = "HTTP/1.0 403 " + std::string(5000, 'r') + "\r\n\r\n";
+    EXPECT_EQ(ReadTunnelReply(longStatus.data(), Len(longStatus), &headerLength, status, line), kTunnelRefused);
+    EXPECT_EQ(status.length, 200);
+    EXPECT_EQ(line.length, 200);
+}
+
 TEST(HttpUrlHost, Table) {
     struct Row {
         const char* url;

@@ -7,7 +7,7 @@
 
 namespace {
 
-const SchemePrefixes kSchemes = {{"ftp://", "http://", "gopher://", "wais://"}};
+const SchemePrefixes kSchemes = {{"ftp://", "http://", "gopher://", "wais://", "https://"}};
 
 struct RetrieveCase {
     const char* url;
@@ -30,6 +30,9 @@ TEST(RetrieveUrl, TakesTheUrlApart) {
         {"http:\\\\host\\a\\b.htm", "http://host/a/b.htm", kSchemeHttp, "host", "/a/b.htm", "/a", "b.htm"},
         {"gopher://g.example/1/x", "gopher://g.example/1/x", kSchemeGopher, "g.example", "/1/x", "/1", "x"},
         {"WAIS://w/db", "WAIS://w/db", kSchemeWais, "w", "/db", "/", "db"},
+        {"https://host/a/b.htm", "https://host/a/b.htm", kSchemeHttps, "host", "/a/b.htm", "/a", "b.htm"},
+        {"HTTPS://Host:8443", "HTTPS://Host:8443", kSchemeHttps, "Host:8443", "/", "/", ""},
+        {"https:\\\\h\\x%20y.htm", "https://h/x%20y.htm", kSchemeHttps, "h", "/x%20y.htm", "/", "x%20y.htm"},
         {"http://host/a/b/c?q=1", "http://host/a/b/c?q=1", kSchemeHttp, "host", "/a/b/c?q=1", "/a/b", "c?q=1"},
         // No host, or a scheme of another kind: the host stays empty.
         {"http:///x", "http:///x", kSchemeHttp, "", "", "", ""},

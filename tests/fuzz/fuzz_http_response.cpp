@@ -101,5 +101,30 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     uint16_t port = 0;
     if (SplitHttpUrlHost(text.data(), uint32_t(text.size()), host, &port) && (host.length == 0 || port == 0))
         __builtin_trap();
+
+    // A proxy's answer to CONNECT: judged within what came, the same when
+    // it came in two parts, texts bounded and free of line ends.
+    uint32_t headerLength = 0;
+    TextBuffer status, statusLine;
+    const TunnelReply verdict = ReadTunnelReply(text.data(), uint32_t(text.size()), &headerLength, status, statusLine);
+    if (headerLength > text.size() || status.length > 200 || statusLine.length > 200) __builtin_trap();
+    if ((verdict == kTunnelOpen || verdict == kTunnelRefused) && (headerLength == 0 || status.length < 3))
+        __builtin_trap();
+    if (verdict == kTunnelOpen && status.data[0] != '2') __builtin_trap();
+    for (uint16_t i = 0; i < statusLine.length; ++i)
+        if (statusLine.data[i] == '\r' || statusLine.data[i] == '\n') __builtin_trap();
+    if (verdict != kTunnelIncomplete && headerLength) {
+        // More bytes after the block change nothing.
+        uint32_t again = 0;
+        TextBuffer s2, l2;
+        if (ReadTunnelReply(text.data(), headerLength, &again, s2, l2) != verdict || again != headerLength)
+            __builtin_trap();
+    }
+    TextBuffer tunnel;
+    if (BuildConnectRequest(tunnel, text.c_str(), port ? port : 443)) {
+        int lineEnds = 0;
+        for (uint16_t i = 0; i < tunnel.length; ++i) lineEnds += tunnel.data[i] == '\n';
+        if (lineEnds != 4) __builtin_trap();
+    }
     return 0;
 }

@@ -37,7 +37,7 @@ void CheckLogin(const Url& u, bool decodedPath) {
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string text(reinterpret_cast<const char*>(data), size);
     const char* url = text.c_str();
-    const SchemePrefixes schemes = {{"ftp://", "http://", "gopher://", "wais://"}};
+    const SchemePrefixes schemes = {{"ftp://", "http://", "gopher://", "wais://", "https://"}};
 
     RetrieveUrl r;
     ParseRetrieveUrl(url, schemes, r);

@@ -2,7 +2,8 @@
 """Times whole-process file transfers by three clients and prints one table.
 
 Run by bench/run.sh, which has installed and built everything, started the
-FTP and HTTP servers and the Wine server, and passes where they are. Clients:
+FTP and HTTP(S) servers and the Wine server, trusted the test certificate
+authority in the Wine prefix, and passes where they are. Clients:
   library  the library through nethost.exe under Wine
   WinINet  Wine's WinINet through wininet_client.exe
   curl     native curl
@@ -25,11 +26,12 @@ import time
 
 MIB = 1024 * 1024
 CLIENTS = ["library", "WinINet", "curl"]
-# (protocol, direction) in table order; HTTP only receives.
+# (protocol, direction) in table order; HTTP and HTTPS only receive.
 CASES = [
     ("ftp-passive", "receive"),
     ("ftp-active", "receive"),
     ("http", "receive"),
+    ("https", "receive"),
     ("ftp-passive", "store"),
     ("ftp-active", "store"),
 ]
@@ -44,6 +46,8 @@ BASE_TIMEOUT = 30
 WARM_REPEAT = 11
 # Below this, time minus fixed cost is mostly the noise of process start.
 NET_MIN_SECONDS = 0.1
+# A ratio whose library figure failed.
+LIBRARY_FAILED = "n/a (fails)"
 
 
 def parse_size(text):
@@ -110,15 +114,21 @@ class Bench:
         """Argument list for one transfer of `name`, received into or stored as `target`
         (repeat: that many transfers, one after another, in the one process)."""
         protocol, direction = case
-        host, port = self.args.ftp_host, self.args.http_port
+        host = self.args.ftp_host
         passive = protocol == "ftp-passive"
+        url = None
+        if protocol == "http":
+            url = "http://127.0.0.1:%d/%s" % (self.args.http_port, name)
+        elif protocol == "https":
+            # The server certificate names localhost, not 127.0.0.1.
+            url = "https://localhost:%d/%s" % (self.args.https_port, name)
         source = os.path.join(self.root, name)
         remote = "/upload/" + os.path.basename(target)
         if client == "library":
             cmd = [self.args.wineloader, self.args.nethost, "--answer", "ok", "init", "code=en"]
             login = "login=%s:%s:%d" % (FTP_USER, FTP_PASSWORD, 1 if passive else 0)
-            if direction == "receive" and protocol == "http":
-                one = ["retrieve", "url=http://127.0.0.1:%d/%s" % (port, name), "local=" + windows_path(target)]
+            if url:
+                one = ["retrieve", "url=" + url, "local=" + windows_path(target)]
             elif direction == "receive":
                 one = ["retrieve", "url=ftp://%s/%s" % (host, name), "local=" + windows_path(target), login]
             else:
@@ -129,14 +139,16 @@ class Bench:
             if repeat > 1:
                 cmd += ["--repeat", str(repeat)]
             mode = "passive" if passive else "active"
-            if protocol == "http":
-                return cmd + ["http-get", "http://127.0.0.1:%d/%s" % (port, name), windows_path(target)]
+            if url:
+                return cmd + ["http-get", url, windows_path(target)]
             if direction == "receive":
                 return cmd + ["ftp-get", host, "21", "/" + name, windows_path(target), mode, FTP_USER, FTP_PASSWORD]
             return cmd + ["ftp-put", host, "21", windows_path(source), remote, mode, FTP_USER, FTP_PASSWORD]
         cmd = ["curl", "-sS", "--max-time", "3600"]
-        if protocol == "http":
-            return cmd + ["-f"] + ["-o", target, "http://127.0.0.1:%d/%s" % (port, name)] * repeat
+        if url:
+            if protocol == "https":
+                cmd += ["--cacert", self.args.ca]
+            return cmd + ["-f"] + ["-o", target, url] * repeat
         cmd += ["-u", "%s:%s" % (FTP_USER, FTP_PASSWORD)]
         cmd += ["--ftp-pasv"] if passive else ["--ftp-port", host]
         if direction == "receive":
@@ -341,7 +353,10 @@ class Bench:
                 row.append("%.1f" % (vals[c] * 1000) if vals[c] is not None else "failed")
             for other in ("WinINet", "curl"):
                 a, b = vals["library"], vals[other]
-                row.append("%.2f" % (a / b) if a is not None and b else "")
+                if a is None and b is not None:
+                    row.append(LIBRARY_FAILED)
+                else:
+                    row.append("%.2f" % (a / b) if a is not None and b else "")
             rows.append(row)
         widths = [max(len(r[i]) for r in [head] + rows) for i in range(len(head))]
         fmt = lambda r: "  ".join(v.ljust(w) for v, w in zip(r, widths)).rstrip()
@@ -413,6 +428,9 @@ class Bench:
                                     "%.1f" % r[1] if r[1] is not None else "n/a"]
                     for other in ("WinINet", "curl"):
                         mine, theirs = rates["library"], rates[other]
+                        if client == "library" and size > 1 and cell.status == "failed" and theirs:
+                            row += [LIBRARY_FAILED, LIBRARY_FAILED]
+                            continue
                         if client != "library" or size == 1 or not mine or not theirs:
                             row += ["", ""]
                             continue
@@ -450,6 +468,10 @@ Each figure is a whole process run (start, connect, transfer, end), wall clock, 
   peak RSS MiB     largest max RSS of the client process over the runs (/usr/bin/time %M; for the
                    Windows clients the wine loader process; the shared wineserver is not counted)
   check            every transferred file compared byte for byte with its source
+  https            the same nginx and files over TLS on another port, as https://localhost/ (the
+                   server certificate names localhost); its test certificate authority is trusted
+                   in the bench's Wine prefix only, and given to curl with --cacert
+  n/a (fails)      a ratio whose library figure failed (the library's row says why)
   failed           the transfer reported failure (see note); timeout: no end within the time limit;
   timeout*         not run because a smaller size timed out or projects past the limit;
   skipped          not run because the time budget of the whole run was used up
@@ -470,6 +492,8 @@ def main():
     p.add_argument("--make-files", action="store_true", help="only create the source files in --root")
     p.add_argument("--root"); p.add_argument("--out"); p.add_argument("--scratch")
     p.add_argument("--ftp-host", default="127.0.0.9"); p.add_argument("--http-port", type=int)
+    p.add_argument("--https-port", type=int)
+    p.add_argument("--ca", help="PEM of the certificate authority of the HTTPS server (for curl)")
     p.add_argument("--wineloader"); p.add_argument("--nethost"); p.add_argument("--wininet")
     p.add_argument("--log"); p.add_argument("--results"); p.add_argument("--header", default="")
     args = p.parse_args()

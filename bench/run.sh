@@ -1,7 +1,10 @@
 #!/usr/bin/env bash
 # Transfer speed of the library against Wine's WinINet and native curl, over
-# FTP (passive and active, receive and store) and HTTP (receive), with real
-# servers on loopback: vsftpd on 127.0.0.9:21 and nginx on 127.0.0.1.
+# FTP (passive and active, receive and store), HTTP and HTTPS (receive), with
+# real servers on loopback: vsftpd on 127.0.0.9:21 and nginx on two ports of
+# 127.0.0.1, the second with TLS and a certificate for localhost from a test
+# certificate authority made for the run and trusted in the bench's Wine
+# prefix only.
 #
 #   bench/run.sh [--runs N] [--sizes 1M,64M,256M] [--quick] [--timeout S] [--budget MIN]
 #                [--nethost PATH] [--arch i686|x86_64] [--keep]
@@ -72,7 +75,7 @@ mkdir -p "$out"
 # ---- packages ----------------------------------------------------------------
 "$root/tools/setup.sh"
 need=()
-for p in vsftpd nginx curl time; do
+for p in vsftpd nginx curl time openssl; do
   dpkg-query -W -f='${Status}' "$p" 2>/dev/null | grep -q "install ok installed" || need+=("$p")
 done
 if [ ${#need[@]} -gt 0 ]; then
@@ -108,9 +111,17 @@ else
   fi
 fi
 wininet=$out/wininet_client$bits.exe
-if [ ! -f "$wininet" ] || [ "$here/wininet_client.cpp" -nt "$wininet" ]; then
+# With the tests' code that trusts the test certificate authority.
+wininet_src=("$here/wininet_client.cpp" "$root/tests/win/test_ca.cpp")
+rebuild=0
+[ -f "$wininet" ] || rebuild=1
+for f in "${wininet_src[@]}"; do
+  [ -f "$f" ] || { echo "bench: $f is missing" >&2; exit 1; }
+  if [ "$f" -nt "$wininet" ]; then rebuild=1; fi
+done
+if [ "$rebuild" = 1 ]; then
   $arch-w64-mingw32-g++ -O2 -Wall -Wextra -Werror -static -static-libgcc -static-libstdc++ \
-    -o "$wininet" "$here/wininet_client.cpp" -lwininet
+    -I"$root/tests/win" -o "$wininet" "${wininet_src[@]}" -lwininet -lcrypt32
 fi
 
 # ---- servers -----------------------------------------------------------------
@@ -204,7 +215,20 @@ vsftpd "$scratch/vsftpd.conf" </dev/null >"$scratch/vsftpd.out" 2>&1 &
 ftp_pid=$!
 wait_port "$ftp_host" 21 "$ftp_pid" vsftpd || { cat "$scratch/vsftpd.out" >&2; exit 1; }
 
-http_port=$("$python" -c 'import socket; s=socket.socket(); s.bind(("127.0.0.1",0)); print(s.getsockname()[1])')
+# The test certificate authority and the server's certificate for localhost.
+tls=$scratch/tls
+"$root/tests/servers/make_test_ca.sh" "$tls" >"$scratch/make_test_ca.out" 2>&1 \
+  || { cat "$scratch/make_test_ca.out" >&2; echo "bench: no test certificates" >&2; exit 1; }
+for f in ca.pem localhost.pem localhost.key; do
+  [ -s "$tls/$f" ] || { echo "bench: make_test_ca.sh made no $tls/$f" >&2; exit 1; }
+done
+
+# Two free ports at once, so that they differ.
+read -r http_port https_port < <("$python" -c '
+import socket
+s = [socket.socket() for _ in range(2)]
+for x in s: x.bind(("127.0.0.1", 0))
+print(*(x.getsockname()[1] for x in s))')
 n=$scratch/nginx
 cat >"$n/nginx.conf" <<EOF
 daemon off;
@@ -225,12 +249,19 @@ http {
     listen 127.0.0.1:$http_port;
     root $files;
   }
+  server {
+    listen 127.0.0.1:$https_port ssl;
+    ssl_certificate $tls/localhost.pem;
+    ssl_certificate_key $tls/localhost.key;
+    root $files;
+  }
 }
 EOF
-echo "bench: nginx on 127.0.0.1:$http_port" >&2
+echo "bench: nginx on 127.0.0.1:$http_port, HTTPS on 127.0.0.1:$https_port" >&2
 nginx -p "$n" -c "$n/nginx.conf" -e "$n/error.log" </dev/null >"$n/nginx.out" 2>&1 &
 http_pid=$!
 wait_port 127.0.0.1 "$http_port" "$http_pid" nginx || { cat "$n/nginx.out" "$n/error.log" >&2; exit 1; }
+wait_port 127.0.0.1 "$https_port" "$http_pid" nginx || { cat "$n/nginx.out" "$n/error.log" >&2; exit 1; }
 
 # ---- Wine ----------------------------------------------------------------------
 echo "bench: starting Wine ($WINEPREFIX)" >&2
@@ -242,6 +273,15 @@ wine_start
 "$WINELOADER" notepad </dev/null >/dev/null 2>&1 &
 desktop_pid=$!
 
+# This run's test certificate authority among the prefix's trusted roots (in
+# place of an earlier run's), for WinINet and the library alike.
+trusted=yes
+if ! "$WINELOADER" "$wininet" --trust-ca "Z:${tls//\//\\}\\ca.pem" </dev/null >"$scratch/trust.out" 2>&1; then
+  cat "$scratch/trust.out" >&2
+  echo "bench: the test CA is not trusted in $WINEPREFIX; HTTPS under Wine will fail" >&2
+  trusted=no
+fi
+
 [ "$library" = yes ] || nethost=$win/not-built/nethost.exe
 version() { dpkg-query -W -f='${Version}' "$1" 2>/dev/null || echo "?"; }
 commit=$(git -C "$root" rev-parse --short HEAD 2>/dev/null || echo "?")
@@ -251,13 +291,16 @@ fi
 header="OrbNet transfer benchmark, $(date -u '+%Y-%m-%d %H:%M UTC'), commit $commit
 machine: $(nproc) cores, $(sed -n 's/^model name\s*: //p' /proc/cpuinfo | head -n 1), Linux $(uname -r)
 clients: library ($nethost) and WinINet, both $bits-bit programs under $bits-bit Wine $($WINELOADER --version); native curl $(version curl)
-servers: vsftpd $(version vsftpd) on $ftp_host:21, nginx $(version nginx) on 127.0.0.1:$http_port; loopback
+servers: vsftpd $(version vsftpd) on $ftp_host:21, nginx $(version nginx) on 127.0.0.1:$http_port, HTTPS on localhost (127.0.0.1):$https_port with $(openssl version | cut -d' ' -f1-2); loopback
 runs: $runs per figure, sizes: $sizes (MiB = 1048576 bytes)"
 [ "$library" = yes ] || header="$header
 NOTE: the library did not build; see $out/build.log"
+[ "$trusted" = yes ] || header="$header
+NOTE: the test CA could not be trusted in the Wine prefix: HTTPS under Wine fails"
 
 echo "bench: measuring (each line: client, case, size)" >&2
 "$python" "$here/bench.py" "${measure_args[@]}" --root "$files" --out "$scratch/received" \
   --scratch "$scratch" --ftp-host "$ftp_host" --http-port "$http_port" \
+  --https-port "$https_port" --ca "$tls/ca.pem" \
   --wineloader "$WINELOADER" --nethost "$nethost" --wininet "$wininet" \
   --log "$out/log.txt" --results "$out/results.txt" --header "$header"

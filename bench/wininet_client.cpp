@@ -3,16 +3,22 @@
 //
 //   wininet_client ftp-get HOST PORT REMOTE LOCAL passive|active [USER PASS]
 //   wininet_client ftp-put HOST PORT LOCAL REMOTE passive|active [USER PASS]
-//   wininet_client http-get URL LOCAL
+//   wininet_client http-get URL LOCAL          (an http:// or https:// URL)
+//   wininet_client --trust-ca PEM
 //
-// Without USER the FTP login is anonymous. Exit code 0 on success; on a
-// failure the failing call and its error are printed to stderr.
+// Without USER the FTP login is anonymous. --trust-ca adds the test
+// certificate authority in PEM to this Wine prefix's trusted roots and does
+// nothing else. Exit code 0 on success; on a failure the failing call and its
+// error are printed to stderr.
 #include <windows.h>
 #include <wininet.h>
 
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <string>
+
+#include "test_ca.h"  // tests/win
 
 namespace {
 
@@ -32,6 +38,7 @@ void Usage() {
                  "usage: wininet_client [--repeat N] ftp-get HOST PORT REMOTE LOCAL passive|active [USER PASS]\n"
                  "       wininet_client [--repeat N] ftp-put HOST PORT LOCAL REMOTE passive|active [USER PASS]\n"
                  "       wininet_client [--repeat N] http-get URL LOCAL\n"
+                 "       wininet_client --trust-ca PEM\n"
                  "  --repeat N: the transfer N times, one after another\n");
 }
 
@@ -114,6 +121,15 @@ int Transfer(int argc, char** argv) {
 }
 
 int main(int argc, char** argv) {
+    if (argc >= 2 && std::strcmp(argv[1], "--trust-ca") == 0) {
+        if (argc != 3) { Usage(); return 64; }
+        std::string error;
+        if (!TrustTestCa(argv[2], &error)) {
+            std::fprintf(stderr, "wininet_client: the test CA %s is not trusted: %s\n", argv[2], error.c_str());
+            return 1;
+        }
+        return 0;
+    }
     int repeat = 1;
     if (argc >= 3 && std::strcmp(argv[1], "--repeat") == 0) {
         repeat = std::atoi(argv[2]);

@@ -6,7 +6,7 @@ set -euo pipefail
 PKGS=(cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64
       binutils-mingw-w64-x86-64 wine wine32:i386 wine64
       xvfb x11-utils imagemagick googletest libgtest-dev clang libclang-rt-14-dev
-      python3 python3-pyftpdlib tinyproxy)
+      python3 python3-pyftpdlib tinyproxy openssl libgnutls30 libgnutls30:i386)
 
 missing=()
 for p in "${PKGS[@]}"; do

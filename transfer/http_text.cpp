@@ -181,7 +181,7 @@ TunnelReply ReadTunnelReply(const char* data, uint32_t length, uint32_t* headerL
     for (uint32_t i = 0; i < line; ++i)
         if (static_cast<unsigned char>(data[i]) < 0x20 && data[i] != '\t') return kTunnelMalformed;
     if (line) statusLine.Append(data, line < kShownLine ? line : kShownLine);
-    if (!StartsWithNoCase(data, line, "HTTP/")) return kTunnelMalformed;
+    if (!StartsWithNoCase(data, line, "http/")) return kTunnelMalformed;
     uint32_t code = 5;
     while (code < line && data[code] != ' ') ++code;
     while (code < line && data[code] == ' ') ++code;

@@ -416,7 +416,10 @@ uint16_t RetrieveDialog::StartWebRequest() {
         // The protocol log names the server whose identity is checked.
         TextBuffer note(96);
         note.Append("--- secure connection to ");
+        char portText[8];
+        wsprintfA(portText, ":%u", unsigned(securePort_));
         note.Append(secureHost_.Text());
+        note.Append(portText);
         note.Append(tunnel_ ? " through the proxy\r\n" : "\r\n");
         WriteLog(note.Text(), note.length);
     }

@@ -17,7 +17,31 @@
 #     folder, <build>/scripted/<name>, holds script.json (read again for each
 #     connection), transcript.txt and, for http, the port in "port". Each
 #     scripted FTP fixture needs an address of its own (port 21 always).
+#
+#   orb_test_ca: the certificates of tests/servers/make_test_ca.sh (test
+#     CA, localhost, expired, untrusted) in <build>/test_ca, made once and
+#     again when the script changes.
+#
+#   orb_test_ca_env(<test>...)
+#     the tests require orb_test_ca and find its folder in ORB_TEST_CA_DIR.
+#
+#   orb_https_fixture(<name> <script> <certname>)
+#     a scripted HTTP server over TLS, as orb_scripted_fixture http, that
+#     shows <build>/test_ca/<certname>.pem (localhost, expired, untrusted).
 include_guard(GLOBAL)
+
+if(NOT TEST orb_test_ca)
+  add_test(NAME orb_test_ca
+    COMMAND bash ${CMAKE_SOURCE_DIR}/tests/servers/make_test_ca.sh ${CMAKE_BINARY_DIR}/test_ca)
+  set_tests_properties(orb_test_ca PROPERTIES FIXTURES_SETUP orb_test_ca TIMEOUT 60)
+endif()
+
+function(orb_test_ca_env)
+  foreach(test ${ARGN})
+    set_property(TEST ${test} APPEND PROPERTY FIXTURES_REQUIRED orb_test_ca)
+    set_property(TEST ${test} APPEND PROPERTY ENVIRONMENT ORB_TEST_CA_DIR=${CMAKE_BINARY_DIR}/test_ca)
+  endforeach()
+endfunction()
 
 function(orb_ftp_fixture name state)
   add_test(NAME ${name}_start
@@ -34,4 +58,9 @@ function(orb_scripted_fixture name kind script)
   add_test(NAME ${name}_stop COMMAND bash ${CMAKE_SOURCE_DIR}/tools/scripted.sh stop ${state})
   set_tests_properties(${name}_start PROPERTIES FIXTURES_SETUP ${name} TIMEOUT 60)
   set_tests_properties(${name}_stop PROPERTIES FIXTURES_CLEANUP ${name} TIMEOUT 60)
+endfunction()
+
+function(orb_https_fixture name script certname)
+  orb_scripted_fixture(${name} https ${script} ${certname})
+  orb_test_ca_env(${name}_start)
 endfunction()

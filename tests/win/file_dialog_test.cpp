@@ -12,6 +12,7 @@
 #include "file_dialog_driver.h"
 #include "frame/orbnet_api.h"
 #include "message_box_answerer.h"
+#include "test_ca.h"
 #include "settings/list_formats.h"
 #include "test_support.h"
 #include "window_picture.h"
@@ -647,6 +648,46 @@ TEST_F(FileDialogWeb, FollowsRedirects) {
     EXPECT_EQ(ReadWholeFile(r.local), "moved here");
     EXPECT_EQ(r.local.substr(r.local.size() - 4), ".txt");
     EXPECT_EQ(TempFiles(), tempsBefore + 1) << "the refused fetch left no file";
+    DeleteFileA(r.local.c_str());
+}
+
+// An https document, straight and through the proxy's tunnel; a server
+// whose certificate names another host is refused and the dialog stays.
+TEST_F(FileDialogWeb, HttpsDocumentsAndAnImpostor) {
+    std::string error;
+    ASSERT_TRUE(TrustTestCa("test_ca\\ca.pem", &error)) << error;
+    const char kHttpsState[] = "scripted\\fd_https\\";
+    const std::string port = std::to_string(ServerPort(kHttpsState));
+    WriteServerScript(kHttpsState, "{\"paths\": {\"/secure.txt\": " +
+                                       Json("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nsecure notes") + "}}");
+    FetchTyped("https://127.0.0.1:" + port + "/secure.txt");
+    driver.Add("refused", [](HWND d) { return Enabled(d, 1032); });
+    FetchTyped("https://localhost:" + port + "/secure.txt");
+    OpenResult r = Open();
+    ASSERT_EQ(r.code, 0);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "The identity of the server 127.0.0.1 could not be verified: its certificate was issued "
+                             "for another name. Nothing was transferred.");
+    EXPECT_EQ(r.url, "https://localhost:" + port + "/secure.txt");
+    EXPECT_EQ(ReadWholeFile(r.local), "secure notes");
+    EXPECT_EQ(TempFiles(), tempsBefore + 1) << "the refused fetch left no file";
+    DeleteFileA(r.local.c_str());
+    EXPECT_EQ(ServerTranscript(kHttpsState).find("GET /secure.txt HTTP/1.0\r\nAccept: */*\r\nUser-Agent: "
+                                                 "Marlin Internet/v1.0\r\nHost: localhost:" + port + "\r\n"),
+              0u);
+
+    driver = FileDialogDriver();
+    boxes.clear();
+    driver.Add("proxy on", [](HWND d) {
+        CheckDlgButton(d, 1021, BST_CHECKED);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1021, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, 1021)));
+        return Choose(d, 1059, "127.0.0.1");
+    });
+    FetchTyped("https://localhost:" + port + "/secure.txt");
+    r = Open();
+    ASSERT_EQ(r.code, 0);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(ReadWholeFile(r.local), "secure notes");
     DeleteFileA(r.local.c_str());
 }
 

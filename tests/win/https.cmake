@@ -14,3 +14,10 @@ target_link_libraries(https_tests PRIVATE crypt32)
 set_tests_properties(https_tests PROPERTIES
   FIXTURES_REQUIRED "https_good;https_expired;https_untrusted;https_plain;http_tinyproxy" TIMEOUT 300)
 orb_test_ca_env(https_tests)
+# The same program where the platform has no security provider.
+add_test(NAME https_without_provider
+  COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} $<TARGET_FILE:https_tests> --gtest_filter=UrlTransfer.HttpsWithoutSecurityProvider
+  WORKING_DIRECTORY ${CMAKE_BINARY_DIR})
+set_tests_properties(https_without_provider PROPERTIES
+  FIXTURES_REQUIRED "https_good;https_plain" TIMEOUT 120
+  ENVIRONMENT "ORB_NO_SECURITY_PROVIDER=1;WINEDLLOVERRIDES=mscoree,mshtml=\;winedbg.exe=d\;secur32=d")

@@ -249,4 +249,26 @@ TEST_F(Https, ThroughProxyTunnels) {
     EXPECT_EQ(ServerTranscript(kPlain).rfind("CONNECT " + authority + " HTTP/1.0\r\n", 0), 0u);
 }
 
+// Run with the security provider disabled (https_without_provider): the
+// library loads and works as before, an https URL fails with a message.
+TEST_F(UrlTransfer, HttpsWithoutSecurityProvider) {
+    char flag[8] = "";
+    if (!GetEnvironmentVariableA("ORB_NO_SECURITY_PROVIDER", flag, sizeof flag)) GTEST_SKIP() << "provider present";
+    ASSERT_EQ(GetModuleHandleA("secur32.dll"), nullptr);
+    kLocal = "https_noprovider.bin";
+    WriteServerScript(kGood, "{\"paths\": {\"/a.txt\": " + Ok("", "secure") + "}}");
+    WriteServerScript(kPlain, "{\"paths\": {\"/a.txt\": " + Ok("", "plain") + "}}");
+    WriteWholeFile(kLocal, kOwnDocument);
+    Outcome out = Retrieve(Secure(kGood, "/a.txt"), kLocal);
+    EXPECT_EQ(out.code, 2);
+    ASSERT_EQ(out.boxes.size(), 1u);
+    EXPECT_EQ(out.boxes[0].text,
+              "No secure connection could be made to localhost: this computer offers no security provider for it.");
+    EXPECT_EQ(ReadOrMissing(kLocal), kOwnDocument);
+    out = Retrieve(Plain("/a.txt"), kLocal);
+    EXPECT_EQ(out.code, 0);
+    EXPECT_EQ(ReadOrMissing(kLocal), "plain");
+    std::remove(kLocal);
+}
+
 }  // namespace

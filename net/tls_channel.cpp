@@ -325,7 +325,13 @@ bool TlsChannel::DecryptOne() {
     return true;
 }
 
-bool TlsChannel::HasBufferedInput() const { return plainLength_ != 0 || (inLength_ != 0 && !broken_ && !peerClosed_); }
+bool TlsChannel::HasBufferedInput() const {
+    if (plainLength_ != 0) return true;
+    if (broken_ || peerClosed_ || inLength_ < 5) return false;
+    // A whole record: its header (type, version, length) and that length.
+    const uint32_t record = 5u + (uint32_t(static_cast<unsigned char>(in_[3])) << 8) + static_cast<unsigned char>(in_[4]);
+    return record <= inLength_;
+}
 
 int TlsChannel::Receive(SOCKET socket, char* buffer, int length) {
     if (!buffer || length <= 0) return 0;

@@ -39,7 +39,8 @@ public:
     // Sends what waits; false on a socket error.
     bool Flush(SOCKET socket);
     bool HasPendingOutput() const { return outLength_ != 0; }
-    // Plaintext or a whole record is held that the socket will not announce.
+    // Plaintext or a whole record is held that the socket will not announce
+    // (a record still cut is announced by the rest of it arriving).
     bool HasBufferedInput() const;
 
     // Why the channel failed: a message id (kMsgSecureFailed, or one of the

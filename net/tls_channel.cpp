@@ -97,32 +97,47 @@ TlsChannel::Step TlsChannel::Continue(SOCKET socket) {
     return step;
 }
 
-TlsChannel::Step TlsChannel::Negotiate(SOCKET socket) {
+SECURITY_STATUS TlsChannel::HandshakeCall(bool* queued, uint32_t* extra) {
     PSecurityFunctionTableA sspi = SecurityFunctions.sspi;
+    SecBuffer input[2] = {};
+    input[0].BufferType = SECBUFFER_TOKEN;
+    input[0].pvBuffer = in_;
+    input[0].cbBuffer = inLength_;
+    input[1].BufferType = SECBUFFER_EMPTY;
+    SecBufferDesc inputDesc = {SECBUFFER_VERSION, 2, input};
+    SecBuffer output[1] = {};
+    output[0].BufferType = SECBUFFER_TOKEN;
+    SecBufferDesc outputDesc = {SECBUFFER_VERSION, 1, output};
+    unsigned long attributes = 0;
+    TimeStamp expiry;
+    SECURITY_STATUS status = sspi->InitializeSecurityContextA(
+        &credentials_, haveContext_ ? &context_ : nullptr, serverName_.data, kContextFlags, 0, 0,
+        haveContext_ ? &inputDesc : nullptr, 0, &context_, &outputDesc, &attributes, &expiry);
+    // A first call that failed made no context.
+    if (!haveContext_) haveContext_ = !FAILED(status);
+    // A message to send comes also with a failure (the alert).
+    *queued = true;
+    if (output[0].pvBuffer) {
+        if (output[0].cbBuffer) *queued = Queue(static_cast<const char*>(output[0].pvBuffer), output[0].cbBuffer);
+        sspi->FreeContextBuffer(output[0].pvBuffer);
+    }
+    *extra = input[1].BufferType == SECBUFFER_EXTRA && input[1].cbBuffer <= inLength_ ? input[1].cbBuffer : 0;
+    return status;
+}
+
+void TlsChannel::KeepLast(uint32_t extra) {
+    std::memmove(in_, in_ + (inLength_ - extra), extra);
+    inLength_ = extra;
+}
+
+TlsChannel::Step TlsChannel::Negotiate(SOCKET socket) {
     for (int round = 0;; ++round) {
         // A server that keeps asking for more of the same is given up.
         if (round > 16) return Fail(kMsgSecureFailed);
-        SecBuffer input[2] = {};
-        input[0].BufferType = SECBUFFER_TOKEN;
-        input[0].pvBuffer = in_;
-        input[0].cbBuffer = inLength_;
-        input[1].BufferType = SECBUFFER_EMPTY;
-        SecBufferDesc inputDesc = {SECBUFFER_VERSION, 2, input};
-        SecBuffer output[1] = {};
-        output[0].BufferType = SECBUFFER_TOKEN;
-        SecBufferDesc outputDesc = {SECBUFFER_VERSION, 1, output};
-        unsigned long attributes = 0;
-        TimeStamp expiry;
-        SECURITY_STATUS status = sspi->InitializeSecurityContextA(
-            &credentials_, haveContext_ ? &context_ : nullptr, serverName_.data, kContextFlags, 0, 0,
-            haveContext_ ? &inputDesc : nullptr, 0, &context_, &outputDesc, &attributes, &expiry);
-        haveContext_ = true;
-        // A message to send comes also with a failure (the alert).
-        bool sent = true;
-        if (output[0].pvBuffer) {
-            if (output[0].cbBuffer) sent = SendToken(socket, output[0].pvBuffer, output[0].cbBuffer);
-            sspi->FreeContextBuffer(output[0].pvBuffer);
-        }
+        bool queued = true;
+        uint32_t extra = 0;
+        SECURITY_STATUS status = HandshakeCall(&queued, &extra);
+        const bool sent = queued && Flush(socket);
         if (status == SEC_E_INCOMPLETE_MESSAGE) {
             if (inLength_ >= kInputSize) return Fail(kMsgSecureFailed);
             return kMore;
@@ -130,13 +145,12 @@ TlsChannel::Step TlsChannel::Negotiate(SOCKET socket) {
         if (status != SEC_E_OK && status != SEC_I_CONTINUE_NEEDED && status != SEC_I_INCOMPLETE_CREDENTIALS)
             return Fail(kMsgSecureFailed);
         if (!sent) return Fail(kMsgSecureFailed);
-        if (input[1].BufferType == SECBUFFER_EXTRA && input[1].cbBuffer > 0 && input[1].cbBuffer <= inLength_)
-            KeepExtra(input, 2);
-        else if (status != SEC_I_INCOMPLETE_CREDENTIALS)
-            inLength_ = 0;
+        if (extra) KeepLast(extra);
+        else if (status != SEC_I_INCOMPLETE_CREDENTIALS) inLength_ = 0;
         if (status == SEC_E_OK) {
             uint16_t refused = CheckServer();
             if (refused) return Fail(refused);
+            PSecurityFunctionTableA sspi = SecurityFunctions.sspi;
             if (sspi->QueryContextAttributesA(&context_, SECPKG_ATTR_STREAM_SIZES, &sizes_) != SEC_E_OK ||
                 sizes_.cbMaximumMessage == 0 || sizes_.cbMaximumMessage > 64 * 1024 || sizes_.cbHeader > 1024 ||
                 sizes_.cbTrailer > 1024)
@@ -198,10 +212,6 @@ uint16_t TlsChannel::CheckServer() {
     return verdict;
 }
 
-bool TlsChannel::SendToken(SOCKET socket, void* token, unsigned long length) {
-    return Queue(static_cast<const char*>(token), length) && Flush(socket);
-}
-
 bool TlsChannel::Queue(const char* data, uint32_t length) {
     if (length > outCapacity_ - outLength_) {
         if (length > 1024 * 1024 - outLength_) return false;
@@ -247,18 +257,6 @@ int TlsChannel::ReadRaw(SOCKET socket) {
     return LastSocketError() == WSAEWOULDBLOCK ? -1 : -2;
 }
 
-void TlsChannel::KeepExtra(const SecBuffer* buffers, int count) {
-    for (int i = 0; i < count; ++i) {
-        if (buffers[i].BufferType != SECBUFFER_EXTRA) continue;
-        uint32_t extra = buffers[i].cbBuffer;
-        if (extra > inLength_) extra = inLength_;
-        std::memmove(in_, in_ + (inLength_ - extra), extra);
-        inLength_ = extra;
-        return;
-    }
-    inLength_ = 0;
-}
-
 bool TlsChannel::DecryptOne() {
     if (inLength_ == 0 || broken_ || peerClosed_) return false;
     SecBuffer buffers[4] = {};
@@ -294,33 +292,22 @@ bool TlsChannel::DecryptOne() {
         std::memmove(plain_ + plainLength_, buffers[i].pvBuffer, length);
         plainLength_ += length;
     }
-    KeepExtra(buffers, 4);
+    uint32_t extra = 0;
+    for (int i = 0; i < 4; ++i)
+        if (buffers[i].BufferType == SECBUFFER_EXTRA) extra = buffers[i].cbBuffer < inLength_ ? buffers[i].cbBuffer : 0;
+    KeepLast(extra);
     if (status == SEC_I_RENEGOTIATE) {
         // A message of the handshake protocol after it (a new session
         // ticket, a key update): the provider takes it through the
-        // handshake call. A server asking for a new handshake is refused.
-        PSecurityFunctionTableA sspi = SecurityFunctions.sspi;
-        SecBuffer input[2] = {};
-        input[0].BufferType = SECBUFFER_TOKEN;
-        input[0].pvBuffer = in_;
-        input[0].cbBuffer = inLength_;
-        input[1].BufferType = SECBUFFER_EMPTY;
-        SecBufferDesc inputDesc = {SECBUFFER_VERSION, 2, input};
-        SecBuffer output[1] = {};
-        output[0].BufferType = SECBUFFER_TOKEN;
-        SecBufferDesc outputDesc = {SECBUFFER_VERSION, 1, output};
-        unsigned long attributes = 0;
-        TimeStamp expiry;
-        SECURITY_STATUS again =
-            sspi->InitializeSecurityContextA(&credentials_, &context_, serverName_.data, kContextFlags, 0, 0,
-                                             &inputDesc, 0, nullptr, &outputDesc, &attributes, &expiry);
-        if (output[0].pvBuffer) sspi->FreeContextBuffer(output[0].pvBuffer);
-        if (again != SEC_E_OK) {
+        // handshake call (its answer goes out with the next send). A server
+        // asking for a new handshake is refused.
+        bool queued = true;
+        uint32_t left = 0;
+        if (HandshakeCall(&queued, &left) != SEC_E_OK || !queued) {
             broken_ = 1;
             return false;
         }
-        if (input[1].BufferType == SECBUFFER_EXTRA && input[1].cbBuffer > 0) KeepExtra(input, 2);
-        else inLength_ = 0;
+        KeepLast(left);
     }
     return true;
 }

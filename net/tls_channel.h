@@ -55,7 +55,11 @@ private:
     Step Fail(uint16_t messageId);
     // Judges the server's certificate; 0 when it passed, else the message.
     uint16_t CheckServer();
-    bool SendToken(SOCKET socket, void* token, unsigned long length);
+    // One call of the handshake on the input held; its answer is queued.
+    // extra: how many bytes at the end of the input it left.
+    SECURITY_STATUS HandshakeCall(bool* queued, uint32_t* extra);
+    // Keeps only the last extra bytes of the input.
+    void KeepLast(uint32_t extra);
     bool Queue(const char* data, uint32_t length);
     // Reads what the socket holds into the input; 1 read, 0 closed, -1
     // nothing now, -2 an error.
@@ -63,7 +67,6 @@ private:
     // Decrypts the first record of the input into plain_; false when no
     // whole record is there (or the channel ended: see peerClosed_).
     bool DecryptOne();
-    void KeepExtra(const SecBuffer* buffers, int count);
 
     CredHandle credentials_;
     CtxtHandle context_;

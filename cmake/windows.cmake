@@ -43,11 +43,12 @@ target_link_options(orbntenn1 PRIVATE -nostdlib -nostartfiles -Wl,--entry,0 -s)
 add_executable(nethost ${CMAKE_SOURCE_DIR}/tools/nethost/nethost.cpp
                ${CMAKE_SOURCE_DIR}/tests/win/message_box_answerer.cpp
                ${CMAKE_SOURCE_DIR}/tests/win/window_picture.cpp
-               ${CMAKE_SOURCE_DIR}/tests/win/file_dialog_driver.cpp)
+               ${CMAKE_SOURCE_DIR}/tests/win/file_dialog_driver.cpp
+               ${CMAKE_SOURCE_DIR}/tests/win/test_ca.cpp)
 target_include_directories(nethost PRIVATE ${CMAKE_SOURCE_DIR} ${CMAKE_SOURCE_DIR}/tests/win)
 target_compile_options(nethost PRIVATE ${ORB_WARNINGS})
 target_link_options(nethost PRIVATE ${ORB_WIN_FLAGS})
-target_link_libraries(nethost PRIVATE orbcore user32 gdi32)
+target_link_libraries(nethost PRIVATE orbcore user32 gdi32 crypt32)
 
 option(ORB_WIN_TESTS "Build the Windows test programs" ON)
 if(ORB_WIN_TESTS)

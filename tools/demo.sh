@@ -1,9 +1,9 @@
 #!/usr/bin/env bash
 # The main job: builds the library, starts a local FTP server and a local
 # HTTP server with a few documents, and moves files through the library with
-# nethost.exe as a host application would: retrieves by FTP and by HTTP,
-# stores one file and several files, and checks each file that arrived
-# against its source.
+# nethost.exe as a host application would: retrieves by FTP, HTTP and
+# https, stores one file and several files, and checks each file that
+# arrived against its source.
 #   tools/demo.sh [--screenshot]
 # With --screenshot, or when no display is set, the password prompt and the
 # progress window are saved as PNG pictures under build/demo/screenshots.
@@ -35,6 +35,7 @@ head -c 1000000 /dev/urandom >"$demo/local/budget.bin"
 stop_all() {
   srv_stop "$demo/ftp"
   srv_stop "$demo/http"
+  srv_stop "$demo/https"
   wine_stop
 }
 trap stop_all EXIT
@@ -46,8 +47,15 @@ srv_start "$demo/ftp" "file:$demo/ftp.ready" /usr/bin/python3 "$root/tests/serve
 srv_start "$demo/http" "file:$demo/http.port" /usr/bin/python3 "$root/tests/servers/static_http.py" \
   --root "$demo/web" --portfile "$demo/http.port"
 port=$(cat "$demo/http.port")
+# The same documents by https, with a certificate for localhost from a test
+# authority made for this run (trusted in this Wine prefix in step 13).
+bash "$root/tests/servers/make_test_ca.sh" "$demo/tls" >/dev/null
+srv_start "$demo/https" "file:$demo/https.port" /usr/bin/python3 "$root/tests/servers/static_http.py" \
+  --root "$demo/web" --portfile "$demo/https.port" --cert "$demo/tls/localhost.pem" --key "$demo/tls/localhost.key"
+sport=$(cat "$demo/https.port")
 wine_start
-echo "== FTP server ftp://$address/ (users anonymous, alice/secret), HTTP server http://127.0.0.1:$port/"
+echo "== FTP server ftp://$address/ (users anonymous, alice/secret), HTTP server http://127.0.0.1:$port/," \
+  "https://localhost:$sport/"
 echo "== OrbNetN01.dll through nethost.exe ($ORB_TEST_ARCH build) under Wine"
 
 winpath() { local p=${1//\//\\}; echo "Z:$p"; }
@@ -181,6 +189,21 @@ nethost "${shots[@]}" init code=en \
   options script="waitfor=options;shot=options_dialog;click=1051;waitfor=hosts;shot=host_dialog;click=1021;click=1061;waitfor=proxies;shot=proxy_dialog;click=2;waitfor=hosts;click=2;waitfor=options;click=1" \
   clean
 expect0 NETOptions
+
+echo "-- 13. https: the run's test authority made a trusted root of this Wine prefix; paper.pdf by"
+echo "   https://localhost:$sport/, then the same server as https://127.0.0.1:$sport/ (not the name it proves)"
+"$WINELOADER" "$win/nethost.exe" trust-ca pem="$(winpath "$demo/tls/ca.pem")" 2>/dev/null | tr -d '\r' | sed 's/^/   /'
+nethost init code=en retrieve url="https://localhost:$sport/paper.pdf" local="$(winpath "$demo/out/secure.pdf")" clean
+expect0 NETRetrieveFile
+check "paper.pdf by https" "$demo/web/paper.pdf" "$demo/out/secure.pdf"
+nethost init code=en retrieve url="https://127.0.0.1:$sport/paper.pdf" local="$(winpath "$demo/out/impostor.pdf")" \
+  clean
+r=$(result_of NETRetrieveFile)
+if [ "$r" = 2 ] && [ ! -e "$demo/out/impostor.pdf" ]; then
+  echo "   result 2, the server refused for its certificate's name, no file written"
+else
+  echo "   expected result 2 and no file, got $r"; failures=$((failures + 1))
+fi
 
 if [ $screenshot = 1 ]; then
   for bmp in "$demo"/screenshots/*.bmp; do

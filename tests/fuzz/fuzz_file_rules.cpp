@@ -169,12 +169,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (ParseWebTarget(a, proxy, 8080, target) == kWebTargetOk) {
             for (const char* p = target.url.Text(); *p; ++p)
                 if (static_cast<unsigned char>(*p) < 0x20) __builtin_trap();
+            // https names its server for the certificate, also through the
+            // proxy's tunnel, whose request target is then the path.
+            const bool secure = strncasecmp(target.url.Text(), "https://", 8) == 0;
+            if (secure && (target.secureHost.Empty() || std::strpbrk(target.secureHost.Text(), "/:") ||
+                           target.securePort == 0 || target.path.Text()[0] != '/' ||
+                           target.tunnel != (viaProxy ? 1 : 0)))
+                __builtin_trap();
+            if (!secure && (!target.secureHost.Empty() || target.tunnel)) __builtin_trap();
             if (viaProxy) {
-                if (Str(target.host) != proxy || Str(target.path) != Str(target.url) || target.port != 8080)
+                if (Str(target.host) != proxy || target.port != 8080 ||
+                    (!secure && Str(target.path) != Str(target.url)))
                     __builtin_trap();
             } else {
-                if (strncasecmp(target.url.Text(), "http://", 7) != 0 || target.host.Empty() ||
+                if ((!secure && strncasecmp(target.url.Text(), "http://", 7) != 0) || target.host.Empty() ||
                     target.path.Text()[0] != '/' || target.port == 0 || std::strpbrk(target.host.Text(), "/:"))
+                    __builtin_trap();
+                if (secure && (Str(target.secureHost) != Str(target.host) || target.securePort != target.port))
                     __builtin_trap();
             }
         }

@@ -1,10 +1,13 @@
 #!/usr/bin/python3
 """Plain HTTP/1.0 file server for the demonstration: serves --root on
---address at a free port, which it writes to --portfile once it listens."""
+--address at a free port, which it writes to --portfile once it listens.
+With --cert and --key (PEM; the certificate file holds the chain) it serves
+https instead."""
 import argparse
 import functools
 import http.server
 import os
+import ssl
 import sys
 
 sys.dont_write_bytecode = True
@@ -24,9 +27,17 @@ def main():
     ap.add_argument("--address", default="127.0.0.1")
     ap.add_argument("--root", required=True)
     ap.add_argument("--portfile", required=True)
+    ap.add_argument("--cert")
+    ap.add_argument("--key")
     args = ap.parse_args()
     handler = functools.partial(Handler, directory=os.path.abspath(args.root))
     server = http.server.ThreadingHTTPServer((args.address, 0), handler)
+    if args.cert:
+        context = ssl.SSLContext(ssl.PROTOCOL_TLS_SERVER)
+        context.minimum_version = ssl.TLSVersion.TLSv1_2
+        context.load_cert_chain(args.cert, args.key)
+        # A client that gives up the handshake only ends its own connection.
+        server.socket = context.wrap_socket(server.socket, server_side=True)
     with open(args.portfile + ".tmp", "w") as f:
         f.write("%d\n" % server.server_address[1])
     os.replace(args.portfile + ".tmp", args.portfile)

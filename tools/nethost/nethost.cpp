@@ -23,6 +23,7 @@
 #include "frame/orbnet_api.h"
 #include "file_dialog_driver.h"
 #include "message_box_answerer.h"
+#include "test_ca.h"
 #include "settings/list_formats.h"
 #include "window_picture.h"
 
@@ -92,7 +93,7 @@ struct Command {
     bool Has(const char* key) const { return args.count(key) != 0; }
 };
 
-const char* const kCommands[] = {"add-host", "init", "clean", "available", "options", "open", "browse", "saveas",
+const char* const kCommands[] = {"add-host", "trust-ca", "init", "clean", "available", "options", "open", "browse", "saveas",
                                  "retrieve", "store", "store-many", "browse-dir", "close-browse-dir"};
 
 bool IsCommand(const char* word) {
@@ -108,6 +109,8 @@ void Usage() {
                  "  add-host n=N desc=TEXT host=NAME [user=U] [password=P] [dir=D] [flags=F]\n"
                  "                        stores FTP host N (only with other add-host commands:\n"
                  "                        the library saves its own list when it is unloaded)\n"
+                 "  trust-ca pem=PATH     makes that test certificate authority a trusted root of\n"
+                 "                        this Wine prefix (only with add-host or trust-ca)\n"
                  "  init code=en          NETInit\n"
                  "  clean                 NETClean\n"
                  "  available             NETAvailable\n"
@@ -359,9 +362,16 @@ int main(int argc, char** argv) {
     }
     if (commands.empty()) { Usage(); return 64; }
     bool hostsOnly = true;
-    for (const Command& c : commands) hostsOnly = hostsOnly && c.name == "add-host";
+    for (const Command& c : commands) hostsOnly = hostsOnly && (c.name == "add-host" || c.name == "trust-ca");
     if (hostsOnly) {
         for (const Command& c : commands) {
+            if (c.name == "trust-ca") {
+                std::string error;
+                bool ok = TrustTestCa(c.Arg("pem").c_str(), &error);
+                std::printf("trust-ca: %s\n", ok ? "trusted" : ("FAILED: " + error).c_str());
+                if (!ok) return 70;
+                continue;
+            }
             bool ok = AddHost(c);
             std::printf("add-host: %s %s\n", c.Arg("desc").c_str(), ok ? "stored" : "FAILED");
             if (!ok) return 70;
@@ -499,8 +509,8 @@ int main(int argc, char** argv) {
             driver.Stop();
             if (!driver.failure.empty()) std::printf("STEP FAILED %s\n", driver.failure.c_str());
             std::printf("NETBrowseDirectory: %ld url=%s browser=%lu\n", r, url, static_cast<unsigned long>(browser));
-        } else if (c.name == "add-host") {
-            std::printf("add-host: only on its own (the library is loaded)\n");
+        } else if (c.name == "add-host" || c.name == "trust-ca") {
+            std::printf("%s: only on its own (the library is loaded)\n", c.name.c_str());
             r = 64;
         } else if (c.name == "close-browse-dir") {
             pNETCloseBrowseDirectory(reinterpret_cast<HWND>(static_cast<UINT_PTR>(browser)));

@@ -236,6 +236,19 @@ TEST_F(Https, ThroughProxyTunnels) {
     EXPECT_NE(log.find("--> CONNECT " + authority + " HTTP/1.0"), std::string::npos) << log;
     EXPECT_NE(log.find("<-- HTTP/1.0 200"), std::string::npos) << log;
 
+    // An http address that sends the request on to https, through the proxy:
+    // the first request as a whole URL, the second through a tunnel.
+    WriteServerScript(kPlain, "{\"paths\": {\"/old.txt\": " + Moved(Secure(kGood, "/via.txt")) + "}}");
+    out = Retrieve(Plain("/old.txt"), kLocal, &proxy);
+    EXPECT_EQ(out.code, 0);
+    EXPECT_TRUE(out.boxes.empty()) << (out.boxes.empty() ? "" : out.boxes[0].text);
+    EXPECT_EQ(ReadOrMissing(kLocal), "tunnelled");
+    Unload();
+    const std::string chain = ReadProtocolLog();
+    const size_t first = chain.find("--> GET " + Plain("/old.txt") + " HTTP/1.0");
+    EXPECT_NE(first, std::string::npos) << chain;
+    EXPECT_NE(chain.find("--> CONNECT " + authority + " HTTP/1.0", first), std::string::npos) << chain;
+
     // A proxy that refuses the tunnel (the scripted server answers CONNECT).
     WriteServerScript(kPlain, "{\"paths\": {" + Json(authority) + ": " +
                                   Json("HTTP/1.0 403 Tunnels Forbidden\r\nContent-Length: 2\r\n\r\nno") + "}}");

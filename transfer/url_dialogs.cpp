@@ -325,9 +325,12 @@ void RetrieveDialog::RouteWeb(const OrbProxyInfo* proxy) {
     if (proxy) {
         host.Assign(proxy->host ? proxy->host : "");
         port = proxy->port;
-        if (secure) tunnel_ = 1;
-        else path.Assign(url.Text());
-        if (!secure) scheme = kSchemeHttp;
+        if (secure) {
+            tunnel_ = 1;
+        } else {
+            path.Assign(url.Text());
+            scheme = kSchemeHttp;
+        }
         if (WwwProxies && !host.Empty()) {
             WwwProxies->AddOrUpdate(host.Text(), port);
             WwwProxies->defaultProxy.Assign(host.Text());

@@ -93,8 +93,9 @@ struct Command {
     bool Has(const char* key) const { return args.count(key) != 0; }
 };
 
-const char* const kCommands[] = {"add-host", "trust-ca", "init", "clean", "available", "options", "open", "browse", "saveas",
-                                 "retrieve", "store", "store-many", "browse-dir", "close-browse-dir"};
+const char* const kCommands[] = {"add-host", "trust-ca", "init",     "clean",      "available",
+                                 "options",  "open",     "browse",   "saveas",     "retrieve",
+                                 "store",    "store-many", "browse-dir", "close-browse-dir"};
 
 bool IsCommand(const char* word) {
     for (const char* c : kCommands)
@@ -361,9 +362,9 @@ int main(int argc, char** argv) {
         }
     }
     if (commands.empty()) { Usage(); return 64; }
-    bool hostsOnly = true;
-    for (const Command& c : commands) hostsOnly = hostsOnly && (c.name == "add-host" || c.name == "trust-ca");
-    if (hostsOnly) {
+    bool setupOnly = true;
+    for (const Command& c : commands) setupOnly = setupOnly && (c.name == "add-host" || c.name == "trust-ca");
+    if (setupOnly) {
         for (const Command& c : commands) {
             if (c.name == "trust-ca") {
                 std::string error;

@@ -38,6 +38,7 @@ TlsChannel::TlsChannel()
       serverName_(64),
       sizes_(),
       in_(new (std::nothrow) char[kInputSize]),
+      inStart_(0),
       inLength_(0),
       plain_(new (std::nothrow) char[kInputSize]),
       plainStart_(0),
@@ -101,7 +102,7 @@ SECURITY_STATUS TlsChannel::HandshakeCall(bool* queued, uint32_t* extra) {
     PSecurityFunctionTableA sspi = SecurityFunctions.sspi;
     SecBuffer input[2] = {};
     input[0].BufferType = SECBUFFER_TOKEN;
-    input[0].pvBuffer = in_;
+    input[0].pvBuffer = in_ + inStart_;
     input[0].cbBuffer = inLength_;
     input[1].BufferType = SECBUFFER_EMPTY;
     SecBufferDesc inputDesc = {SECBUFFER_VERSION, 2, input};
@@ -126,7 +127,7 @@ SECURITY_STATUS TlsChannel::HandshakeCall(bool* queued, uint32_t* extra) {
 }
 
 void TlsChannel::KeepLast(uint32_t extra) {
-    std::memmove(in_, in_ + (inLength_ - extra), extra);
+    inStart_ = extra ? inStart_ + (inLength_ - extra) : 0;
     inLength_ = extra;
 }
 
@@ -146,7 +147,7 @@ TlsChannel::Step TlsChannel::Negotiate(SOCKET socket) {
             return Fail(kMsgSecureFailed);
         if (!sent) return Fail(kMsgSecureFailed);
         if (extra) KeepLast(extra);
-        else if (status != SEC_I_INCOMPLETE_CREDENTIALS) inLength_ = 0;
+        else if (status != SEC_I_INCOMPLETE_CREDENTIALS) KeepLast(0);
         if (status == SEC_E_OK) {
             uint16_t refused = CheckServer();
             if (refused) return Fail(refused);
@@ -247,6 +248,12 @@ bool TlsChannel::Flush(SOCKET socket) {
 }
 
 int TlsChannel::ReadRaw(SOCKET socket) {
+    // What is held (the start of a record at most, while data flows) moves
+    // to the front only when more is read.
+    if (inStart_) {
+        std::memmove(in_, in_ + inStart_, inLength_);
+        inStart_ = 0;
+    }
     if (inLength_ >= kInputSize || !SocketFunctions.recv) return -1;
     int got = SocketFunctions.recv(socket, in_ + inLength_, int(kInputSize - inLength_), 0);
     if (got > 0) {
@@ -257,11 +264,12 @@ int TlsChannel::ReadRaw(SOCKET socket) {
     return LastSocketError() == WSAEWOULDBLOCK ? -1 : -2;
 }
 
-bool TlsChannel::DecryptOne() {
+bool TlsChannel::DecryptOne(char* dest, uint32_t room, uint32_t* given) {
+    *given = 0;
     if (inLength_ == 0 || broken_ || peerClosed_) return false;
     SecBuffer buffers[4] = {};
     buffers[0].BufferType = SECBUFFER_DATA;
-    buffers[0].pvBuffer = in_;
+    buffers[0].pvBuffer = in_ + inStart_;
     buffers[0].cbBuffer = inLength_;
     for (int i = 1; i < 4; ++i) buffers[i].BufferType = SECBUFFER_EMPTY;
     SecBufferDesc desc = {SECBUFFER_VERSION, 4, buffers};
@@ -273,23 +281,29 @@ bool TlsChannel::DecryptOne() {
     if (status == SEC_I_CONTEXT_EXPIRED) {
         // The server's close_notify: the end of the data.
         peerClosed_ = 1;
-        inLength_ = 0;
+        KeepLast(0);
         return false;
     }
     if (status != SEC_E_OK && status != SEC_I_RENEGOTIATE) {
         broken_ = 1;
         return false;
     }
+    // Into the caller's buffer; what does not fit waits in plain_.
     plainStart_ = 0;
     plainLength_ = 0;
     for (int i = 0; i < 4; ++i) {
         if (buffers[i].BufferType != SECBUFFER_DATA || !buffers[i].pvBuffer) continue;
+        const char* data = static_cast<const char*>(buffers[i].pvBuffer);
         uint32_t length = buffers[i].cbBuffer;
+        uint32_t direct = length < room - *given ? length : room - *given;
+        std::memcpy(dest + *given, data, direct);
+        *given += direct;
+        length -= direct;
         if (length > kInputSize - plainLength_) {
             broken_ = 1;
             return false;
         }
-        std::memmove(plain_ + plainLength_, buffers[i].pvBuffer, length);
+        std::memcpy(plain_ + plainLength_, data + direct, length);
         plainLength_ += length;
     }
     uint32_t extra = 0;
@@ -316,7 +330,8 @@ bool TlsChannel::HasBufferedInput() const {
     if (plainLength_ != 0) return true;
     if (broken_ || peerClosed_ || inLength_ < 5) return false;
     // A whole record: its header (type, version, length) and that length.
-    const uint32_t record = 5u + (uint32_t(static_cast<unsigned char>(in_[3])) << 8) + static_cast<unsigned char>(in_[4]);
+    const unsigned char* header = reinterpret_cast<const unsigned char*>(in_ + inStart_);
+    const uint32_t record = 5u + (uint32_t(header[3]) << 8) + header[4];
     return record <= inLength_;
 }
 
@@ -332,7 +347,10 @@ int TlsChannel::Receive(SOCKET socket, char* buffer, int length) {
             plainLength_ -= n;
             continue;
         }
-        if (DecryptOne()) continue;
+        uint32_t decrypted = 0;
+        const bool decryptedOne = DecryptOne(buffer + given, uint32_t(length - given), &decrypted);
+        given += int(decrypted);
+        if (decryptedOne) continue;
         if (broken_ || peerClosed_) break;
         int got = ReadRaw(socket);
         if (got == 1) continue;

@@ -64,9 +64,10 @@ private:
     // Reads what the socket holds into the input; 1 read, 0 closed, -1
     // nothing now, -2 an error.
     int ReadRaw(SOCKET socket);
-    // Decrypts the first record of the input into plain_; false when no
-    // whole record is there (or the channel ended: see peerClosed_).
-    bool DecryptOne();
+    // Decrypts the first record of the input into dest (room bytes; given
+    // gets the count), the rest of it into plain_; false when no whole record
+    // is there (or the channel ended: see peerClosed_).
+    bool DecryptOne(char* dest, uint32_t room, uint32_t* given);
 
     CredHandle credentials_;
     CtxtHandle context_;
@@ -78,7 +79,8 @@ private:
     TextBuffer serverName_;
     SecPkgContext_StreamSizes sizes_;
 
-    char* in_;  // owned; kInputSize bytes
+    char* in_;  // owned; kInputSize bytes, those held from inStart_ on
+    uint32_t inStart_;
     uint32_t inLength_;
     char* plain_;  // owned; kInputSize bytes: decrypted, not yet handed out
     uint32_t plainStart_;

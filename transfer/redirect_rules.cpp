@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "frame/string_ids.h"
 #include "transfer/url_parts.h"
 
 namespace {
@@ -232,4 +233,20 @@ RedirectVerdict JudgeRedirect(const char* from, const char* to, uint32_t followe
     if (WebSchemeOf(from) == 2 && target == 1) return kRedirectDowngrade;
     if (followed >= kMaxRedirects) return kRedirectTooMany;
     return kRedirectFollow;
+}
+
+uint16_t RedirectRefusal(const char* current, const char* location, uint32_t followed, TextBuffer& next,
+                         TextBuffer& shown) {
+    const char* given = location ? location : "";
+    if (!ResolveLocation(current, given, static_cast<uint32_t>(std::strlen(given)), next)) {
+        ShownRedirectTarget(given, shown);
+        return kMsgRedirectRefused;
+    }
+    ShownRedirectTarget(next.Text(), shown);
+    switch (JudgeRedirect(current, next.Text(), followed)) {
+    case kRedirectFollow: return 0;
+    case kRedirectTooMany: return kMsgTooManyRedirects;
+    case kRedirectDowngrade: return kMsgRedirectDowngrade;
+    default: return kMsgRedirectRefused;
+    }
 }

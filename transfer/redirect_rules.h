@@ -41,6 +41,13 @@ RedirectVerdict JudgeRedirect(const char* from, const char* to, uint32_t followe
 constexpr uint32_t kShownTarget = 200;
 void ShownRedirectTarget(const char* url, TextBuffer& out);
 
+// A redirect's Location, from the URL that answered after `followed`
+// redirects: 0 when it is to be followed (next holds the resolved URL), else
+// the message that refuses it (kMsgRedirectRefused, kMsgTooManyRedirects,
+// kMsgRedirectDowngrade). shown gets where it led, for either.
+uint16_t RedirectRefusal(const char* current, const char* location, uint32_t followed, TextBuffer& next,
+                         TextBuffer& shown);
+
 // 1 for "http://", 2 for "https://" at the start of url (any case), else 0.
 uint16_t WebSchemeOf(const char* url);
 

@@ -355,23 +355,8 @@ void RetrieveDialog::RouteWeb(const OrbProxyInfo* proxy) {
 void RetrieveDialog::TakeRedirect(const char* location) {
     TextBuffer next(256);
     TextBuffer shown(64);
-    if (!ResolveLocation(url.Text(), location, static_cast<uint32_t>(std::strlen(location)), next)) {
-        ShownRedirectTarget(location, shown);
-        FailWith(kMsgRedirectRefused, shown.Text());
-        return;
-    }
-    ShownRedirectTarget(next.Text(), shown);
-    switch (JudgeRedirect(url.Text(), next.Text(), redirects_)) {
-    case kRedirectFollow:
-        break;
-    case kRedirectTooMany:
-        FailWith(kMsgTooManyRedirects, shown.Text());
-        return;
-    case kRedirectDowngrade:
-        FailWith(kMsgRedirectDowngrade, shown.Text());
-        return;
-    default:
-        FailWith(kMsgRedirectRefused, shown.Text());
+    if (uint16_t refused = RedirectRefusal(url.Text(), location, redirects_, next, shown)) {
+        FailWith(refused, shown.Text());
         return;
     }
     // The session that answered still has its code on the stack.

@@ -3,6 +3,7 @@
 #include <cstring>
 #include <string>
 
+#include "frame/string_ids.h"
 #include "frame/text_buffer.h"
 #include "transfer/redirect_rules.h"
 
@@ -163,3 +164,30 @@ TEST(ShownRedirectTarget, CutAndWithoutPasswords) {
 }
 
 }  // namespace
+
+TEST(RedirectRefusal, FollowedOrTheMessageThatRefusesIt) {
+    const struct {
+        const char* current;
+        const char* location;
+        uint32_t followed;
+        uint16_t refusal;
+        const char* next;
+        const char* shown;
+    } rows[] = {
+        {"http://h/a/b", "c", 0, 0, "http://h/a/c", "http://h/a/c"},
+        {"http://h/a", "https://h/a", 4, 0, "https://h/a", "https://h/a"},
+        {"http://h/a", "/x", 5, kMsgTooManyRedirects, "http://h/x", "http://h/x"},
+        {"https://h/a", "http://h/a", 0, kMsgRedirectDowngrade, "http://h/a", "http://h/a"},
+        {"http://h/a", "ftp://h/a", 0, kMsgRedirectRefused, "ftp://h/a", "ftp://h/a"},
+        // not resolvable: the Location as it came is shown
+        {"http://h/a", "/x\r\ny", 0, kMsgRedirectRefused, "", "/x\r\ny"},
+        {"http://h/a", nullptr, 0, kMsgRedirectRefused, "", ""},
+    };
+    for (const auto& r : rows) {
+        SCOPED_TRACE(r.location ? r.location : "(null)");
+        TextBuffer next, shown;
+        EXPECT_EQ(RedirectRefusal(r.current, r.location, r.followed, next, shown), r.refusal);
+        if (r.refusal == 0) EXPECT_STREQ(next.Text(), r.next);
+        EXPECT_STREQ(shown.Text(), r.shown);
+    }
+}

@@ -215,28 +215,14 @@ void OpenDialog::FailWebFetch(uint16_t messageId, const char* argument) {
 bool OpenDialog::TakeRedirect(const char* location) {
     if (state != kStateWebFetch || !webSession || !location) return false;
     TextBuffer next(256), shown(64);
-    if (!ResolveLocation(resultUrl.Text(), location, static_cast<uint32_t>(std::strlen(location)), next)) {
-        ShownRedirectTarget(location, shown);
-        FailWebFetch(kMsgRedirectRefused, shown.Text());
+    if (uint16_t refused = RedirectRefusal(resultUrl.Text(), location, redirects_, next, shown)) {
+        FailWebFetch(refused, shown.Text());
         return true;
     }
-    ShownRedirectTarget(next.Text(), shown);
-    switch (JudgeRedirect(resultUrl.Text(), next.Text(), redirects_)) {
-    case kRedirectFollow:
-        // The session that answered still has its code on the stack.
-        nextUrl_.Assign(next.Text());
-        PostWhenIdle(window, kFollowRedirectMessage);
-        return true;
-    case kRedirectTooMany:
-        FailWebFetch(kMsgTooManyRedirects, shown.Text());
-        return true;
-    case kRedirectDowngrade:
-        FailWebFetch(kMsgRedirectDowngrade, shown.Text());
-        return true;
-    default:
-        FailWebFetch(kMsgRedirectRefused, shown.Text());
-        return true;
-    }
+    // The session that answered still has its code on the stack.
+    nextUrl_.Assign(next.Text());
+    PostWhenIdle(window, kFollowRedirectMessage);
+    return true;
 }
 
 void OpenDialog::FollowRedirect() {

@@ -70,6 +70,10 @@ enum LanguageString : unsigned short {
     kMsgUntrustedServer = 1300, kMsgServerNameMismatch = 1301, kMsgCertificateDates = 1302,
     kMsgServerNotVerified = 1303, kMsgSecureFailed = 1304, kMsgNoSecurityProvider = 1305,
     kMsgProxyRefusedTunnel = 1306,
+    // The file dialog: names too long to send, folders not made, a document
+    // replaced, a listing cut short (status line).
+    kMsgNameTooLong = 1307, kMsgFolderNotMade = 1308, kMsgReplaceDocument = 1309,
+    kStatusListingCutLines = 1310, kStatusListingCutSize = 1311, kStatusListingCutTime = 1312,
 };
 
 #endif

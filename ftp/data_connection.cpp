@@ -87,34 +87,60 @@ void DataSocket::OnSocketEvent(uint16_t event, uint16_t error) {
     PostToOwner(kCodeFailed);
 }
 
-ListingReader::ListingReader(AsyncSocket* owner) : Command(owner, kListingReader) {}
+ListingReader::ListingReader(AsyncSocket* owner)
+    : Command(owner, kListingReader), started_(0), delivered_(false) {}
 
 uint16_t ListingReader::Start() {
     if (!owner->SelectEvents(FD_READ | FD_CLOSE)) return 0;
+    started_ = GetTickCount();
     // A listing that came whole before the events were chosen is read now.
     PostMessageA(owner->window, SocketEventMessage, static_cast<WPARAM>(owner->handle), FD_READ);
     return 1;
 }
 
 uint16_t ListingReader::OnRead() {
+    if (delivered_) return 1;
     char* buffer = new char[kListingBufferSize];
     owner->SelectEvents(FD_CLOSE);
-    int n;
-    while ((n = owner->Recv(buffer, kListingBufferSize - 1, 0)) > 0) collector.Feed(buffer, static_cast<uint32_t>(n));
+    int n = 0;
+    while (!collector.Truncated() && (n = owner->Recv(buffer, kListingBufferSize - 1, 0)) > 0) {
+        collector.Feed(buffer, static_cast<uint32_t>(n));
+        if (GetTickCount() - started_ > kListingTimeLimit) collector.Stop(ListingCollector::kCutTime);
+    }
+    delete[] buffer;
+    if (collector.Truncated()) {
+        // Enough: the rest is not read (an endless listing ends here).
+        char note[96];
+        std::snprintf(note, sizeof note, "--- the listing was cut short (%u lines kept)\r\n",
+                      static_cast<unsigned>(collector.Lines()));
+        LogNote(note);
+        if (owner->conversation) owner->conversation->DataEndedEarly();
+        owner->SelectEvents(0);
+        owner->SendToOwner(kCodeListingCut, collector.Reason());
+        Deliver();
+        owner->Close();
+        return 1;
+    }
     if (n == 0) {
         // The server closed: finish through the close event.
         PostMessageA(owner->window, SocketEventMessage, static_cast<WPARAM>(owner->handle), FD_CLOSE);
     } else {
         owner->SelectEvents(FD_READ | FD_CLOSE);
     }
-    delete[] buffer;
     return 1;
 }
 
-uint16_t ListingReader::OnReply(const char*) {
-    owner->DrainEvents(FD_CLOSE);
+void ListingReader::Deliver() {
+    if (delivered_) return;
+    delivered_ = true;
     collector.Finish();
     owner->SendToOwner(kCodeListing, reinterpret_cast<LPARAM>(collector.Text()));
+}
+
+uint16_t ListingReader::OnReply(const char*) {
+    if (delivered_) return 1;
+    owner->DrainEvents(FD_CLOSE);
+    Deliver();
     return 1;
 }
 

@@ -21,15 +21,24 @@ public:
 };
 
 // Collects a directory listing until the server closes the connection, then
-// sends it to the owner (code 102).
+// sends it to the owner (code 102). A listing that outgrows its bounds
+// (lines, bytes, kListingTimeLimit) is cut: the reader closes the
+// connection, tells the owner why (code 107) and sends what it has.
 class ListingReader : public Command {
 public:
+    static constexpr DWORD kListingTimeLimit = 180000;  // ms
+
     explicit ListingReader(AsyncSocket* owner);
     uint16_t Start() override;
     uint16_t OnRead() override;
     uint16_t OnReply(const char* reply) override;
 
     ListingCollector collector;
+
+private:
+    void Deliver();
+    DWORD started_;
+    bool delivered_;
 };
 
 // Connects to the address of the PASV before it (unless given), sends its

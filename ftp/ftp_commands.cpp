@@ -3,6 +3,7 @@
 #include <cstring>
 
 #include "frame/strings.h"
+#include "ftp/ftp_session.h"
 #include "ftp/ftp_text.h"
 #include "net/socket.h"
 
@@ -64,9 +65,14 @@ uint16_t TypeCommand::BuildLine(TextBuffer& line) {
 PwdCommand::PwdCommand(AsyncSocket* owner) : FtpLineCommand(owner, kPwdCommand, kStrPwd, nullptr) {}
 
 uint16_t PwdCommand::OnReply(const char* reply) {
-    if (!reply) return 0;
     TextBuffer directory(64);
-    if (!ParsePwdReply(reply, static_cast<uint32_t>(std::strlen(reply)), directory)) return 0;
-    owner->SendToOwner(kCodeDirectory, reinterpret_cast<LPARAM>(directory.Text()));
+    const bool named = reply && !static_cast<FtpSession*>(owner)->ReplyWasCut() &&
+                       ParsePwdReply(reply, static_cast<uint32_t>(std::strlen(reply)), directory);
+    owner->SendToOwner(kCodeDirectory, named ? reinterpret_cast<LPARAM>(directory.Text()) : 0);
+    return 1;
+}
+
+uint16_t PwdCommand::OnNegativeReply(const char*) {
+    owner->SendToOwner(kCodeDirectory, 0);
     return 1;
 }

@@ -72,11 +72,15 @@ protected:
     uint16_t BuildLine(TextBuffer& line) override;
 };
 
-// PWD; sends the directory between the quotes of its reply to the owner.
+// PWD; sends the directory of its reply to the owner (code 103). A reply
+// that names none (refused, without its quotes, cut) does not stop the
+// conversation: the owner gets code 103 without a text and keeps its own
+// idea of where it is.
 class PwdCommand : public FtpLineCommand {
 public:
     explicit PwdCommand(AsyncSocket* owner);
     uint16_t OnReply(const char* reply) override;
+    uint16_t OnNegativeReply(const char* reply) override;
 };
 
 #endif

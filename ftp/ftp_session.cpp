@@ -36,7 +36,12 @@ private:
 };
 
 FtpSession::FtpSession(HWND owner)
-    : AsyncSocket(owner), AwaitTransferReply(0), announcedSize(kUnknownSize), refused_(false), heldReply_(false) {}
+    : AsyncSocket(owner),
+      AwaitTransferReply(0),
+      announcedSize(kUnknownSize),
+      refused_(false),
+      heldReply_(false),
+      dataEndedEarly_(false) {}
 
 void FtpSession::OnPreliminary(const char* line, uint32_t length) {
     Command* current = CurrentCommand();
@@ -51,6 +56,7 @@ FtpSession::~FtpSession() {}
 void FtpSession::BeginChain() {
     chain.Clear();
     refused_ = false;
+    dataEndedEarly_ = false;
 }
 
 void FtpSession::Add(Command* command) {
@@ -247,6 +253,16 @@ void FtpSession::ReadReply() {
         return;
     }
     if (IsNegativeReply(reader_.Reply(), reader_.ReplyLength())) {
+        Command* current = CurrentCommand();
+        // "426 Connection closed; transfer aborted." to a listing the
+        // library itself cut short: the listing so far has been shown.
+        const bool cutListing = dataEndedEarly_ && current &&
+                                (current->type == kListPassiveCommand || current->type == kListActiveCommand);
+        if (current && !AwaitTransferReply && (cutListing || current->OnNegativeReply(reader_.Reply()))) {
+            dataEndedEarly_ = false;
+            CompleteStep();
+            return;
+        }
         AwaitTransferReply = 0;
         heldReply_ = false;
         SendToOwner(kCodeFailed, reinterpret_cast<LPARAM>(reader_.Reply()));

@@ -20,6 +20,9 @@ public:
     ~FtpSession() override;
     void OnSocketEvent(uint16_t event, uint16_t error) override;
     uint64_t AnnouncedSize() const override { return announcedSize; }
+    // The reply line being acted on is the head of a longer line.
+    bool ReplyWasCut() const { return reader_.ReplyCut() != 0; }
+    void DataEndedEarly() override { dataEndedEarly_ = true; }
 
     uint16_t StartConnect(const char* host, uint16_t port);
     uint16_t Login(const char* user, const char* password);
@@ -69,6 +72,7 @@ private:
     ReplyReader reader_;
     bool refused_;
     bool heldReply_;
+    bool dataEndedEarly_;
 };
 
 #endif

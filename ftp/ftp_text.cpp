@@ -162,12 +162,23 @@ uint16_t ParsePwdReply(const char* line, uint32_t length, TextBuffer& directory)
     if (!line) return 0;
     const void* first = std::memchr(line, '"', length);
     if (!first) return 0;
-    uint32_t start = uint32_t(static_cast<const char*>(first) - line) + 1;
-    const void* second = std::memchr(line + start, '"', length - start);
-    if (!second) return 0;
-    uint32_t end = uint32_t(static_cast<const char*>(second) - line);
-    if (end == start) return 1;  // "" : an empty name
-    return directory.Append(line + start, end - start);
+    // '257 "/a ""b""" is current directory.': a quote inside the name is
+    // doubled; a single quote ends it.
+    uint32_t run = uint32_t(static_cast<const char*>(first) - line) + 1;
+    for (uint32_t i = run; i < length; ++i) {
+        if (line[i] != '"') continue;
+        if (i > run && !directory.Append(line + run, i - run)) {
+            directory.Clear();
+            return 0;
+        }
+        if (i + 1 < length && line[i + 1] == '"') {
+            run = ++i;  // the second quote starts the next run
+            continue;
+        }
+        return 1;
+    }
+    directory.Clear();
+    return 0;
 }
 
 uint16_t BuildPortArgument(uint32_t networkAddress, uint16_t port, TextBuffer& out) {

@@ -41,8 +41,10 @@ constexpr uint64_t kUnknownSize = ~0ull;
 uint64_t ParseTransferSize(const char* line, uint32_t length);
 
 // Takes the directory from "257 "/pub/x" is current directory": the text
-// between the first two double quotes. 0 when either quote is missing
-// (directory is then empty).
+// after the first double quote up to the next single one, each doubled
+// quote inside standing for one ('"/a ""b"""' gives '/a "b"'). 0 when there
+// is no opening or no closing quote, or the name does not fit (directory is
+// then empty).
 uint16_t ParsePwdReply(const char* line, uint32_t length, TextBuffer& directory);
 
 // PORT argument: address (network order) and port (host order) as

@@ -8,30 +8,46 @@ bool StartsKeptLine(char c) { return c == '-' || c == 'd' || c == 'l' || (c >= '
 
 }  // namespace
 
-ListingCollector::ListingCollector()
-    : listing_(kMaxListing), line_(kMaxListing), atLineStart_(1), skip_(kSkipNone), truncated_(0), finished_(0) {}
+ListingCollector::ListingCollector(uint32_t maxBytes, uint32_t maxLines)
+    : listing_(maxBytes),
+      line_(maxBytes),
+      atLineStart_(1),
+      skip_(kSkipNone),
+      truncated_(kNotCut),
+      finished_(0),
+      lines_(0),
+      maxLines_(maxLines) {}
+
+void ListingCollector::Stop(uint16_t reason) {
+    if (truncated_ || reason == kNotCut) return;
+    truncated_ = reason;
+    line_.Release();
+}
 
 void ListingCollector::Reset() {
     listing_.Release();
     line_.Release();
     atLineStart_ = 1;
     skip_ = kSkipNone;
-    truncated_ = 0;
+    truncated_ = kNotCut;
     finished_ = 0;
+    lines_ = 0;
 }
 
 void ListingCollector::AddToLine(const char* bytes, uint32_t count) {
     if (count == 0 || truncated_) return;
     if (!line_.Append(bytes, count)) {
-        truncated_ = 1;
+        truncated_ = kCutBytes;
         line_.Release();
     }
 }
 
 void ListingCollector::KeepLine() {
-    if (!truncated_ && line_.Length() > 0 && !listing_.Append(line_.Text(), line_.Length())) {
-        truncated_ = 1;
-        line_.Release();
+    if (!truncated_ && line_.Length() > 0) {
+        if (lines_ >= maxLines_) truncated_ = kCutLines;
+        else if (!listing_.Append(line_.Text(), line_.Length())) truncated_ = kCutBytes;
+        else ++lines_;
+        if (truncated_) line_.Release();
     }
     line_.Clear();
 }

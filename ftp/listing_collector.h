@@ -12,18 +12,23 @@
 // ended by one CR; drops every other line ("total 12"). A line may be cut
 // anywhere by the end of a read. Zero bytes are ignored.
 //
-// The listing grows as needed up to kMaxListing bytes with its terminator. A
-// line that no longer fits (or finds no memory) is not added, Truncated()
-// turns 1 and the rest of the data is ignored: the listing then holds only
-// whole lines.
+// The listing grows as needed up to maxBytes bytes with its terminator and
+// maxLines lines. A line that no longer fits (or finds no memory) is not
+// added, Truncated() turns 1, CutReason() says why and the rest of the data
+// is ignored: the listing then holds only whole lines. Its reader may stop
+// it too (Stop), for instance when it has run too long.
 class ListingCollector {
 public:
-    static constexpr uint32_t kMaxListing = 16u * 1024u * 1024u;
+    static constexpr uint32_t kMaxListing = 64u * 1024u * 1024u;
+    // As many lines as the dialogs' lists can show.
+    static constexpr uint32_t kMaxLines = 65534;
+
+    enum CutReason : uint16_t { kNotCut = 0, kCutLines = 1, kCutBytes = 2, kCutTime = 3 };
 
     // Skip states carried from one read to the next.
     enum SkipState : uint16_t { kSkipNone = 0, kSkipDroppedLine = 1, kSkipBlanks = 3 };
 
-    ListingCollector();
+    explicit ListingCollector(uint32_t maxBytes = kMaxListing, uint32_t maxLines = kMaxLines);
 
     void Feed(const char* bytes, uint32_t count);
     // At the close: adds a last line without line end (no CR added). Further
@@ -34,7 +39,12 @@ public:
     // The kept lines, terminated; "" when there are none.
     const char* Text() const { return listing_.Text(); }
     uint32_t Length() const { return listing_.Length(); }
-    uint16_t Truncated() const { return truncated_; }
+    uint16_t Truncated() const { return truncated_ ? 1 : 0; }
+    uint16_t Reason() const { return truncated_; }
+    uint32_t Lines() const { return lines_; }
+    // Ends the collection with that reason: what came is kept, the rest is
+    // ignored.
+    void Stop(uint16_t reason);
     uint16_t skipState() const { return skip_; }
 
 private:
@@ -45,8 +55,10 @@ private:
     ByteBuffer line_;
     uint16_t atLineStart_;
     uint16_t skip_;
-    uint16_t truncated_;
+    uint16_t truncated_;  // the CutReason
     uint16_t finished_;
+    uint32_t lines_;
+    uint32_t maxLines_;
 };
 
 #endif

@@ -39,7 +39,7 @@ uint32_t FirstLineLength(const char* bytes, uint32_t count) {
     return FindLineEnd(bytes, 0, count);
 }
 
-ReplyReader::ReplyReader() : carryLength_(0), replyLength_(0), unanswered_(0) {
+ReplyReader::ReplyReader() : carryLength_(0), replyLength_(0), replyCut_(0), unanswered_(0) {
     carry_[0] = '\0';
     joined_[0] = '\0';
     reply_[0] = '\0';
@@ -50,23 +50,29 @@ void ReplyReader::Reset() {
     carry_[0] = '\0';
     replyLength_ = 0;
     reply_[0] = '\0';
+    replyCut_ = 0;
     unanswered_ = 0;
 }
 
 // Logs one line and judges it; 1 when it is the reply line.
-uint16_t ReplyReader::TakeLine(const char* line, uint32_t length, ReplyLogSink* sink) {
-    if (length > kMaxLine) length = kMaxLine;
+uint16_t ReplyReader::TakeLine(const char* line, uint32_t length, bool cut, ReplyLogSink* sink) {
+    if (length > kMaxLine) {
+        length = kMaxLine;
+        cut = true;
+    }
     if (sink) sink->OnReplyLogLine(line, length);
     if (!IsReplyLine(line, length)) return 0;
     std::memmove(reply_, line, length);
     reply_[length] = '\0';
     replyLength_ = length;
+    replyCut_ = cut ? 1 : 0;
     return 1;
 }
 
 uint16_t ReplyReader::Feed(const char* bytes, uint32_t count, ReplyLogSink* sink) {
     replyLength_ = 0;
     reply_[0] = '\0';
+    replyCut_ = 0;
     if (!bytes || count == 0) return 0;
     if (FeedLines(bytes, count, sink)) {
         unanswered_ = 0;
@@ -97,7 +103,8 @@ uint16_t ReplyReader::FeedLines(const char* bytes, uint32_t count, ReplyLogSink*
         joined_[length] = '\0';
         carryLength_ = 0;
         carry_[0] = '\0';
-        if (TakeLine(joined_, length, sink)) return 1;
+        // Without its end in this read the line was longer than can be kept.
+        if (TakeLine(joined_, length, end == count || more < end, sink)) return 1;
         pos = end;
     }
 
@@ -113,7 +120,7 @@ uint16_t ReplyReader::FeedLines(const char* bytes, uint32_t count, ReplyLogSink*
             carry_[length] = '\0';
             return 0;
         }
-        if (TakeLine(bytes + pos, length, sink)) return 1;
+        if (TakeLine(bytes + pos, length, end == count, sink)) return 1;
         pos = end;
     }
     return 0;

@@ -35,12 +35,16 @@ uint32_t FirstLineLength(const char* bytes, uint32_t count);
 // carried from one read to the next. A cut-off line longer than kMaxCarry is
 // logged and judged at once, as a complete line would be. A reply that goes
 // on for more than kMaxReplyBytes without its reply line is too long: an
-// endless multi-line reply is a failure, not a wait.
+// endless multi-line reply is a failure, not a wait. A reply line that was
+// cut (longer than kMaxLine, or than kMaxCarry across reads) says so, so
+// that nothing is taken from a part of a line.
 class ReplyReader {
 public:
-    static constexpr uint32_t kMaxCarry = 1023;
+    // Lines up to this long are read whole whatever the reads; a PWD reply
+    // with the longest path a command may carry fits.
+    static constexpr uint32_t kMaxCarry = 16383;
     // Longest line kept for logging and for Reply(); longer lines are cut.
-    static constexpr uint32_t kMaxLine = 4095;
+    static constexpr uint32_t kMaxLine = 16383;
     static constexpr uint32_t kMaxReplyBytes = 128 * 1024;
 
     ReplyReader();
@@ -52,6 +56,8 @@ public:
 
     const char* Reply() const { return reply_; }
     uint32_t ReplyLength() const { return replyLength_; }
+    // 1 when Reply() is the head of a longer line.
+    uint16_t ReplyCut() const { return replyCut_; }
     // The bytes kept from the last read (a line not yet ended).
     uint32_t CarriedLength() const { return carryLength_; }
     // More than kMaxReplyBytes have come since the last reply line.
@@ -62,13 +68,14 @@ public:
 
 private:
     uint16_t FeedLines(const char* bytes, uint32_t count, ReplyLogSink* sink);
-    uint16_t TakeLine(const char* line, uint32_t length, ReplyLogSink* sink);
+    uint16_t TakeLine(const char* line, uint32_t length, bool cut, ReplyLogSink* sink);
 
     char carry_[kMaxCarry + 1];
     uint32_t carryLength_;
     char joined_[kMaxLine + 1];
     char reply_[kMaxLine + 1];
     uint32_t replyLength_;
+    uint16_t replyCut_;
     uint32_t unanswered_;  // bytes fed since the last reply line (capped)
 };
 

@@ -18,6 +18,7 @@ uint16_t Command::OnRead() {
 
 uint16_t Command::OnWrite() { return 1; }
 uint16_t Command::OnReply(const char*) { return 1; }
+uint16_t Command::OnNegativeReply(const char*) { return 0; }
 HANDLE Command::AsyncHandle() { return nullptr; }
 uint16_t Command::Finish() { return OnReply(nullptr); }
 void Command::ConnectionLost() { OnReply(nullptr); }

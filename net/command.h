@@ -55,6 +55,9 @@ public:
     // What the step waits for has come: the final reply line for a control
     // command, null for a lookup, connect, accept or close. Default: accepted.
     virtual uint16_t OnReply(const char* reply);
+    // A negative final reply (4xx, 5xx) to this step: 1 when the step takes
+    // it and the chain goes on; default 0, the conversation has failed.
+    virtual uint16_t OnNegativeReply(const char* reply);
     // The asynchronous lookup this step waits for, or null.
     virtual HANDLE AsyncHandle();
     // Ends the step at once (the transfer commands cancel here).

@@ -25,6 +25,9 @@ enum OwnerCode : WPARAM {
     // it answers kCodeRedirect, to any other the fetch has failed with its
     // status.
     kCodeRedirect = 106,
+    // Sent before a listing (102) that the reader cut short: lParam the
+    // reason (ListingCollector::CutReason).
+    kCodeListingCut = 107,
 };
 
 // Made by the library itself: the data side of a transfer has finished.
@@ -90,6 +93,10 @@ public:
     // The size the server announced for the file under way (a session
     // answers for its data connections); all ones when none.
     virtual uint64_t AnnouncedSize() const { return ~0ull; }
+    // A data connection of this conversation was ended by the library
+    // before the server finished it (a listing cut short): the server's
+    // refusal of that transfer is expected, not a failure.
+    virtual void DataEndedEarly() {}
 
     // Asks for events (0: none); a socket adds what it needs itself.
     uint16_t SelectEvents(uint16_t events);

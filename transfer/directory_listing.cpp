@@ -43,24 +43,30 @@ private:
 };
 
 // The lists of the dialog (and its copy of them) as the parser fills them.
+// The copy numbers the raw lines; the lists follow it.
 class ListSink : public ListingSink {
 public:
-    ListSink(HWND window, ListingCopy& copy) : window_(window), copy_(copy), pathItems_(0) {}
+    ListSink(HWND window, ListingCopy& copy) : window_(window), copy_(copy), pathItems_(0), cut_(false) {}
 
     uint32_t OnRawLine(const char* line, uint32_t length) override {
         const char* text = buffer_.Copy(line, length);
-        if (!text) return kNoItem;
-        uint16_t index = AddListString(window_, kListingRaw, text);
-        if (index != kNoItem) copy_.AddRawLine(text, static_cast<uint32_t>(std::strlen(text)));
+        if (!text) return kMaxListedLines;
+        uint32_t index = copy_.AddRawLine(text, static_cast<uint32_t>(std::strlen(text)));
+        if (index == kMaxListedLines) {
+            cut_ = true;
+            return index;
+        }
+        AddListString(window_, kListingRaw, text);
         return index;
     }
-    void OnEntry(const char* entry, uint32_t length, uint32_t rawIndex) override {
+    void OnEntry(const char* entry, uint32_t length, uint32_t rawIndex, const ListingEntryShape& shape) override {
+        if (rawIndex >= kMaxListedLines) return;
         const char* text = buffer_.Copy(entry, length);
         if (!text) return;
         uint16_t index = AddListString(window_, kListingEntries, text);
         if (index == kNoItem) return;
         SendDlgItemMessageA(window_, kListingEntries, LB_SETITEMDATA, index, rawIndex);
-        copy_.AddEntry(text, static_cast<uint32_t>(std::strlen(text)), rawIndex);
+        copy_.AddEntry(text, length, rawIndex, shape);
     }
     void OnPathItem(const char* item, uint32_t length) override {
         const char* text = buffer_.Copy(item, length);
@@ -73,16 +79,30 @@ public:
         ++pathItems_;
     }
     uint16_t PathItems() const { return pathItems_; }
+    bool Cut() const { return cut_; }
 
 private:
     HWND window_;
     ListingCopy& copy_;
     uint16_t pathItems_;
+    bool cut_;
     ItemBuffer buffer_;
 };
 
 // Copies listing texts are bounded like the collected listing itself.
 constexpr uint32_t kCopyLimit = 64u * 1024 * 1024;
+constexpr uint32_t kNoEntry = 0xFFFFFFFFu;
+
+// An entry record: raw index, kind, name start, name length, target start
+// (0: none), text length; then the text and a zero byte.
+struct EntryHead {
+    uint32_t rawIndex;
+    uint32_t kind;
+    uint32_t nameStart;
+    uint32_t nameLength;
+    uint32_t targetStart;
+    uint32_t length;
+};
 
 uint32_t ReadNumber(const char* at) {
     uint32_t value;
@@ -92,31 +112,41 @@ uint32_t ReadNumber(const char* at) {
 
 }  // namespace
 
-ListingCopy::ListingCopy() : entries_(kCopyLimit), rawLines_(kCopyLimit), rawStarts_(kCopyLimit) {}
+ListingCopy::ListingCopy()
+    : entries_(kCopyLimit), rawLines_(kCopyLimit), rawStarts_(kCopyLimit), lineEntries_(kCopyLimit) {}
 
 void ListingCopy::Clear() {
     entries_.Clear();
     rawLines_.Clear();
     rawStarts_.Clear();
+    lineEntries_.Clear();
 }
 
-void ListingCopy::AddRawLine(const char* line, uint32_t length) {
+uint32_t ListingCopy::AddRawLine(const char* line, uint32_t length) {
+    const uint32_t index = RawLineCount();
+    if (index >= kMaxListedLines) return kMaxListedLines;
     // A line that does not fit stands in as empty: the indexes stay those
     // of the list.
     uint32_t start = rawLines_.Length();
     if (!rawLines_.Append(line, length + 1)) start = rawLines_.Length() ? rawLines_.Length() - 1 : 0;
-    rawStarts_.Append(reinterpret_cast<const char*>(&start), sizeof start);
+    if (!rawStarts_.Append(reinterpret_cast<const char*>(&start), sizeof start)) return kMaxListedLines;
+    return index;
 }
 
-void ListingCopy::AddEntry(const char* text, uint32_t length, uint32_t rawIndex) {
+void ListingCopy::AddEntry(const char* text, uint32_t length, uint32_t rawIndex, const ListingEntryShape& shape) {
+    if (shape.nameStart + shape.nameLength > length || shape.targetStart > length) return;
     // One record, added whole or not at all.
+    const EntryHead head = {rawIndex, shape.kind, shape.nameStart, shape.nameLength, shape.targetStart, length};
     ItemBuffer record;
-    char* bytes = record.Reserve(length + sizeof rawIndex);
+    char* bytes = record.Reserve(static_cast<uint32_t>(sizeof head) + length);
     if (!bytes) return;
-    std::memcpy(bytes, &rawIndex, sizeof rawIndex);
-    std::memcpy(bytes + sizeof rawIndex, text, length);
-    bytes[sizeof rawIndex + length] = '\0';
-    entries_.Append(bytes, static_cast<uint32_t>(sizeof rawIndex) + length + 1);
+    std::memcpy(bytes, &head, sizeof head);
+    std::memcpy(bytes + sizeof head, text, length);
+    bytes[sizeof head + length] = '\0';
+    const uint32_t offset = entries_.Length();
+    if (!entries_.Append(bytes, static_cast<uint32_t>(sizeof head) + length + 1)) return;
+    const uint32_t pair[2] = {rawIndex, offset};
+    lineEntries_.Append(reinterpret_cast<const char*>(pair), sizeof pair);
 }
 
 uint32_t ListingCopy::RawLineCount() const { return rawStarts_.Length() / sizeof(uint32_t); }
@@ -127,12 +157,51 @@ const char* ListingCopy::RawLine(uint32_t index) const {
     return start < rawLines_.Length() ? rawLines_.Text() + start : "";
 }
 
-bool ListingCopy::Walk::Next(const char** text, uint32_t* rawIndex) {
-    const ByteBuffer& entries = copy_.entries_;
-    if (at_ + sizeof(uint32_t) >= entries.Length()) return false;
-    *rawIndex = ReadNumber(entries.Text() + at_);
-    *text = entries.Text() + at_ + sizeof(uint32_t);
-    at_ += sizeof(uint32_t) + static_cast<uint32_t>(std::strlen(*text)) + 1;
+bool ListingCopy::Read(uint32_t offset, ListedEntry* entry, uint32_t* next) const {
+    if (offset == kNoEntry || offset + sizeof(EntryHead) >= entries_.Length()) return false;
+    EntryHead head;
+    std::memcpy(&head, entries_.Text() + offset, sizeof head);
+    const char* text = entries_.Text() + offset + sizeof head;
+    entry->text = text;
+    entry->rawIndex = head.rawIndex;
+    entry->kind = static_cast<uint16_t>(head.kind);
+    entry->name = text + head.nameStart;
+    entry->nameLength = head.nameLength;
+    entry->target = head.targetStart ? text + head.targetStart : nullptr;
+    if (next) *next = offset + static_cast<uint32_t>(sizeof head) + head.length + 1;
+    return true;
+}
+
+bool ListingCopy::EntryOfLine(uint32_t rawIndex, ListedEntry* entry) const {
+    // Entries come in the order of their lines: a binary search.
+    uint32_t low = 0, high = lineEntries_.Length() / (2 * sizeof(uint32_t));
+    while (low < high) {
+        const uint32_t middle = low + (high - low) / 2;
+        const char* pair = lineEntries_.Text() + middle * 2 * sizeof(uint32_t);
+        const uint32_t at = ReadNumber(pair);
+        if (at == rawIndex) return Read(ReadNumber(pair + sizeof(uint32_t)), entry, nullptr);
+        if (at < rawIndex) low = middle + 1;
+        else high = middle;
+    }
+    return false;
+}
+
+bool ListingCopy::HasFileNamed(const char* name) const {
+    if (!name) return false;
+    const size_t length = std::strlen(name);
+    Walk walk(*this);
+    ListedEntry entry;
+    while (walk.Next(&entry)) {
+        if (entry.kind != kEntryDirectory && entry.nameLength == length && std::memcmp(entry.name, name, length) == 0)
+            return true;
+    }
+    return false;
+}
+
+bool ListingCopy::Walk::Next(ListedEntry* entry) {
+    uint32_t next = at_;
+    if (!copy_.Read(at_, entry, &next)) return false;
+    at_ = next;
     return true;
 }
 
@@ -140,7 +209,7 @@ ListingDialog::ListingDialog() : currentDirectory(64), filterPattern(64), direct
 
 ListingDialog::~ListingDialog() {}
 
-void ParseListing(ListingDialog& dialog, const char* listing, uint32_t length) {
+uint16_t ParseListing(ListingDialog& dialog, const char* listing, uint32_t length) {
     HWND window = dialog.window;
     ResetList(window, kListingEntries);
     ResetCombo(window, kListingLevels);
@@ -156,6 +225,21 @@ void ParseListing(ListingDialog& dialog, const char* listing, uint32_t length) {
     InvalidateRect(GetDlgItem(window, kListingShown), nullptr, TRUE);
     SetComboSelection(window, kListingLevels, sink.PathItems() ? sink.PathItems() - 1 : 0);
     dialog.RefreshFolderButtons();
+    return sink.Cut() ? 0 : 1;
+}
+
+const CaseFold& PlatformCaseFold() {
+    static CaseFold fold;
+    static bool made = false;
+    if (!made) {
+        char bytes[256];
+        for (int c = 0; c < 256; ++c) bytes[c] = static_cast<char>(c);
+        // Byte 0 would end the conversion: from 1 on.
+        CharUpperBuffA(bytes + 1, 255);
+        for (int c = 0; c < 256; ++c) fold.upper[c] = static_cast<unsigned char>(bytes[c]);
+        made = true;
+    }
+    return fold;
 }
 
 void ShowFilteredEntries(ListingDialog& dialog) {
@@ -165,13 +249,15 @@ void ShowFilteredEntries(ListingDialog& dialog) {
     GetItemText(window, kListingPattern, typed, sizeof typed);
     TextBuffer pattern(64);
     EffectivePattern(typed, dialog.filterPattern.Text(), pattern);
+    const CaseFold& fold = PlatformCaseFold();
     ListingCopy::Walk walk(dialog.listingCopy);
-    const char* entry;
-    uint32_t rawIndex;
-    while (walk.Next(&entry, &rawIndex)) {
-        if (!ShowEntry(entry, dialog.listingCopy.RawLine(rawIndex), pattern.Text(), dialog.directoriesOnly)) continue;
-        uint16_t shown = AddListString(window, kListingShown, entry);
-        if (shown != kNoItem) SendDlgItemMessageA(window, kListingShown, LB_SETITEMDATA, shown, rawIndex);
+    ListedEntry entry;
+    while (walk.Next(&entry)) {
+        if (!ShowEntry(entry.text, dialog.listingCopy.RawLine(entry.rawIndex), pattern.Text(), dialog.directoriesOnly,
+                       &fold))
+            continue;
+        uint16_t shown = AddListString(window, kListingShown, entry.text);
+        if (shown != kNoItem) SendDlgItemMessageA(window, kListingShown, LB_SETITEMDATA, shown, entry.rawIndex);
     }
     SelectEditText(window, kListingPattern, 0, -1);
 }

@@ -6,6 +6,8 @@
 
 #include "frame/byte_buffer.h"
 #include "frame/text_buffer.h"
+#include "transfer/listing_filter.h"
+#include "transfer/listing_parser.h"
 #include "ui/framework/dialog_object.h"
 
 // Control ids of the lists a directory listing fills.
@@ -17,24 +19,43 @@ enum : int {
     kListingRaw = 1028,      // hidden: the raw listing lines
 };
 
+// The most raw lines a listing shows: every list index stays below the
+// 16-bit "none" of the item helpers. The listing reader stops there too.
+constexpr uint32_t kMaxListedLines = 65534;
+
+// One entry of the last listing, as the listing parser shaped it.
+struct ListedEntry {
+    const char* text;  // marker byte, then as the lists show it
+    uint32_t rawIndex;
+    uint16_t kind;     // ListingEntryKind
+    const char* name;  // inside text, not terminated where a link's target follows
+    uint32_t nameLength;
+    const char* target;  // a link's target (terminated); null without one
+};
+
 // The last listing's entries and raw lines as the lists hold them, kept so
-// that filtering does not read every item back out of the controls.
+// that filtering does not read every item back out of the controls, and so
+// that an entry's kind and name never have to be guessed from its text.
 class ListingCopy {
 public:
     ListingCopy();
     void Clear();
-    void AddRawLine(const char* line, uint32_t length);
-    void AddEntry(const char* text, uint32_t length, uint32_t rawIndex);
+    // The index of the new line; kMaxListedLines when there is no room.
+    uint32_t AddRawLine(const char* line, uint32_t length);
+    void AddEntry(const char* text, uint32_t length, uint32_t rawIndex, const ListingEntryShape& shape);
     uint32_t RawLineCount() const;
     // The raw line of that index ("" when there is none).
     const char* RawLine(uint32_t index) const;
+    // The entry of a raw line; false when that line gave none.
+    bool EntryOfLine(uint32_t rawIndex, ListedEntry* entry) const;
+    // Whether a file or link of exactly this name is listed.
+    bool HasFileNamed(const char* name) const;
 
-    // Walks the entries in order: text (terminated) and raw index. false at
-    // the end.
+    // Walks the entries in order. false at the end.
     class Walk {
     public:
         explicit Walk(const ListingCopy& copy) : copy_(copy), at_(0) {}
-        bool Next(const char** text, uint32_t* rawIndex);
+        bool Next(ListedEntry* entry);
 
     private:
         const ListingCopy& copy_;
@@ -42,9 +63,12 @@ public:
     };
 
 private:
-    ByteBuffer entries_;   // per entry: raw index (4 bytes), the text, a zero byte
+    bool Read(uint32_t offset, ListedEntry* entry, uint32_t* next) const;
+
+    ByteBuffer entries_;   // per entry: a record head, the text, a zero byte
     ByteBuffer rawLines_;  // each raw line and a zero byte
     ByteBuffer rawStarts_; // offset of each raw line (4 bytes each)
+    ByteBuffer lineEntries_;  // (raw index, entry offset) pairs, raw index rising
 };
 
 // A dialog that shows remote directories: the file dialogs and the
@@ -67,10 +91,13 @@ public:
 
 // Empties the lists, fills them from the listing text (lines each ended by
 // CR), shows the entries that pass the pattern, selects the current level
-// and refreshes the folder buttons.
-void ParseListing(ListingDialog& dialog, const char* listing, uint32_t length);
+// and refreshes the folder buttons. 0 when the text held more lines than the
+// lists take (the first kMaxListedLines are shown).
+uint16_t ParseListing(ListingDialog& dialog, const char* listing, uint32_t length);
 // Fills the visible list from the hidden one through the pattern typed in
 // 1000 (or the file type's pattern).
 void ShowFilteredEntries(ListingDialog& dialog);
+// The platform's upper case of every byte, for patterns.
+const CaseFold& PlatformCaseFold();
 
 #endif

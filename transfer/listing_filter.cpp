@@ -6,15 +6,18 @@ namespace {
 
 constexpr size_t kMaxTyped = 255;
 
-char Upper(char c) { return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c; }
+char Upper(char c, const CaseFold* fold) {
+    if (fold) return char(fold->upper[static_cast<unsigned char>(c)]);
+    return (c >= 'a' && c <= 'z') ? char(c - 'a' + 'A') : c;
+}
 
 // One pattern p[0, plen) against name[0, nlen); lastDot is the offset of the
 // name's last "." (nlen when it has none). Each step moves i or j forward.
-bool MatchOne(const char* name, size_t nlen, size_t lastDot, const char* p, size_t plen) {
+bool MatchOne(const char* name, size_t nlen, size_t lastDot, const char* p, size_t plen, const CaseFold* fold) {
     size_t i = 0, j = 0;
     while (i < nlen) {
-        char n = Upper(name[i]);
-        if (j < plen && (Upper(p[j]) == n || p[j] == '?')) {
+        char n = Upper(name[i], fold);
+        if (j < plen && (Upper(p[j], fold) == n || p[j] == '?')) {
             ++i;
             ++j;
         } else if (j < plen && p[j] == '*') {
@@ -37,7 +40,7 @@ bool MatchOne(const char* name, size_t nlen, size_t lastDot, const char* p, size
 
 }  // namespace
 
-uint16_t MatchFilePattern(const char* name, const char* patterns) {
+uint16_t MatchFilePattern(const char* name, const char* patterns, const CaseFold* fold) {
     if (!patterns) return 0;
     if (!name) name = "";
     const size_t nlen = std::strlen(name);
@@ -48,7 +51,7 @@ uint16_t MatchFilePattern(const char* name, const char* patterns) {
     while (pos <= total) {
         const void* semicolon = std::memchr(patterns + pos, ';', total - pos);
         size_t end = semicolon ? size_t(static_cast<const char*>(semicolon) - patterns) : total;
-        if (end > pos && MatchOne(name, nlen, lastDot, patterns + pos, end - pos)) return 1;
+        if (end > pos && MatchOne(name, nlen, lastDot, patterns + pos, end - pos, fold)) return 1;
         pos = end + 1;
     }
     return 0;
@@ -68,10 +71,11 @@ void EffectivePattern(const char* typed, const char* filterPattern, TextBuffer& 
     if (n == 0 || n >= TextBuffer::kMaxCapacity || !out.Assign(chosen, uint32_t(n))) out.Clear();
 }
 
-uint16_t ShowEntry(const char* entryText, const char* rawLine, const char* pattern, uint16_t directoriesOnly) {
+uint16_t ShowEntry(const char* entryText, const char* rawLine, const char* pattern, uint16_t directoriesOnly,
+                   const CaseFold* fold) {
     const uint16_t neverHidden = (rawLine && rawLine[0] != '\0' && rawLine[0] != '-') ? 1 : 0;
     if (directoriesOnly) return neverHidden;
     const char* name = (entryText && entryText[0] != '\0') ? entryText + 1 : "";
-    if (MatchFilePattern(name, pattern)) return 1;
+    if (MatchFilePattern(name, pattern, fold)) return 1;
     return neverHidden;
 }

@@ -13,7 +13,7 @@ constexpr uint16_t kMaxColumns = 8;
 // An entry is at most a line and a few bytes; lines have 32-bit lengths.
 constexpr uint32_t kNoLimit = 0xFFFFFFFFu;
 
-enum EntryKind : uint16_t { kKindFile = 0, kKindDirectory = 1, kKindLink = 2 };
+enum EntryKind : uint16_t { kKindFile = kEntryFile, kKindDirectory = kEntryDirectory, kKindLink = kEntryLink };
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 bool IsSeparator(char c) { return c == '/' || c == '\\'; }
@@ -232,16 +232,19 @@ void LineParser::Parse(const char* line, uint32_t length) {
     if (name.Length() == 0 || IsDotName(line, name)) return;
 
     entry_.Clear();
+    ListingEntryShape shape = {kind, kind == kKindLink ? 2u : 1u, name.Length(), 0};
     bool built;
     if (kind == kKindFile) {
         built = entry_.AppendByte(char(kFileMarker)) && entry_.Append(line + name.start, name.Length());
     } else {
         built = entry_.AppendByte(char(depth_)) && (kind != kKindLink || entry_.AppendByte(' ')) &&
                 entry_.Append(line + name.start, name.Length());
-        if (built && kind == kKindLink && target.Length() > 0)
+        if (built && kind == kKindLink && target.Length() > 0) {
+            shape.targetStart = shape.nameStart + shape.nameLength + 2;
             built = entry_.Append(" >", 2) && entry_.Append(line + target.start, target.Length());
+        }
     }
-    if (built) sink_.OnEntry(entry_.Text(), entry_.Length(), rawIndex);
+    if (built) sink_.OnEntry(entry_.Text(), entry_.Length(), rawIndex, shape);
 }
 
 unsigned char LevelMarker(uint32_t level, bool current) {

@@ -12,6 +12,17 @@ constexpr uint16_t kMaxDepth = 63;
 constexpr unsigned char kCurrentLevel = 0x40;
 constexpr unsigned char kUpperLevel = 0x80;
 
+// What an entry is.
+enum ListingEntryKind : uint16_t { kEntryFile = 0, kEntryDirectory = 1, kEntryLink = 2 };
+
+// Where an entry's name and a link's target lie in its text.
+struct ListingEntryShape {
+    uint16_t kind;
+    uint32_t nameStart;    // 1, or 2 for a link
+    uint32_t nameLength;
+    uint32_t targetStart;  // a link with a target: after its " >"; else 0
+};
+
 // Receives what ParseListingText finds. Texts are not terminated.
 class ListingSink {
 public:
@@ -19,8 +30,9 @@ public:
     // A raw listing line as it came; returns its index, which entries carry.
     virtual uint32_t OnRawLine(const char* line, uint32_t length) = 0;
     // An entry: a marker byte then the name. A link: the marker, one space,
-    // the name, and when it has a target " >" and the target.
-    virtual void OnEntry(const char* text, uint32_t length, uint32_t rawIndex) = 0;
+    // the name, and when it has a target " >" and the target. Only the shape
+    // tells where a name ends: a name may hold " >" itself.
+    virtual void OnEntry(const char* text, uint32_t length, uint32_t rawIndex, const ListingEntryShape& shape) = 0;
     // One level of the current directory: marker byte then the component.
     // In order, root first.
     virtual void OnPathItem(const char* text, uint32_t length) = 0;

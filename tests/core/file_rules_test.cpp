@@ -175,46 +175,6 @@ TEST(ApplyDefaultExtension, LongerNameMustFit) {
     }
 }
 
-struct RemoteCase {
-    const char* host;
-    const char* directory;
-    const char* name;
-    const char* url;
-};
-
-TEST(RemoteUrlOf, JoinsHostDirectoryAndName) {
-    const RemoteCase cases[] = {
-        {"h", "/pub", "a.txt", "ftp://h/pub/a.txt"},
-        {"h", "/", "a", "ftp://h/a"},
-        {"h", "/pub/", "a", "ftp://h/pub/a"},
-        {"h", "C:\\docs", "x", "ftp://h/docs/x"},
-        {"h", "\\a\\b\\", "f", "ftp://h/a/b/f"},
-        {"h", "", "a", "ftp://h/a"},
-        {"h", nullptr, "a", "ftp://h/a"},
-        {"h", "/my dir", "a b.txt", "ftp://h/my dir/a b.txt"},
-        {"h", "/pub", nullptr, "ftp://h/pub/"},
-        {"h", "/pub", "", "ftp://h/pub/"},
-        // only the first ":" of the directory counts
-        {"h", "x:/a:b", "c", "ftp://h/a:b/c"},
-    };
-    for (const RemoteCase& c : cases) {
-        SCOPED_TRACE(c.url);
-        TextBuffer out(4);
-        EXPECT_EQ(RemoteUrlOf(c.host, c.directory, c.name, out), 1);
-        EXPECT_EQ(Text(out), c.url);
-    }
-}
-
-TEST(RemoteUrlOf, TooLongLeavesOutUnchanged) {
-    const std::string host(65520, 'h');
-    TextBuffer out;
-    out.Assign("keep");
-    EXPECT_EQ(RemoteUrlOf(host.c_str(), "/pub", "name.txt", out), 0);
-    EXPECT_EQ(Text(out), "keep");
-    EXPECT_EQ(RemoteUrlOf(host.c_str(), "/", "a", out), 1);
-    EXPECT_EQ(out.length, 6 + 65520 + 2);
-}
-
 struct LevelCase {
     std::string item;
     const char* current;

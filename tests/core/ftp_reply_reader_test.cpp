@@ -16,6 +16,7 @@ struct LogRecorder : ReplyLogSink {
 // read that completed it (-1: none) and the lines logged up to then.
 struct Outcome {
     std::string reply;
+    bool cut = false;
     int readIndex = -1;
     std::vector<std::string> log;
 };
@@ -27,6 +28,7 @@ Outcome FeedReads(const std::vector<std::string>& reads) {
     for (size_t i = 0; i < reads.size(); ++i) {
         if (reader.Feed(reads[i].data(), uint32_t(reads[i].size()), &log)) {
             out.reply.assign(reader.Reply(), reader.ReplyLength());
+            out.cut = reader.ReplyCut() != 0;
             EXPECT_EQ(std::string(reader.Reply()), out.reply) << "reply text is terminated";
             out.readIndex = int(i);
             break;
@@ -117,22 +119,31 @@ TEST(ReplyReader, LinesAfterTheReplyAreNotCarried) {
 }
 
 TEST(ReplyReader, KeptLineIsBounded) {
-    // A cut-off line of up to 1023 bytes waits for its end.
+    // A line of up to kMaxCarry bytes waits for its end, over many reads.
     std::string fits = "230 " + std::string(ReplyReader::kMaxCarry - 4, 'x');
     Outcome waited = FeedReads({fits, "\r\n"});
     EXPECT_EQ(waited.readIndex, 1);
     EXPECT_EQ(waited.reply, fits);
+    EXPECT_FALSE(waited.cut);
+    std::vector<std::string> small;
+    for (size_t at = 0; at < fits.size(); at += 1023) small.push_back(fits.substr(at, 1023));
+    small.push_back("\r\n");
+    Outcome inPieces = FeedReads(small);
+    EXPECT_EQ(inPieces.reply, fits);
+    EXPECT_FALSE(inPieces.cut);
 
-    // A longer one is judged at once, as a whole line would be.
+    // A longer one is judged at once, and says it was cut.
     std::string tooLong = "230 " + std::string(ReplyReader::kMaxCarry, 'x');
     Outcome atOnce = FeedReads({tooLong});
     EXPECT_EQ(atOnce.readIndex, 0);
-    EXPECT_EQ(atOnce.reply, tooLong);
+    EXPECT_EQ(atOnce.reply, tooLong.substr(0, ReplyReader::kMaxLine));
+    EXPECT_TRUE(atOnce.cut);
 
-    // Growing past the bound in a later read: judged in that read.
+    // Growing past the bound in a later read: judged in that read, cut.
     Outcome grown = FeedReads({"230 abc", std::string(ReplyReader::kMaxCarry, 'y')});
     EXPECT_EQ(grown.readIndex, 1);
-    EXPECT_EQ(grown.reply, "230 abc" + std::string(ReplyReader::kMaxCarry, 'y'));
+    EXPECT_EQ(grown.reply, ("230 abc" + std::string(ReplyReader::kMaxCarry, 'y')).substr(0, ReplyReader::kMaxLine));
+    EXPECT_TRUE(grown.cut);
 
     ReplyReader reader;
     ASSERT_EQ(reader.Feed(fits.data(), uint32_t(fits.size()), nullptr), 0);
@@ -145,6 +156,7 @@ TEST(ReplyReader, HugeLinesAreCutForTheLogAndTheReply) {
     std::string huge = "550 " + std::string(3 * ReplyReader::kMaxLine, 'z') + "\r\n";
     Outcome out = FeedReads({huge});
     EXPECT_EQ(out.reply.size(), ReplyReader::kMaxLine);
+    EXPECT_TRUE(out.cut);
     ASSERT_EQ(out.log.size(), 1u);
     EXPECT_EQ(out.log[0].size(), ReplyReader::kMaxLine);
 }

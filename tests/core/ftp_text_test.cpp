@@ -199,9 +199,14 @@ TEST(PwdReply, Table) {
         {"257 \"/pub/incoming\" is the current directory", 1, "/pub/incoming"},
         {"257 \"/\"", 1, "/"},
         {"257 \"\" empty", 1, ""},
-        // a doubled quote is not special: the name ends at the second quote
-        {"257 \"/a\"\"b\" is current", 1, "/a"},
+        // a doubled quote stands for one quote in the name
+        {"257 \"/a\"\"b\" is current", 1, "/a\"b"},
+        {"257 \"/q \"\"x\"\"\"\"\" created", 1, "/q \"x\"\""},
+        {"257 \"\"\"\" only quotes", 1, "\""},
         {"257 \"/never closed", 0, ""},
+        {"257 \"/ends with a doubled quote\"\"", 0, ""},
+        {"257 \"@evil.test/x\" is current", 1, "@evil.test/x"},
+        {"257 \"DISK$USER:[ALICE.DOCS]\" is current", 1, "DISK$USER:[ALICE.DOCS]"},
         {"257 /pub is current", 0, ""},
         {"", 0, ""},
     };

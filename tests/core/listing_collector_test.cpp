@@ -7,11 +7,14 @@
 
 namespace {
 
-std::string Collect(const std::vector<std::string>& reads, uint16_t* truncated = nullptr) {
-    ListingCollector collector;
+std::string Collect(const std::vector<std::string>& reads, uint16_t* truncated = nullptr,
+                    uint32_t maxBytes = ListingCollector::kMaxListing, uint32_t maxLines = ListingCollector::kMaxLines,
+                    uint16_t* reason = nullptr) {
+    ListingCollector collector(maxBytes, maxLines);
     for (const std::string& r : reads) collector.Feed(r.data(), uint32_t(r.size()));
     collector.Finish();
     if (truncated) *truncated = collector.Truncated();
+    if (reason) *reason = collector.Reason();
     return std::string(collector.Text(), collector.Length());
 }
 
@@ -141,16 +144,18 @@ TEST(ListingCollector, LargeDirectoryIsKeptWhole) {
 
 // A listing bigger than the bound keeps the whole lines that fit and says so.
 TEST(ListingCollector, OverflowKeepsWholeLinesAndReportsTruncation) {
-    const size_t bound = ListingCollector::kMaxListing;
+    const size_t bound = 1u << 20;
     std::string line = "-rw-r--r-- 1 ftp ftp 100 Jan 1 2020 " + std::string(60, 'f') + "\r\n";
     const size_t kept = line.size() - 1;  // each kept line ends with one CR
     std::string data;
     data.reserve((bound / kept + 2) * line.size() + 10);
     for (size_t lines = 0; lines * kept < bound + kept; ++lines) data += line;
     data += "-after\r\n";
-    uint16_t truncated = 0;
-    std::string listing = Collect({data.substr(0, 5000), data.substr(5000)}, &truncated);
+    uint16_t truncated = 0, reason = 0;
+    std::string listing = Collect({data.substr(0, 5000), data.substr(5000)}, &truncated, bound,
+                                  ListingCollector::kMaxLines, &reason);
     EXPECT_EQ(truncated, 1);
+    EXPECT_EQ(reason, ListingCollector::kCutBytes);
     EXPECT_LT(listing.size(), bound);
     EXPECT_EQ(listing.size() % kept, 0u);
     EXPECT_GE(listing.size() + kept, bound) << "as many whole lines as fit";
@@ -159,9 +164,42 @@ TEST(ListingCollector, OverflowKeepsWholeLinesAndReportsTruncation) {
 
     // One line longer than the bound: nothing of it is kept, nor anything after it.
     std::string huge = "-" + std::string(bound + 10, 'x') + "\r\n-after\r\n";
-    listing = Collect({"-first\r\n", huge}, &truncated);
+    listing = Collect({"-first\r\n", huge}, &truncated, bound);
     EXPECT_EQ(truncated, 1);
     EXPECT_EQ(listing, "-first\r");
-    EXPECT_EQ(Collect({"-a\r\n"}, &truncated), "-a\r");
+    EXPECT_EQ(Collect({"-a\r\n"}, &truncated, bound), "-a\r");
     EXPECT_EQ(truncated, 0);
+}
+
+// At most maxLines lines: the next line to be kept ends the listing, with
+// the reason; dropped lines do not count. The real bounds are what the
+// lists take and 64 MB.
+TEST(ListingCollector, LineBoundAndStop) {
+    const std::string lines = "-a\r\ntotal 9\r\n-b\r\n-c\r\n-d\r\n";
+    struct Row {
+        uint32_t maxLines;
+        const char* listing;
+        uint16_t reason;
+    } rows[] = {{4, "-a\r-b\r-c\r-d\r", ListingCollector::kNotCut},
+                {3, "-a\r-b\r-c\r", ListingCollector::kCutLines},
+                {1, "-a\r", ListingCollector::kCutLines}};
+    for (const Row& row : rows) {
+        for (size_t cut = 0; cut <= lines.size(); ++cut) {
+            SCOPED_TRACE(std::to_string(row.maxLines) + " lines, read cut at " + std::to_string(cut));
+            uint16_t reason = 9;
+            EXPECT_EQ(Collect({lines.substr(0, cut), lines.substr(cut)}, nullptr, 1024, row.maxLines, &reason),
+                      row.listing);
+            EXPECT_EQ(reason, row.reason);
+        }
+    }
+    ListingCollector collector;
+    collector.Feed("-a\r\n-b", 7);
+    collector.Stop(ListingCollector::kCutTime);
+    collector.Feed("-c\r\n", 4);
+    collector.Finish();
+    EXPECT_EQ(std::string(collector.Text()), "-a\r");
+    EXPECT_EQ(collector.Reason(), ListingCollector::kCutTime);
+    EXPECT_EQ(collector.Lines(), 1u);
+    static_assert(ListingCollector::kMaxLines == 65534, "what the lists take");
+    static_assert(ListingCollector::kMaxListing == 64u * 1024 * 1024, "64 MB");
 }

@@ -80,6 +80,30 @@ TEST(FilePattern, Table) {
     EXPECT_EQ(MatchFilePattern("a", nullptr), 0);
 }
 
+// With the platform's fold, letters beyond a-z match without case too.
+TEST(FilePattern, FoldTableGivesTheCase) {
+    CaseFold latin1;
+    for (int c = 0; c < 256; ++c) latin1.upper[c] = static_cast<unsigned char>(c);
+    for (int c = 'a'; c <= 'z'; ++c) latin1.upper[c] = static_cast<unsigned char>(c - 32);
+    for (int c = 0xE0; c <= 0xFE; ++c)
+        if (c != 0xF7) latin1.upper[c] = static_cast<unsigned char>(c - 32);  // à..þ to À..Þ
+    struct Row {
+        const char* name;
+        const char* pattern;
+        uint16_t withFold, without;
+    } rows[] = {
+        {"\xe9t\xe9.txt", "\xc9T\xc9.TXT", 1, 0},  // été.txt, ÉTÉ.TXT
+        {"\xc9T\xc9.doc", "\xe9t\xe9*", 1, 0},
+        {"report.txt", "REPORT.*", 1, 1},
+        {"\xf7.txt", "\xd7.txt", 0, 0},  // ÷ and × are no pair
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.name);
+        EXPECT_EQ(MatchFilePattern(r.name, r.pattern, &latin1), r.withFold);
+        EXPECT_EQ(MatchFilePattern(r.name, r.pattern), r.without);
+    }
+}
+
 // A name of many dots against many stars: each pattern is one walk.
 TEST(FilePattern, LongTextsInOnePass) {
     std::string name, stars;

@@ -10,8 +10,13 @@
 namespace {
 
 struct Entry {
+    Entry(std::string t, uint32_t raw) : text(std::move(t)), rawIndex(raw) {}
     std::string text;
     uint32_t rawIndex;
+    // From the shape (not compared by ==).
+    uint16_t kind = kEntryFile;
+    std::string name;
+    std::string target;
     bool operator==(const Entry& o) const { return text == o.text && rawIndex == o.rawIndex; }
 };
 
@@ -34,9 +39,24 @@ struct Recorder : ListingSink {
         raw.emplace_back(line, length);
         return uint32_t(raw.size() - 1) + 100;  // indexes are the sink's own
     }
-    void OnEntry(const char* text, uint32_t length, uint32_t rawIndex) override {
+    void OnEntry(const char* text, uint32_t length, uint32_t rawIndex, const ListingEntryShape& shape) override {
         EXPECT_TRUE(path.empty()) << "entries come before the path";
-        entries.push_back({std::string(text, length), rawIndex});
+        Entry e(std::string(text, length), rawIndex);
+        e.kind = shape.kind;
+        // The shape lies inside the text and agrees with the marker.
+        EXPECT_EQ(shape.nameStart, shape.kind == kEntryLink ? 2u : 1u);
+        EXPECT_LE(shape.nameStart + shape.nameLength, length);
+        EXPECT_EQ(static_cast<unsigned char>(text[0]) == kFileMarker, shape.kind == kEntryFile);
+        e.name.assign(text + shape.nameStart, shape.nameLength);
+        if (shape.targetStart) {
+            EXPECT_EQ(shape.kind, kEntryLink);
+            EXPECT_EQ(shape.targetStart, shape.nameStart + shape.nameLength + 2);
+            EXPECT_EQ(std::string(text + shape.targetStart - 2, 2), " >");
+            e.target.assign(text + shape.targetStart, length - shape.targetStart);
+        } else {
+            EXPECT_EQ(shape.nameStart + shape.nameLength, length) << "nothing after a name without target";
+        }
+        entries.push_back(e);
     }
     void OnPathItem(const char* text, uint32_t length) override { path.emplace_back(text, length); }
 };
@@ -161,6 +181,33 @@ TEST(ListingParser, AllLinesAsOneStream) {
     for (size_t i = 0; i < r.raw.size(); ++i) EXPECT_EQ(r.raw[i], LineCases()[i].line);
     EXPECT_EQ(r.entries, expected);
     EXPECT_EQ(r.path, std::vector<std::string>{"\x41/"});
+}
+
+// Only a link carries a target; a name may hold " >" or ">" itself.
+TEST(ListingParser, ShapesTellNamesFromTargets) {
+    struct Row {
+        const char* line;
+        uint16_t kind;
+        const char* name;
+        const char* target;
+    } rows[] = {
+        {"drwxr-xr-x 2 u g 512 Jan 01 12:34 a>b", kEntryDirectory, "a>b", ""},
+        {"drwxr-xr-x 2 u g 512 Jan 01 12:34 dir>/etc", kEntryDirectory, "dir>/etc", ""},
+        {"drwxr-xr-x 2 u g 512 Jan 01 12:34 x >y", kEntryDirectory, "x >y", ""},
+        {"-rw-r--r-- 1 u g 7 Jan 01 12:34 star*?.txt", kEntryFile, "star*?.txt", ""},
+        {"lrwxrwxrwx 1 u g 7 Jan 01 12:34 x >y -> z", kEntryLink, "x >y", "z"},
+        {"lrwxrwxrwx 1 u g 7 Jan 01 12:34 bin -> usr/bin", kEntryLink, "bin", "usr/bin"},
+        {"lrwxrwxrwx 1 u g 7 Jan 01 12:34 dangling", kEntryLink, "dangling", ""},
+        {"01-01-96  12:00PM  <DIR>  a >b", kEntryDirectory, "a >b", ""},
+    };
+    for (const Row& row : rows) {
+        SCOPED_TRACE(row.line);
+        Recorder r = Parse(row.line);
+        ASSERT_EQ(r.entries.size(), 1u);
+        EXPECT_EQ(r.entries[0].kind, row.kind);
+        EXPECT_EQ(r.entries[0].name, row.name);
+        EXPECT_EQ(r.entries[0].target, row.target);
+    }
 }
 
 TEST(ListingParser, LinesAreSplitAtCrOnly) {

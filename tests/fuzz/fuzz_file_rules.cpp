@@ -12,6 +12,7 @@
 #include "frame/text_buffer.h"
 #include "transfer/url_parts.h"
 #include "ui/filedialog/file_rules.h"
+#include "ui/filedialog/remote_location.h"
 
 namespace {
 
@@ -47,6 +48,8 @@ bool FitsWidth(const char* text, void* context) {
     if (++w->calls > w->maxCalls) __builtin_trap();  // ShortenPath did not end
     return std::strlen(text) <= w->limit;
 }
+
+const SchemePrefixes kSchemes = {{"ftp://", "http://", "gopher://", "wais://", "https://"}};
 
 std::string Str(const TextBuffer& b) { return std::string(b.Text(), b.length); }
 
@@ -106,15 +109,23 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
 
     {
+        // A remote URL names the host it was given and, taken apart again,
+        // the directory and name it was built from.
+        RemoteLocation location;
         TextBuffer url;
-        if (RemoteUrlOf(a, b, c, url)) {
-            const std::string u = Str(url);
-            if (!StartsWith(u, std::string("ftp://") + a) || u.size() < std::strlen(c) ||
-                u.compare(u.size() - std::strlen(c), std::string::npos, c) != 0)
-                __builtin_trap();
-            // Backslashes of the directory have become slashes.
-            if (std::strchr(u.c_str() + 6 + std::strlen(a), '\\') && !std::strchr(c, '\\')) __builtin_trap();
+        if (location.TakeServerPath(b) && BuildRemoteUrl("127.0.0.8", location, c, url)) {
+            RetrieveUrl parsed;
+            ParseRetrieveUrl(url.Text(), kSchemes, parsed);
+            if (std::strcmp(parsed.host.Text(), "127.0.0.8") != 0 || parsed.hasLogin) __builtin_trap();
+            if (!std::strchr(c, '/') && !parsed.refused) {
+                TextBuffer expected;
+                location.Display(expected);
+                if (std::strcmp(parsed.fileName.Text(), c) != 0 || std::strcmp(parsed.directory.Text(), expected.Text()) != 0)
+                    __builtin_trap();
+            }
         }
+        if (BuildRemoteUrl(a, location, c, url) && (std::strpbrk(a, "@/?#\\ ") || !StartsWith(Str(url), std::string("ftp://") + a + "/")))
+            __builtin_trap();
     }
 
     {

@@ -37,8 +37,14 @@ struct CheckingSink : ListingSink {
         raw.emplace_back(line, n);
         return uint32_t(raw.size() - 1) * 3 + 7;
     }
-    void OnEntry(const char* entry, uint32_t n, uint32_t rawIndex) override {
+    void OnEntry(const char* entry, uint32_t n, uint32_t rawIndex, const ListingEntryShape& shape) override {
         Check(path.empty());
+        Check(shape.nameStart == (shape.kind == kEntryLink ? 2u : 1u) && shape.nameLength > 0 &&
+              shape.nameStart + shape.nameLength <= n);
+        Check(shape.targetStart == 0 ? shape.nameStart + shape.nameLength == n
+                                     : shape.kind == kEntryLink && shape.targetStart == shape.nameStart + shape.nameLength + 2 &&
+                                           shape.targetStart <= n && entry[shape.targetStart - 2] == ' ' &&
+                                           entry[shape.targetStart - 1] == '>');
         Check(n >= 2 && !raw.empty());
         Check(rawIndex == uint32_t(raw.size() - 1) * 3 + 7);  // the line just reported
         Check(entryLines.empty() || entryLines.back() != rawIndex);  // one entry per line at most

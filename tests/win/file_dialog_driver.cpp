@@ -144,6 +144,18 @@ void Click(HWND dialog, int id) {
 
 void ClickLater(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_CLICK, 0, 0); }
 
+bool Pick(HWND dialog, int id, const std::string& text) {
+    LRESULT at = SendDlgItemMessageA(dialog, id, CB_FINDSTRING, static_cast<WPARAM>(-1),
+                                     reinterpret_cast<LPARAM>(text.c_str()));
+    if (at == CB_ERR) return false;
+    HWND combo = GetDlgItem(dialog, id);
+    SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));
+    SendMessageA(combo, CB_SHOWDROPDOWN, FALSE, 0);
+    return true;
+}
+
 bool Choose(HWND dialog, int id, const std::string& text) {
     LRESULT at = SendDlgItemMessageA(dialog, id, CB_FINDSTRING, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>(text.c_str()));

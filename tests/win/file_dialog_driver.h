@@ -69,8 +69,12 @@ void Click(HWND dialog, int id);
 // Clicks once the step has returned: for a button that opens another
 // dialog, whose steps could not run while this one waits in it.
 void ClickLater(HWND dialog, int id);
-// Chooses the item of a combo box that begins with text; false when none.
+// Chooses the item of a combo box that begins with text, as the keyboard
+// does (the list stays closed); false when none.
 bool Choose(HWND dialog, int id, const std::string& text);
+// The same with the mouse: the list is dropped down, the item chosen in it
+// (its selection change comes while the list is open), then closed.
+bool Pick(HWND dialog, int id, const std::string& text);
 void Type(HWND dialog, int id, const std::string& text);
 // Selects the file list's entry of that name (a single click).
 bool SelectEntry(HWND dialog, const std::string& name);

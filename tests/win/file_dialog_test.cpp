@@ -156,7 +156,7 @@ protected:
         });
     }
     void ConnectTo(const std::string& host, const std::string& directory) {
-        driver.Add("choose " + host, [host](HWND d) { return Choose(d, 1004, host); });
+        driver.Add("choose " + host, [host](HWND d) { return Pick(d, 1004, host); });
         driver.Add("connect", [](HWND d) {
             if (!Enabled(d, 1005)) return false;
             Click(d, 1005);
@@ -376,7 +376,7 @@ TEST_F(FileDialogTest, OpenEntersDirectoriesAndFetchesAFileWhoseNameHasSpaces) {
     Press(1032);
     OpenResult r = Open(TwoTypes);
     ASSERT_EQ(r.code, 0);
-    EXPECT_EQ(r.url, "ftp://127.0.0.8/pub/my docs/two words.txt");
+    EXPECT_EQ(r.url, "ftp://127.0.0.8/pub/my%20docs/two%20words.txt");
     EXPECT_EQ(r.local.substr(r.local.size() - 4), ".txt") << r.local;
     bool exists = false;
     EXPECT_EQ(ReadWholeFile(r.local, &exists), "Two words in a name.\r\n") << r.local << " exists " << exists;
@@ -435,7 +435,7 @@ TEST_F(FileDialogTest, HostsListedByName) {
     driver.Add("names shown", [](HWND d) {
         EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1016)));
         EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1004)));
-        return Choose(d, 1016, "127.0.0.8:0021");
+        return Pick(d, 1016, "127.0.0.8:0021");
     });
     Press(1005);
     WaitConnected("/pub");
@@ -503,8 +503,9 @@ TEST_F(FileDialogTest, TypedPatternsAndDirectoryNames) {
 
 TEST_F(FileDialogTest, RefusedLoginAndAnotherHost) {
     boxButton = IDYES;
+    // A host chosen with the list closed (the keyboard) is asked about,
+    // while disconnected too; Yes connects.
     driver.Add("choose the host", [](HWND d) { return Choose(d, 1004, "Wrong password"); });
-    Press(1005);
     driver.Add("refused", [](HWND d) { return ItemText(d, 1011) == "Not connected" && Enabled(d, 1005); });
     ConnectTo("Test server", "/");
     // Another host while connected: asked first, then reconnected.
@@ -512,9 +513,24 @@ TEST_F(FileDialogTest, RefusedLoginAndAnotherHost) {
     WaitConnected("/pub");
     Press(IDCANCEL);
     EXPECT_EQ(Open().code, 1);
-    ASSERT_EQ(boxes.size(), 2u);
-    EXPECT_EQ(boxes[0].text, "The server 127.0.0.8:21 refused the login.");
-    EXPECT_EQ(boxes[1].text, "Do you want to connect to Public files?");
+    ASSERT_EQ(boxes.size(), 3u);
+    EXPECT_EQ(boxes[0].text, "Do you want to connect to Wrong password?");
+    EXPECT_EQ(boxes[1].text, "The server 127.0.0.8:21 refused the login.");
+    EXPECT_EQ(boxes[2].text, "Do you want to connect to Public files?");
+}
+
+// No keeps the dialog as it was: nothing connects until the person asks.
+TEST_F(FileDialogTest, HostChosenWhileDisconnectedAsksFirst) {
+    boxButton = IDNO;
+    driver.Add("choose a host", [](HWND d) { return Choose(d, 1004, "Test server"); });
+    driver.Add("not connected, connect offered", [](HWND d) {
+        return ItemText(d, 1011) == "Not connected" && Enabled(d, 1005) && ItemText(d, 1012).empty();
+    });
+    Press(IDCANCEL);
+    EXPECT_EQ(Open().code, 1);
+    ASSERT_EQ(boxes.size(), 1u);
+    EXPECT_EQ(boxes[0].text, "Do you want to connect to Test server?");
+    EXPECT_EQ(boxes[0].pressed, IDNO);
 }
 
 TEST_F(FileDialogTest, CancelDuringTransferDisconnectsThenCloses) {
@@ -802,7 +818,7 @@ TEST_F(FileDialogSave, StoresIntoANewFolderWithTheDefaultExtension) {
     GetFullPathNameA(kLocalFile, sizeof full, full, nullptr);
     std::string name;
     ASSERT_EQ(SaveAs(name, full, TwoTypes, nullptr, 0), 0);
-    EXPECT_EQ(name, "ftp://127.0.0.8/new folder/page.htm");
+    EXPECT_EQ(name, "ftp://127.0.0.8/new%20folder/page.htm");
     EXPECT_EQ(OnServer("new folder\\page.htm"), "stored through Save As\r\n");
 }
 

@@ -201,7 +201,7 @@ void AddScript(FileDialogDriver& driver, const std::string& script) {
         };
         auto listed = [](HWND d) { return Connected(d); };
         if (verb == "host") {
-            driver.Add(step, [arg](HWND d) { return Choose(d, 1004, arg) || Choose(d, 1016, arg); });
+            driver.Add(step, [arg](HWND d) { return Pick(d, 1004, arg) || Pick(d, 1016, arg); });
             driver.Add(step, [](HWND d) {
                 if (!Enabled(d, 1005)) return false;
                 Click(d, 1005);

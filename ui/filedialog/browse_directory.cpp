@@ -164,7 +164,12 @@ void BrowseDirectoryDialog::ChooseDirectory() {
     }
     if (StartNetwork() != 1) return;
     if (EnterOrCreateFolder()) return;
-    RemoteUrl(nullptr, resultUrl);
+    TextBuffer url(128);
+    if (!RemoteUrl(nullptr, url)) {
+        SetStatus(kStatusTransferFailed);
+        return;
+    }
+    resultUrl.Assign(url.Text());
     endCode = kEndOk;
     if (modelessRun) done = 1;
     else Finish();

@@ -5,7 +5,9 @@
 #include <new>
 
 #include "frame/strings.h"
+#include "ftp/data_connection.h"
 #include "ftp/ftp_session.h"
+#include "ftp/listing_collector.h"
 #include "net/network.h"
 #include "net/protocol_log.h"
 #include "net/command.h"
@@ -60,6 +62,8 @@ void FileDialog::ConnectToHost() {
         }
     }
     if (session) session->SetIdleLimit(IdleSeconds());
+    // What the login needs is copied now: the list may change meanwhile.
+    host.Take(entry, hostName.Text());
     OpenProtocolLog();
     if (!session || hostName.Empty() || !session->StartConnect(target.Text(), port)) {
         CloseProtocolLog();
@@ -106,7 +110,10 @@ void FileDialog::Disconnect(uint16_t kind) {
         if (listPurpose == kListOrdinary) SetStatusText("");
         SetItemText(window, kFdDirectory, "");
         currentHost.Clear();
-        hostEntry = nullptr;
+        host.Clear();
+        location.Reset();
+        directoryPending_ = false;
+        makingFolder_.Clear();
         currentDirectory.Clear();
         ResetList(window, kListingEntries);
         ResetCombo(window, kFdLevels);
@@ -136,7 +143,7 @@ void FileDialog::ConfirmHostChange() {
     int described = -1;
     if (GetComboSelection(window, kFdHosts, &at)) {
         described = GetComboItemText(window, kFdHosts, at, description, sizeof description);
-        if (GetComboItemText(window, kFdHostNames, at, hostName, sizeof hostName) >= 0 && session &&
+        if (GetComboItemText(window, kFdHostNames, at, hostName, sizeof hostName) >= 0 &&
             std::strcmp(hostName, currentHost.Text()) != 0 && described >= 0) {
             TextBuffer text(128);
             AppendFormatted(text, kMsgConnectOther, 1, description);
@@ -174,12 +181,12 @@ void FileDialog::RefreshConnectButton() {
 }
 
 void FileDialog::LogInToHost() {
-    TextBuffer hostName(64);
-    ChosenHost(hostName, &hostEntry);
-    currentHost.Assign(hostName.Text());
+    // The host chosen when the connection was made, whatever the list
+    // holds now.
     TextBuffer user(64), password(64);
-    if (hostEntry) {
-        ChooseHostLogin(hostEntry, user, password);
+    user.Assign(host.userName.Text());
+    password.Assign(host.password.Text());
+    if (host.listed) {
         if (password.Empty()) {
             PasswordPrompt prompt;
             AppendFormatted(prompt.title, kMsgPasswordTitle, 0);
@@ -190,12 +197,10 @@ void FileDialog::LogInToHost() {
             }
             password.Assign(prompt.expected.Text());
         }
-        if (hostEntry->hostFlags & kHostUseProxy) {
+        if (host.flags & kHostUseProxy) {
             user.Append("@");
-            user.Append(hostEntry->hostName.Text());
+            user.Append(host.hostName.Text());
         }
-    } else {
-        ChooseHostLogin(nullptr, user, password);
     }
     if (session && session->Login(user.Text(), password.Text())) {
         SetStatus(kStatusLoggingIn);
@@ -213,21 +218,29 @@ void FileDialog::ChangeDirectory(uint16_t fromLevels) {
         StartDirectory(directory);
     } else {
         uint16_t at;
-        char item[256];
-        if (!GetComboSelection(window, kFdLevels, &at) ||
-            GetComboItemText(window, kFdLevels, at, item, sizeof item) <= 0)
+        TextBuffer item(64);
+        if (!GetComboSelection(window, kFdLevels, &at) || !GetWholeComboItemText(window, kFdLevels, at, item) ||
+            item.Empty())
             return;
-        if (!LevelDirectory(item, currentDirectory.Text(), directory)) return;
+        if (!LevelDirectory(item.Text(), currentDirectory.Text(), directory)) return;
     }
-    if (!session->ListDirectory(directory.Text(), PassiveFlag())) return;
+    if (!NameFits(directory.Text(), directory.length) || !ListIn(directory.Text())) return;
     state = kStateListing;
     SetStatus(kStatusListing);
 }
 
+uint16_t FileDialog::ListIn(const char* directory) {
+    if (!session || !session->ListDirectory(directory, PassiveFlag())) return 0;
+    pendingDirectory_.Assign(directory ? directory : "");
+    directoryPending_ = true;
+    listingCut_ = 0;
+    return 1;
+}
+
 void FileDialog::StartDirectory(TextBuffer& directory) {
     directory.Clear();
-    if (!hostEntry) return;
-    directory.Assign(hostEntry->initialDirectory.Text());
+    if (!host.listed) return;
+    directory.Assign(host.initialDirectory.Text());
     for (uint16_t i = 0; i < directory.length; ++i)
         if (directory.data[i] == '\\') directory.data[i] = '/';
 }
@@ -237,36 +250,41 @@ uint16_t FileDialog::EnterOrCreateFolder() {
     HWND edit = GetDlgItem(window, kFdFolderEdit);
     if (!edit && newFolderName.Empty()) {
         uint16_t at;
-        char entry[256];
-        if (!GetListSelection(window, kFdEntries, &at) ||
-            GetListItemText(window, kFdEntries, at, entry, sizeof entry) == kNoItem)
+        if (!GetListSelection(window, kFdEntries, &at)) return 0;
+        const LRESULT raw = SendDlgItemMessageA(window, kFdEntries, LB_GETITEMDATA, at, 0);
+        ListedEntry entry;
+        if (raw == LB_ERR || !listingCopy.EntryOfLine(static_cast<uint32_t>(raw), &entry) || entry.kind == kEntryFile)
             return 0;
-        if (!entry[0] || !entry[1] || static_cast<unsigned char>(entry[0]) == 0xFF) return 0;
-        // A link goes to its target.
-        const char* name = std::strchr(entry + 1, '>');
-        name = name ? name + 1 : entry + 1;
-        if (!session->ListDirectory(name, PassiveFlag())) return 0;
+        // A directory is entered by its name; only a link carries a target.
+        const char* chosen = entry.kind == kEntryLink && entry.target ? entry.target : entry.name;
+        const uint32_t length =
+            chosen == entry.name ? entry.nameLength : static_cast<uint32_t>(std::strlen(chosen));
+        if (length == 0) return 0;
+        if (!NameFits(chosen, length)) return 1;
+        TextBuffer name(64);
+        if (!name.Assign(chosen, length) || !ListIn(name.Text())) return 1;
         state = kStateListing;
         SetStatus(kStatusListing);
         return 1;
     }
     TextBuffer name(64);
     if (edit) {
-        char typed[255];
-        GetWindowTextA(edit, typed, sizeof typed);
-        name.Assign(typed);
+        GetWholeItemText(window, kFdFolderEdit, name);
         DestroyWindow(edit);
         RemoveFolderEntry();
     } else {
         name.Assign(newFolderName.Text());
     }
+    SetItemText(window, kFdAction, actionCaption.Text());
+    newFolderName.Clear();
+    if (name.Empty() || !NameFits(name.Text(), name.length)) return 1;
     SetStatus(kStatusCreatingFolder);
     if (session->MakeDirectory(name.Text(), PassiveFlag())) {
+        makingFolder_.Assign(name.Text());
+        listingCut_ = 0;
         state = kStateListing;
         SetStatus(kStatusListing);
     }
-    SetItemText(window, kFdAction, actionCaption.Text());
-    newFolderName.Clear();
     return 1;
 }
 
@@ -276,16 +294,20 @@ uint16_t FileDialog::TakeTypedName(TextBuffer& name) {
         return 0;
     }
     if (EnterOrCreateFolder()) return 0;
-    char typed[256];
-    GetItemText(window, kFdName, typed, sizeof typed);
-    name.Assign(typed);
-    if (std::strpbrk(typed, "*?")) {
+    if (!GetWholeItemText(window, kFdName, name)) {
+        // Longer than any text the dialog carries.
+        NameFits(nullptr, TextBuffer::kMaxCapacity);
+        return 0;
+    }
+    if (name.Empty() || !NameFits(name.Text(), name.length)) return 0;
+    // A listed name is a name, whatever it holds; a typed pattern lists.
+    if (std::strpbrk(name.Text(), "*?") && !listingCopy.HasFileNamed(name.Text())) {
         TextBuffer directory(64), rest(64);
-        if (SplitPatternPath(typed, directory, rest)) {
+        if (SplitPatternPath(name.Text(), directory, rest)) {
             // "/*.txt": the root, not the current directory.
-            if (directory.Empty()) directory.Assign(std::strrchr(typed, '\\') ? "\\" : "/");
+            if (directory.Empty()) directory.Assign(std::strrchr(name.Text(), '\\') ? "\\" : "/");
             SetItemText(window, kFdName, rest.Text());
-            if (session->ListDirectory(directory.Text(), PassiveFlag())) {
+            if (ListIn(directory.Text())) {
                 state = kStateListing;
                 SetStatus(kStatusListing);
             }
@@ -294,7 +316,7 @@ uint16_t FileDialog::TakeTypedName(TextBuffer& name) {
         }
         return 0;
     }
-    return name.Empty() ? 0 : 1;
+    return 1;
 }
 
 void FileDialog::Cancel() {
@@ -348,15 +370,18 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
             SetItemText(window, kFdConnection, shown.Text());
             connected = 1;
             Redraw(window, kFdGlobe);
+            location.Reset();
             ChangeDirectory(0);
             return;
         }
         case kStateListing: {
             if (listPurpose != kListAgain) SetStatusText("");
-            char typed[256];
-            GetItemText(window, kFdName, typed, sizeof typed);
-            if (listPurpose == kListTypedName && !std::strpbrk(typed, "*?")) ApplyFileType();
+            ShowListingCut();
+            TextBuffer typed(64);
+            GetWholeItemText(window, kFdName, typed);
+            if (listPurpose == kListTypedName && !std::strpbrk(typed.Text(), "*?")) ApplyFileType();
             listPurpose = kListOrdinary;
+            makingFolder_.Clear();
             state = kStateIdle;
             return;
         }
@@ -370,17 +395,42 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
         default: return;
         }
     case kCodeFailed: {
+        directoryPending_ = false;
+        if (state == kStateListing && !makingFolder_.Empty()) {
+            // MKD refused: the folder was not made and the listing stays as
+            // it was. A failure after it is a listing's failure.
+            Command* current = session ? session->CurrentCommand() : nullptr;
+            if (current && current->type == kMkdCommand) {
+                TextBuffer message(128), shown(64);
+                ShownName(makingFolder_.Text(), shown);
+                AppendFormatted(message, kMsgFolderNotMade, 1, shown.Text(), currentHost.Text());
+                makingFolder_.Clear();
+                listPurpose = kListOrdinary;
+                state = kStateIdle;
+                SetStatus(kStatusReply, text ? text : "");
+                ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
+                return;
+            }
+            makingFolder_.Clear();
+        }
         if (listPurpose != kListTypedName) SetStatus(kStatusReply, text ? text : "");
         if (state == kStateListing) {
-            TextBuffer message(128);
-            if (listPurpose == kListTypedName) {
-                char typed[256];
-                GetItemText(window, kFdName, typed, sizeof typed);
-                AppendFormatted(message, kMsgTransferFailed, 1, typed[0] ? typed : "/", currentHost.Text());
+            if (listPurpose == kListTypedName && IsSaveTemplate()) {
+                // The name was no directory either: the store failed.
+                StoreFailed();
             } else {
-                AppendFormatted(message, kMsgListingFailed, 1);
+                TextBuffer message(128);
+                if (listPurpose == kListTypedName) {
+                    TextBuffer typed(64), shown(64);
+                    GetWholeItemText(window, kFdName, typed);
+                    ShownName(typed.Text(), shown);
+                    AppendFormatted(message, kMsgTransferFailed, 1, shown.Empty() ? "/" : shown.Text(),
+                                    currentHost.Text());
+                } else {
+                    AppendFormatted(message, kMsgListingFailed, 1);
+                }
+                ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
             }
-            ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
             if (ended) return;
         }
         const uint16_t purpose = listPurpose;
@@ -408,7 +458,7 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
         case kStateListing:
             // A listing that tried the typed name and failed: the current
             // directory is listed again. A failure of that one ends here.
-            if (purpose == kListAgain || !session || !session->ListDirectory("", PassiveFlag())) {
+            if (purpose == kListAgain || !ListIn("")) {
                 state = kStateIdle;
                 return;
             }
@@ -419,15 +469,17 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
             DiscardTemporary(fetchFile.Text());
             state = kStateIdle;
             if (text && text[0] && text[1] == '5') {
-                char typed[256];
-                GetItemText(window, kFdName, typed, sizeof typed);
+                // "550": perhaps the typed name is a directory.
+                TextBuffer typed(64);
+                GetWholeItemText(window, kFdName, typed);
                 SelectEditText(window, kFdName, 0, -1);
-                if (session && session->ListDirectory(typed, PassiveFlag())) state = kStateListing;
+                if (!typed.Empty() && ListIn(typed.Text())) state = kStateListing;
             }
             EnableItem(window, kFdAction, true);
             // Otherwise the dialog is idle again and the user can try
             // another name.
             if (state == kStateListing) listPurpose = kListTypedName;
+            else StoreFailed();
             return;
         }
         case kStateWebFetch: {
@@ -458,7 +510,8 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
         if ((was == kStateClosing || was == kStateTransferring || was == kStateHalfFetched || was == kStateSwitching) &&
             (!current || current->type == kQuitCommand))
             return;
-        const bool tell = was != kStateIdle && was != kStateConnecting && was != kStateClosing;
+        const bool storing = IsSaveTemplate() && was == kStateTransferring;
+        const bool tell = was != kStateIdle && was != kStateConnecting && was != kStateClosing && !storing;
         TextBuffer message(128);
         AppendFormatted(message, kMsgCannotConnect, 1, currentHost.Text());
         if (was == kStateTransferring || was == kStateHalfFetched) DiscardTemporary(fetchFile.Text());
@@ -470,16 +523,34 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
         if (was != kStateConnecting) Disconnect(0);
         if (was == kStateSwitching) ConnectToHost();
         else if (was == kStateIdle) SetStatusText("");
-        if (tell && !ended) ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
+        // A store cut off with its connection: the store's own message.
+        if (storing) StoreFailed();
+        else if (tell && !ended) ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
-    case kCodeListing:
-        ParseListing(*this, text, text ? static_cast<uint32_t>(std::strlen(text)) : 0);
+    case kCodeListingCut:
+        listingCut_ = static_cast<uint16_t>(value);
         return;
-    case kCodeDirectory:
-        currentDirectory.Assign(text ? text : "");
+    case kCodeListing:
+        if (!ParseListing(*this, text, text ? static_cast<uint32_t>(std::strlen(text)) : 0) && !listingCut_)
+            listingCut_ = ListingCollector::kCutLines;
+        // The listing may come after its chain's end.
+        if (state != kStateListing) ShowListingCut();
+        return;
+    case kCodeDirectory: {
+        // The server is where the listing went; PWD names it, or (refused,
+        // unreadable, no path) the dialog's own record does.
+        if (directoryPending_) location.Enter(pendingDirectory_.Text());
+        directoryPending_ = false;
+        if (text) {
+            location.TakeServerPath(text);
+            currentDirectory.Assign(text);
+        } else {
+            location.Display(currentDirectory);
+        }
         ShowDirectoryPath(currentDirectory.Text());
         return;
+    }
     case kCodeTransferDone: {
         const uint16_t was = state;
         if (value == 0) {
@@ -487,6 +558,7 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
             EnableItem(window, kFdAction, true);
             state = kStateIdle;
             DiscardTemporary(fetchFile.Text());
+            if (was == kStateTransferring) StoreFailed();
         } else {
             Finish();
         }
@@ -501,6 +573,27 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
     default:
         return;
     }
+}
+
+void FileDialog::ShowListingCut() {
+    uint16_t id;
+    char amount[32];
+    switch (listingCut_) {
+    case ListingCollector::kCutLines:
+        id = kStatusListingCutLines;
+        wsprintfA(amount, "%u", static_cast<unsigned>(ListingCollector::kMaxLines));
+        break;
+    case ListingCollector::kCutBytes:
+        id = kStatusListingCutSize;
+        wsprintfA(amount, "%u", static_cast<unsigned>(ListingCollector::kMaxListing >> 20));
+        break;
+    case ListingCollector::kCutTime:
+        id = kStatusListingCutTime;
+        wsprintfA(amount, "%u", static_cast<unsigned>(ListingReader::kListingTimeLimit / 1000));
+        break;
+    default: return;
+    }
+    SetStatus(id, amount);
 }
 
 void FileDialog::ShowDirectoryPath(const char* text) {

@@ -40,7 +40,6 @@ FileDialog::FileDialog(OrbFilterCallback filter, uint16_t dialogTemplate)
     : session(nullptr),
       webSession(nullptr),
       state(kStateIdle),
-      hostEntry(nullptr),
       localPath(64),
       resultUrl(64),
       currentHost(64),
@@ -54,6 +53,10 @@ FileDialog::FileDialog(OrbFilterCallback filter, uint16_t dialogTemplate)
       listPurpose(kListOrdinary),
       filterCallback(filter),
       fetchFile(64),
+      pendingDirectory_(64),
+      directoryPending_(false),
+      listingCut_(0),
+      makingFolder_(64),
       handling(0xFFFF),
       ended(0),
       retired_{},
@@ -65,6 +68,35 @@ FileDialog::FileDialog(OrbFilterCallback filter, uint16_t dialogTemplate)
     filterPattern.Assign("*");
     directoriesOnly = 0;
     pictures.Load(dialogTemplate == kSaveTemplate ? kPictureBannerSave : kPictureBannerOpen);
+}
+
+// ---- the chosen host
+
+HostChoice::HostChoice()
+    : listed(false), flags(0), description(64), hostName(64), userName(64), password(64), initialDirectory(64) {}
+
+void HostChoice::Take(const HostEntry* entry, const char* name) {
+    Clear();
+    hostName.Assign(name);
+    listed = entry != nullptr;
+    if (!entry) {
+        ChooseHostLogin(nullptr, userName, password);
+        return;
+    }
+    flags = entry->hostFlags;
+    description.Assign(entry->description.Text());
+    initialDirectory.Assign(entry->initialDirectory.Text());
+    ChooseHostLogin(entry, userName, password);
+}
+
+void HostChoice::Clear() {
+    listed = false;
+    flags = 0;
+    description.Clear();
+    hostName.Clear();
+    userName.Clear();
+    password.Clear();
+    initialDirectory.Clear();
 }
 
 FileDialog::~FileDialog() {
@@ -154,7 +186,38 @@ int FileDialog::ShowDialogMessage(const char* text, UINT style, const char* capt
     return ShowMessage(text, title, style, window);
 }
 
-uint16_t FileDialog::PassiveFlag() const { return hostEntry && (hostEntry->hostFlags & kHostPassive) ? 1 : 0; }
+uint16_t FileDialog::PassiveFlag() const { return host.listed && (host.flags & kHostPassive) ? 1 : 0; }
+
+uint16_t FileDialog::NameFits(const char* name, uint32_t length) {
+    if (length <= kMaxRemoteName) return 1;
+    TextBuffer text(128), shown(64);
+    TextBuffer head(64);
+    if (name) head.Assign(name, length < 64 ? length : 64);
+    ShownName(head.Text(), shown);
+    if (name && length >= 64) {
+        shown.Assign(head.Text(), 60);
+        shown.Append("...");
+    }
+    char most[16];
+    wsprintfA(most, "%u", static_cast<unsigned>(kMaxRemoteName));
+    AppendFormatted(text, kMsgNameTooLong, 1, shown.Text(), most);
+    SetStatusText("");
+    ShowDialogMessage(text.Text(), MB_OK | MB_ICONEXCLAMATION);
+    return 0;
+}
+
+void FileDialog::ShownName(const char* name, TextBuffer& out) {
+    constexpr uint32_t kShown = 60;
+    out.Clear();
+    if (!name) return;
+    const size_t length = std::strlen(name);
+    if (length <= kShown + 3) {
+        out.Assign(name);
+        return;
+    }
+    out.Assign(name, kShown);
+    out.Append("...");
+}
 
 void FileDialog::StoreServerChoice() {
     if (!Options) return;
@@ -179,8 +242,10 @@ void FileDialog::EndWithCode() {
     CloseProtocolLog();
 }
 
-void FileDialog::RemoteUrl(const char* name, TextBuffer& out) {
-    if (!RemoteUrlOf(currentHost.Text(), currentDirectory.Text(), name, out)) out.Clear();
+uint16_t FileDialog::RemoteUrl(const char* name, TextBuffer& out) {
+    if (BuildRemoteUrl(currentHost.Text(), location, name, out)) return 1;
+    out.Clear();
+    return 0;
 }
 
 // ---- host lists
@@ -213,11 +278,13 @@ void FileDialog::ChosenHost(TextBuffer& hostName, HostEntry** entry) {
         return;
     }
     uint16_t at;
-    char name[128];
-    if (!GetComboSelection(window, kFdHosts, &at) || GetComboItemText(window, kFdHostNames, at, name, sizeof name) < 0)
-        return;
-    hostName.Assign(name);
-    *entry = Hosts ? Hosts->FindByHostName(name) : nullptr;
+    TextBuffer name(64), description(64);
+    if (!GetComboSelection(window, kFdHosts, &at) || !GetWholeComboItemText(window, kFdHostNames, at, name)) return;
+    hostName.Assign(name.Text());
+    // The entry at that position: another may carry the same host name.
+    if (Hosts && GetWholeComboItemText(window, kFdHosts, at, description)) *entry = Hosts->FindByDescription(description.Text());
+    if (*entry && std::strcmp((*entry)->hostName.Text(), name.Text()) != 0) *entry = nullptr;
+    if (!*entry && Hosts) *entry = Hosts->FindByHostName(name.Text());
 }
 
 // ---- file types
@@ -529,6 +596,8 @@ void FileDialog::StartNewFolder() {
     if (GetDlgItem(window, kFdFolderEdit)) return;
     uint16_t at = AddListString(window, kFdEntries, "\xFEjunk");
     if (at == kNoItem) return;
+    // No listing line stands behind it.
+    SendDlgItemMessageA(window, kFdEntries, LB_SETITEMDATA, at, kMaxListedLines);
     SendDlgItemMessageA(window, kFdEntries, LB_SETCURSEL, static_cast<WPARAM>(-1), 0);
     SendDlgItemMessageA(window, kFdEntries, LB_SETTOPINDEX, at, 0);
     RECT item;
@@ -573,11 +642,7 @@ void FileDialog::EndFolderEdit() {
     HWND edit = GetDlgItem(window, kFdFolderEdit);
     if (!edit) return;
     newFolderName.Clear();
-    if (GetFocus() == GetDlgItem(window, kFdAction)) {
-        char name[256];
-        GetWindowTextA(edit, name, sizeof name);
-        newFolderName.Assign(name);
-    }
+    if (GetFocus() == GetDlgItem(window, kFdAction)) GetWholeItemText(window, kFdFolderEdit, newFolderName);
     DestroyWindow(edit);
     SetItemText(window, kFdAction, actionCaption.Text());
     RemoveFolderEntry();
@@ -628,7 +693,22 @@ INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         const DRAWITEMSTRUCT* item = reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
         if (!item) return FALSE;
         switch (item->CtlID) {
-        case kFdEntries: DrawEntryItem(pictures, item); return TRUE;
+        case kFdEntries: {
+            // The listing knows what an entry is; its text alone may mislead
+            // (a directory named "a >b").
+            ListedEntry entry;
+            if (item->itemID == static_cast<UINT>(-1) ||
+                !listingCopy.EntryOfLine(static_cast<uint32_t>(item->itemData), &entry)) {
+                DrawEntryItem(pictures, item);
+                return TRUE;
+            }
+            EntryLook look = {entry.kind == kEntryFile   ? EntryLook::kFile
+                              : entry.kind == kEntryLink ? EntryLook::kLink
+                                                         : EntryLook::kFolder,
+                              entry.name, static_cast<int>(entry.nameLength)};
+            DrawEntryItem(pictures, item, &look);
+            return TRUE;
+        }
         case kFdLevels: DrawLevelItem(pictures, item); return TRUE;
         case kFdUp:
             DrawIconButton(pictures, item, kPictureUpIcon, IsWindowEnabled(item->hwndItem) ? 0 : 1);
@@ -657,13 +737,12 @@ INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kFdEntries:
         if (code == LBN_SELCHANGE) {
             uint16_t at;
-            char entry[512];
-            if (!GetListSelection(window, kFdEntries, &at) ||
-                GetListItemText(window, kFdEntries, at, entry, sizeof entry) == kNoItem)
-                return TRUE;
+            if (!GetListSelection(window, kFdEntries, &at)) return TRUE;
             LRESULT raw = SendDlgItemMessageA(window, kFdEntries, LB_GETITEMDATA, at, 0);
-            if (raw != LB_ERR) SetStatusText(listingCopy.RawLine(static_cast<uint32_t>(raw)));
-            if (static_cast<unsigned char>(entry[0]) == 0xFF) SetItemText(window, kFdName, entry + 1);
+            ListedEntry entry;
+            if (raw == LB_ERR || !listingCopy.EntryOfLine(static_cast<uint32_t>(raw), &entry)) return TRUE;
+            SetStatusText(listingCopy.RawLine(entry.rawIndex));
+            if (entry.kind == kEntryFile) SetItemText(window, kFdName, entry.name);
         } else if (code == LBN_DBLCLK) {
             Activate();
         }

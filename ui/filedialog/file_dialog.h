@@ -9,12 +9,33 @@
 #include "frame/text_buffer.h"
 #include "transfer/directory_listing.h"
 #include "ui/filedialog/file_rules.h"
+#include "ui/filedialog/remote_location.h"
 #include "ui/framework/painters.h"
 
 class FtpSession;
 class HttpSession;
 class HostEntry;
 class AsyncSocket;
+
+// The host a connection is made for, copied from the host list when the
+// person chose it: the list may change or lose the entry (the host dialog,
+// NETOptions) while the dialog is connected.
+class HostChoice {
+public:
+    HostChoice();
+    // From entry (null: a host the list does not hold, logged in to
+    // anonymously).
+    void Take(const HostEntry* entry, const char* hostName);
+    void Clear();
+
+    bool listed;  // the host list held an entry for it
+    uint16_t flags;
+    TextBuffer description;
+    TextBuffer hostName;
+    TextBuffer userName;
+    TextBuffer password;  // empty: asked for at the login
+    TextBuffer initialDirectory;
+};
 
 // Controls of the Internet file dialogs (templates 101 and 105).
 enum FileDialogControl : int {
@@ -97,6 +118,9 @@ public:
     // The directory the first listing after the login goes to: the host
     // entry's initial directory.
     virtual void StartDirectory(TextBuffer& directory);
+    // The store under way has failed: says so once (the name and the host)
+    // and makes a later Cancel end with 2. Save As only.
+    virtual void StoreFailed() {}
 
     // The conversation.
     void ConnectToHost();
@@ -114,7 +138,8 @@ public:
     FtpSession* session;      // owned; null while not connected
     HttpSession* webSession;  // owned
     uint16_t state;
-    HostEntry* hostEntry;  // not owned
+    HostChoice host;          // the host connected to; not listed when none
+    RemoteLocation location;  // where the session stands on it
     TextBuffer localPath;
     TextBuffer resultUrl;
     TextBuffer currentHost;
@@ -139,12 +164,24 @@ protected:
     void ShowHostList();
     // The chosen host by the host-list rule: its name and entry (null when
     // the list has none).
+    // In host-name mode the entry is the one at the chosen position (two
+    // entries may name the same host).
     void ChosenHost(TextBuffer& hostName, HostEntry** entry);
     void ApplyFileType();
     // The default extension of the chosen file type applied to name.
     void ApplyExtensionRule(TextBuffer& name, ExtensionRule rule);
-    void RemoteUrl(const char* name, TextBuffer& out);
+    // The URL of a name in the current directory (null: of the directory);
+    // 0 when none can be written (out empty).
+    uint16_t RemoteUrl(const char* name, TextBuffer& out);
     uint16_t PassiveFlag() const;
+    // Lists directory (empty: the current one), remembering it so that the
+    // location follows once the server has changed there.
+    uint16_t ListIn(const char* directory);
+    // 1 when a name of this length may be sent; else says it is too long
+    // (showing its head) and returns 0.
+    uint16_t NameFits(const char* name, uint32_t length);
+    // A name as messages show it: its head only when it is long.
+    static void ShownName(const char* name, TextBuffer& out);
     void SetStatus(uint16_t id, const char* argument = nullptr);
     void SetStatusText(const char* text);
     // Message box with the dialog's title as caption.
@@ -177,6 +214,14 @@ protected:
     // The first steps that OpenFtp and SaveFtp share; 1 with the typed name
     // when a transfer is to follow, 0 when they handled the action.
     uint16_t TakeTypedName(TextBuffer& name);
+    // The directory of the listing under way, until PWD has answered.
+    TextBuffer pendingDirectory_;
+    bool directoryPending_;
+    // Why the last listing was cut (ListingCollector's reason; 0 none).
+    uint16_t listingCut_;
+    void ShowListingCut();
+    // The folder MKD was sent for, until its listing ends.
+    TextBuffer makingFolder_;
     // The notification being handled (Finish tells a chain's end from the
     // end of a data transfer by it).
     WPARAM handling;
@@ -240,13 +285,21 @@ public:
     void Initialize() override;
     void Finish() override;
     void Activate() override;
+    void Cancel() override;
     void FtpAction() override { SaveFtp(); }
     void SaveFtp();
+    void StoreFailed() override;
 
     OrbPrepareStoreCallback prepareCallback;
     uint16_t saveFlags;
     TextBuffer suggestedName;
-    TextBuffer furtherText;  // the host's; kept, never read
+    // The host's own value: kept, never read (it may be no text at all).
+    const char* furtherText;
+
+private:
+    TextBuffer storing_;   // the name being stored
+    bool storeFailed_;     // a store failed: a Cancel ends with 2
+    bool failureShown_;    // the failure of the store under way was told
 };
 
 // Bits of the Save As flags.

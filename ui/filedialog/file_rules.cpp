@@ -179,22 +179,6 @@ uint16_t ApplyDefaultExtension(TextBuffer& name, const char* typeExtensions, con
     return AppendExactly(name, extension.text, extension.length) ? 1 : 0;
 }
 
-uint16_t RemoteUrlOf(const char* host, const char* directory, const char* name, TextBuffer& out) {
-    if (!directory) directory = "";
-    const char* colon = std::strchr(directory, ':');
-    if (colon) directory = colon + 1;
-    TextBuffer built(128);
-    if (!built.Append("ftp://") || !built.Append(host)) return 0;
-    const uint16_t directoryStart = built.length;
-    if (!built.Append(directory)) return 0;
-    for (uint16_t i = directoryStart; i < built.length; ++i)
-        if (built.data[i] == '\\') built.data[i] = '/';
-    if (built.data[built.length - 1] != '/' && !built.Append("/")) return 0;
-    if (!built.Append(name)) return 0;
-    MoveInto(out, built);
-    return 1;
-}
-
 uint16_t LevelDirectory(const char* item, const char* currentDirectory, TextBuffer& out) {
     if (!item || item[0] == '\0') return 0;
     if (!currentDirectory) currentDirectory = "";

@@ -52,12 +52,6 @@ enum ExtensionRule : uint16_t {
 uint16_t ApplyDefaultExtension(TextBuffer& name, const char* typeExtensions, const char* allExtensions,
                                uint32_t typeCount, ExtensionRule rule);
 
-// The URL of a remote name: "ftp://", host, the directory (the part after
-// its first ":" when it has one, "\" turned into "/"), "/" unless that
-// already ends with one, then the name (may be null or empty). 0 when it
-// does not fit (out unchanged).
-uint16_t RemoteUrlOf(const char* host, const char* directory, const char* name, TextBuffer& out);
-
 // The directory that an item of the level list stands for. item begins with
 // its marker byte: bit 0x40 the current level ("."); else bit 0x80 level n
 // (marker & 0x3F): currentDirectory cut after its n-th separator ("\" or

@@ -95,12 +95,18 @@ void OpenDialog::Activate() {
 void OpenDialog::OpenFtp() {
     TextBuffer name(256);
     if (!TakeTypedName(name)) return;
+    TextBuffer url(128);
+    if (!RemoteUrl(name.Text(), url)) {
+        SetStatus(kStatusTransferFailed);
+        return;
+    }
     if (browseOnly) {
-        RemoteUrl(name.Text(), resultUrl);
+        resultUrl.Assign(url.Text());
         Finish();
         return;
     }
     ApplyExtensionRule(name, kExtensionOpen);
+    if (!NameFits(name.Text(), name.length) || !RemoteUrl(name.Text(), url)) return;
     char extension[40];
     FileNameExtension(name.Text(), extension, sizeof extension);
     char temporary[kPathSize];
@@ -116,14 +122,13 @@ void OpenDialog::OpenFtp() {
     DiscardTemporary(fetchFile.Text());
     fetchFile.Assign(temporary);
     localPath.Assign(temporary);
-    RemoteUrl(name.Text(), resultUrl);
+    resultUrl.Assign(url.Text());
     fileDate.Clear();
     ListingCopy::Walk walk(listingCopy);
-    const char* entry;
-    uint32_t raw;
-    while (walk.Next(&entry, &raw)) {
-        if (static_cast<unsigned char>(entry[0]) == 0xFF && std::strcmp(entry + 1, name.Text()) == 0) {
-            fileDate.Assign(listingCopy.RawLine(raw));
+    ListedEntry entry;
+    while (walk.Next(&entry)) {
+        if (entry.kind == kEntryFile && std::strcmp(entry.name, name.Text()) == 0) {
+            fileDate.Assign(listingCopy.RawLine(entry.rawIndex));
             break;
         }
     }
@@ -295,12 +300,14 @@ SaveAsDialog::SaveAsDialog(const char* name, const char* localFile, const char* 
       prepareCallback(prepare),
       saveFlags(flags),
       suggestedName(64),
-      furtherText(64) {
+      furtherText(further),
+      storing_(64),
+      storeFailed_(false),
+      failureShown_(false) {
     helpId = kSaveHelp;
     resultUrl.Assign(name);
     localPath.Assign(localFile);
     if ((flags & kSaveNameFollows) && localFile) suggestedName.Assign(localFile + std::strlen(localFile) + 1);
-    furtherText.Assign(further);
 }
 
 SaveAsDialog::~SaveAsDialog() {}
@@ -333,12 +340,39 @@ void SaveAsDialog::Activate() {
     SaveFtp();
 }
 
+void SaveAsDialog::Cancel() {
+    // A store failed and the person gives up: the document was not saved.
+    if (storeFailed_ && endCode == kEndCancelled && state != kStateTransferring) endCode = kEndFailed;
+    FileDialog::Cancel();
+}
+
+void SaveAsDialog::StoreFailed() {
+    if (storing_.Empty() || failureShown_) return;
+    failureShown_ = true;
+    storeFailed_ = true;
+    TextBuffer message(128), shown(64);
+    ShownName(storing_.Text(), shown);
+    AppendFormatted(message, kMsgTransferFailed, 1, shown.Text(), currentHost.Empty() ? host.hostName.Text() : currentHost.Text());
+    if (!ended) ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
+}
+
 void SaveAsDialog::SaveFtp() {
     TextBuffer name(256);
     if (!TakeTypedName(name)) return;
     ApplyExtensionRule(name, (saveFlags & kSaveKnownTypes) ? kExtensionKnownTypes : kExtensionSaveAs);
+    if (!NameFits(name.Text(), name.length)) return;
     TextBuffer remote(128);
-    RemoteUrl(name.Text(), remote);
+    if (!RemoteUrl(name.Text(), remote)) {
+        SetStatus(kStatusTransferFailed);
+        return;
+    }
+    if (listingCopy.HasFileNamed(name.Text())) {
+        // As every Save As: replacing a document is the person's choice.
+        TextBuffer question(128), shown(64);
+        ShownName(name.Text(), shown);
+        AppendFormatted(question, kMsgReplaceDocument, 1, shown.Text());
+        if (ShowDialogMessage(question.Text(), MB_YESNO | MB_ICONEXCLAMATION | MB_DEFBUTTON2) != IDYES || ended) return;
+    }
     char* list = nullptr;
     if (prepareCallback) {
         SetStatus(kStatusPreparing);
@@ -376,6 +410,8 @@ void SaveAsDialog::SaveFtp() {
     }
     if (started) {
         resultUrl.Assign(remote.Text());
+        storing_.Assign(name.Text());
+        failureShown_ = false;
         SetStatus(kStatusStoring);
         state = kStateTransferring;
         endCode = kEndOk;

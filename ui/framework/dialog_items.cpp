@@ -132,6 +132,39 @@ void GetItemText(HWND dialog, int id, char* buffer, uint32_t size) {
 
 void SetItemText(HWND dialog, int id, const char* text) { Send(dialog, id, WM_SETTEXT, 0, Text(text)); }
 
+namespace {
+
+// Reads a text of length characters with message into out.
+uint16_t ReadWhole(HWND dialog, int id, LRESULT length, UINT message, WPARAM wParam, TextBuffer& out) {
+    out.Clear();
+    if (length < 0 || static_cast<uint64_t>(length) >= TextBuffer::kMaxCapacity) return 0;
+    if (length == 0) return 1;
+    char* text = new (std::nothrow) char[static_cast<size_t>(length) + 1];
+    if (!text) return 0;
+    text[0] = '\0';
+    const LRESULT got = Send(dialog, id, message, message == WM_GETTEXT ? static_cast<WPARAM>(length + 1) : wParam,
+                             reinterpret_cast<LPARAM>(text));
+    text[length] = '\0';
+    const uint16_t ok = got >= 0 && got <= length && out.Assign(text, static_cast<uint32_t>(got)) ? 1 : 0;
+    delete[] text;
+    if (!ok) out.Clear();
+    return ok;
+}
+
+}  // namespace
+
+uint16_t GetWholeItemText(HWND dialog, int id, TextBuffer& out) {
+    return ReadWhole(dialog, id, Send(dialog, id, WM_GETTEXTLENGTH), WM_GETTEXT, 0, out);
+}
+
+uint16_t GetWholeComboItemText(HWND dialog, int id, uint16_t index, TextBuffer& out) {
+    return ReadWhole(dialog, id, Send(dialog, id, CB_GETLBTEXTLEN, index), CB_GETLBTEXT, index, out);
+}
+
+uint16_t GetWholeListItemText(HWND dialog, int id, uint16_t index, TextBuffer& out) {
+    return ReadWhole(dialog, id, Send(dialog, id, LB_GETTEXTLEN, index), LB_GETTEXT, index, out);
+}
+
 void MoveItem(HWND dialog, int id, int x, int y, int width, int height) {
     HWND control = GetDlgItem(dialog, id);
     if (!control) return;

@@ -4,6 +4,8 @@
 #include <windows.h>
 #include <cstdint>
 
+#include "frame/text_buffer.h"
+
 // Thin helpers for the list boxes, combo boxes and edit fields of a dialog,
 // one per control message. Indexes are 16-bit; kNoItem means none. Text
 // reads are bounded by the buffer size they are given: a longer item is cut
@@ -40,6 +42,12 @@ uint16_t GetListCount(HWND dialog, int id);
 void SelectEditText(HWND dialog, int id, int start, int end);
 void GetItemText(HWND dialog, int id, char* buffer, uint32_t size);
 void SetItemText(HWND dialog, int id, const char* text);
+// The whole text of a control, or of a combo box's or list box's item,
+// however long: 0 (out empty) when there is none or it does not fit a
+// TextBuffer, never a part of it.
+uint16_t GetWholeItemText(HWND dialog, int id, TextBuffer& out);
+uint16_t GetWholeComboItemText(HWND dialog, int id, uint16_t index, TextBuffer& out);
+uint16_t GetWholeListItemText(HWND dialog, int id, uint16_t index, TextBuffer& out);
 // Shows or hides, enables or disables a control (nothing when it is missing).
 void ShowItem(HWND dialog, int id, bool shown);
 void EnableItem(HWND dialog, int id, bool enabled);

@@ -223,7 +223,7 @@ void DrawLevelItem(const DialogPictures& pictures, const DRAWITEMSTRUCT* item) {
     if (item->itemState & ODS_FOCUS) DrawFocusRect(item->hDC, &item->rcItem);
 }
 
-void DrawEntryItem(const DialogPictures& pictures, const DRAWITEMSTRUCT* item) {
+void DrawEntryItem(const DialogPictures& pictures, const DRAWITEMSTRUCT* item, const EntryLook* look) {
     if (!item || item->itemID == static_cast<UINT>(-1)) return;
     ItemText text(item, false);
     const char* whole = text.Text();
@@ -231,7 +231,13 @@ void DrawEntryItem(const DialogPictures& pictures, const DRAWITEMSTRUCT* item) {
     const char* name = marker ? whole + 1 : whole;
     int nameLength = -1;
     HBITMAP picture = pictures.document;
-    if (marker != 0xFF) {
+    if (look) {
+        name = look->name ? look->name : "";
+        nameLength = look->nameLength;
+        picture = look->kind == EntryLook::kFile ? pictures.document
+                  : look->kind == EntryLook::kLink ? pictures.link
+                                                   : pictures.folder;
+    } else if (marker != 0xFF) {
         // "\x02 bin >usr/bin": a link, shown as its name alone (what comes
         // before the space in front of its first " >").
         const char* arrow = std::strstr(name, " >");

@@ -50,7 +50,16 @@ public:
 // The painters of the owner-draw requests. Each makes and deletes its own
 // brushes, pens, masks and device contexts: nothing is kept between calls.
 // Entry texts (1001) and level texts (1006) begin with their marker byte.
-void DrawEntryItem(const DialogPictures& pictures, const DRAWITEMSTRUCT* item);
+// What an entry of 1001 is, when its owner knows: its picture and the name
+// shown (a link's target is not shown).
+struct EntryLook {
+    enum Kind : uint16_t { kFile = 0, kFolder = 1, kLink = 2 } kind;
+    const char* name;
+    int nameLength;
+};
+// Without a look, the entry's text decides: marker 0xFF a file, a " >" in
+// the text a link, else a folder.
+void DrawEntryItem(const DialogPictures& pictures, const DRAWITEMSTRUCT* item, const EntryLook* look = nullptr);
 void DrawLevelItem(const DialogPictures& pictures, const DRAWITEMSTRUCT* item);
 void DrawIconButton(const DialogPictures& pictures, const DRAWITEMSTRUCT* item, uint16_t iconId, uint16_t disabled);
 void DrawGlobe(const DialogPictures& pictures, const DRAWITEMSTRUCT* item, uint16_t connected);

@@ -16,7 +16,9 @@ ListingCollector::ListingCollector(uint32_t maxBytes, uint32_t maxLines)
       truncated_(kNotCut),
       finished_(0),
       lines_(0),
-      maxLines_(maxLines) {}
+      maxLines_(maxLines),
+      fed_(0),
+      maxFed_(2ull * maxBytes) {}
 
 void ListingCollector::Stop(uint16_t reason) {
     if (truncated_ || reason == kNotCut) return;
@@ -32,6 +34,7 @@ void ListingCollector::Reset() {
     truncated_ = kNotCut;
     finished_ = 0;
     lines_ = 0;
+    fed_ = 0;
 }
 
 void ListingCollector::AddToLine(const char* bytes, uint32_t count) {
@@ -54,6 +57,14 @@ void ListingCollector::KeepLine() {
 
 void ListingCollector::Feed(const char* bytes, uint32_t count) {
     if (!bytes || finished_ || truncated_) return;
+    // Endless text that keeps nothing (dropped lines) ends too: at the
+    // bound, wherever the reads end.
+    bool over = false;
+    if (count > maxFed_ - fed_) {
+        count = static_cast<uint32_t>(maxFed_ - fed_);
+        over = true;
+    }
+    fed_ += count;
     uint32_t pos = 0;
     while (pos < count && !truncated_) {
         char c = bytes[pos];
@@ -95,6 +106,7 @@ void ListingCollector::Feed(const char* bytes, uint32_t count) {
         AddToLine(bytes + pos, end - pos);
         pos = end;
     }
+    if (over) Stop(kCutBytes);
 }
 
 void ListingCollector::Finish() {

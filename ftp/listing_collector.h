@@ -13,8 +13,9 @@
 // anywhere by the end of a read. Zero bytes are ignored.
 //
 // The listing grows as needed up to maxBytes bytes with its terminator and
-// maxLines lines. A line that no longer fits (or finds no memory) is not
-// added, Truncated() turns 1, CutReason() says why and the rest of the data
+// maxLines lines, and no more than twice maxBytes are read in all (dropped
+// lines count too). A line that no longer fits (or finds no memory) is not
+// added, Truncated() turns 1, Reason() says why and the rest of the data
 // is ignored: the listing then holds only whole lines. Its reader may stop
 // it too (Stop), for instance when it has run too long.
 class ListingCollector {
@@ -59,6 +60,8 @@ private:
     uint16_t finished_;
     uint32_t lines_;
     uint32_t maxLines_;
+    uint64_t fed_;
+    uint64_t maxFed_;
 };
 
 #endif

@@ -192,6 +192,13 @@ TEST(ListingCollector, LineBoundAndStop) {
             EXPECT_EQ(reason, row.reason);
         }
     }
+    // Endless dropped lines keep nothing but end all the same.
+    std::string dropped;
+    for (int i = 0; i < 400; ++i) dropped += "total 0\r\n";
+    uint16_t reason = 0;
+    EXPECT_EQ(Collect({"-a\r\n", dropped, "-b\r\n"}, nullptr, 1024, 10, &reason), "-a\r");
+    EXPECT_EQ(reason, ListingCollector::kCutBytes);
+
     ListingCollector collector;
     collector.Feed("-a\r\n-b", 7);
     collector.Stop(ListingCollector::kCutTime);

@@ -8,6 +8,8 @@ a list whose items are joined into one TCP write until a pause item:
   {"hex": "00ff0d0a"}          raw bytes
   {"file": "name"}             a file's bytes (relative to the script's folder)
   {"pause": 0.3}               send what came before, then wait 0.3 s
+  {"endless": "a"}             the text again and again until the peer stops
+                               reading or closes (nothing after it is sent)
 """
 import json
 import os
@@ -49,6 +51,16 @@ def send_writes(sock, writes, base, subst=None):
         writes = [writes]
     buf = b""
     for item in writes:
+        if isinstance(item, dict) and "endless" in item:
+            if buf:
+                sock.sendall(buf)
+            chunk = str(item["endless"]).encode("latin-1", "replace") or b"x"
+            chunk *= max(1, 65536 // len(chunk))
+            try:
+                while True:
+                    sock.sendall(chunk)
+            except OSError:
+                return
         if isinstance(item, dict) and "pause" in item:
             if buf:
                 sock.sendall(buf)

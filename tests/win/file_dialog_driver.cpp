@@ -147,8 +147,12 @@ void ClickLater(HWND dialog, int id) { PostMessageA(GetDlgItem(dialog, id), BM_C
 bool Pick(HWND dialog, int id, const std::string& text) {
     LRESULT at = SendDlgItemMessageA(dialog, id, CB_FINDSTRING, static_cast<WPARAM>(-1),
                                      reinterpret_cast<LPARAM>(text.c_str()));
-    if (at == CB_ERR) return false;
+    return at != CB_ERR && PickAt(dialog, id, static_cast<int>(at));
+}
+
+bool PickAt(HWND dialog, int id, int at) {
     HWND combo = GetDlgItem(dialog, id);
+    if (at < 0 || at >= SendMessageA(combo, CB_GETCOUNT, 0, 0)) return false;
     SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
     SendMessageA(combo, CB_SETCURSEL, static_cast<WPARAM>(at), 0);
     SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(id, CBN_SELCHANGE), reinterpret_cast<LPARAM>(combo));

@@ -75,6 +75,8 @@ bool Choose(HWND dialog, int id, const std::string& text);
 // The same with the mouse: the list is dropped down, the item chosen in it
 // (its selection change comes while the list is open), then closed.
 bool Pick(HWND dialog, int id, const std::string& text);
+// The item at that position (0 first), with the mouse.
+bool PickAt(HWND dialog, int id, int at);
 void Type(HWND dialog, int id, const std::string& text);
 // Selects the file list's entry of that name (a single click).
 bool SelectEntry(HWND dialog, const std::string& name);

@@ -136,48 +136,46 @@ void FileDialog::Disconnect(uint16_t kind) {
     }
 }
 
+bool FileDialog::IsOtherHost(uint16_t at) {
+    TextBuffer hostName(64), description(64);
+    if (at == kNoItem || !GetWholeComboItemText(window, kFdHostNames, at, hostName) || hostName.Empty()) return false;
+    if (std::strcmp(hostName.Text(), currentHost.Text()) != 0) return true;
+    // Two entries may name the same host (an account and anonymous).
+    return session && GetWholeComboItemText(window, kFdHosts, at, description) &&
+           std::strcmp(description.Text(), host.description.Text()) != 0;
+}
+
 void FileDialog::ConfirmHostChange() {
     uint16_t at;
-    char hostName[128];
-    char description[512];
-    int described = -1;
+    TextBuffer description(64);
+    bool described = false;
     if (GetComboSelection(window, kFdHosts, &at)) {
-        described = GetComboItemText(window, kFdHosts, at, description, sizeof description);
-        if (GetComboItemText(window, kFdHostNames, at, hostName, sizeof hostName) >= 0 &&
-            std::strcmp(hostName, currentHost.Text()) != 0 && described >= 0) {
+        described = GetWholeComboItemText(window, kFdHosts, at, description) != 0;
+        if (described && IsOtherHost(at)) {
             TextBuffer text(128);
-            AppendFormatted(text, kMsgConnectOther, 1, description);
+            AppendFormatted(text, kMsgConnectOther, 1, description.Text());
             if (ShowDialogMessage(text.Text(), MB_YESNO | MB_ICONQUESTION) != IDYES) {
                 EnableItem(window, kFdConnect, true);
                 return;
             }
-            SetItemText(window, kFdHosts, description);
+            SetItemText(window, kFdHosts, description.Text());
             ToggleConnection();
             return;
         }
     }
-    if (described >= 0) SetItemText(window, kFdHosts, description);
+    if (described) SetItemText(window, kFdHosts, description.Text());
     RefreshConnectButton();
 }
 
 void FileDialog::RefreshConnectButton() {
     uint16_t at;
-    char hostName[128] = "";
     if (!GetComboSelection(window, kFdHosts, &at)) {
         // A description typed whole stands for its entry.
         char typed[512];
         GetItemText(window, kFdHosts, typed, sizeof typed);
         if (!typed[0] || !FindComboStringExact(window, kFdHosts, typed, &at)) at = kNoItem;
     }
-    if (at != kNoItem) GetComboItemText(window, kFdHostNames, at, hostName, sizeof hostName);
-    if (hostName[0] && std::strcmp(hostName, currentHost.Text()) != 0) {
-        uint16_t found;
-        if (FindComboStringExact(window, kFdHostNames, hostName, &found) && found != at)
-            SetComboSelection(window, kFdHosts, found);
-        EnableItem(window, kFdConnect, true);
-    } else {
-        EnableItem(window, kFdConnect, false);
-    }
+    EnableItem(window, kFdConnect, IsOtherHost(at));
 }
 
 void FileDialog::LogInToHost() {
@@ -295,8 +293,10 @@ uint16_t FileDialog::TakeTypedName(TextBuffer& name) {
     }
     if (EnterOrCreateFolder()) return 0;
     if (!GetWholeItemText(window, kFdName, name)) {
-        // Longer than any text the dialog carries.
-        NameFits(nullptr, TextBuffer::kMaxCapacity);
+        // Longer than any text the dialog carries: its head for the message.
+        char head[64];
+        GetItemText(window, kFdName, head, sizeof head);
+        NameFits(head, TextBuffer::kMaxCapacity);
         return 0;
     }
     if (name.Empty() || !NameFits(name.Text(), name.length)) return 0;

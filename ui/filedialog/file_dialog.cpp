@@ -190,14 +190,12 @@ uint16_t FileDialog::PassiveFlag() const { return host.listed && (host.flags & k
 
 uint16_t FileDialog::NameFits(const char* name, uint32_t length) {
     if (length <= kMaxRemoteName) return 1;
+    // The message shows the name's head only.
     TextBuffer text(128), shown(64);
-    TextBuffer head(64);
-    if (name) head.Assign(name, length < 64 ? length : 64);
-    ShownName(head.Text(), shown);
-    if (name && length >= 64) {
-        shown.Assign(head.Text(), 60);
-        shown.Append("...");
-    }
+    uint32_t head = 0;
+    while (name && head < 60 && head < length && name[head]) ++head;
+    if (head) shown.Assign(name, head);
+    shown.Append("...");
     char most[16];
     wsprintfA(most, "%u", static_cast<unsigned>(kMaxRemoteName));
     AppendFormatted(text, kMsgNameTooLong, 1, shown.Text(), most);

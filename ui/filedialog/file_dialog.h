@@ -128,6 +128,9 @@ public:
     void Disconnect(uint16_t kind);  // 0 FTP, 1 World Wide Web
     void ConfirmHostChange();
     void RefreshConnectButton();
+    // Whether the host at that position of the lists is another than the
+    // one connected to.
+    bool IsOtherHost(uint16_t at);
     void LogInToHost();
     void ChangeDirectory(uint16_t fromLevels);
     uint16_t EnterOrCreateFolder();

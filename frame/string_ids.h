@@ -70,6 +70,8 @@ enum LanguageString : unsigned short {
     kMsgUntrustedServer = 1300, kMsgServerNameMismatch = 1301, kMsgCertificateDates = 1302,
     kMsgServerNotVerified = 1303, kMsgSecureFailed = 1304, kMsgNoSecurityProvider = 1305,
     kMsgProxyRefusedTunnel = 1306,
+    // An FTP login that cannot go to a Web proxy in the URL: host, proxy.
+    kMsgLoginNotCarried = 1330,
 };
 
 #endif

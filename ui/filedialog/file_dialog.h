@@ -15,6 +15,7 @@ class FtpSession;
 class HttpSession;
 class HostEntry;
 class AsyncSocket;
+struct RedirectNotice;
 
 // Controls of the Internet file dialogs (templates 101 and 105).
 enum FileDialogControl : int {
@@ -88,9 +89,9 @@ public:
     virtual void Activate() {}
     virtual void FtpAction() {}
     virtual void WebAction() {}
-    // A Web fetch's redirect (Location text): true when this dialog took it
-    // (follows it, or has reported why not).
-    virtual bool TakeRedirect(const char*) { return false; }
+    // A Web fetch's redirect: true when this dialog took it (follows it, or
+    // has reported why not).
+    virtual bool TakeRedirect(const RedirectNotice&) { return false; }
     // Follows the redirect taken, once no socket code is on the stack.
     virtual void FollowRedirect() {}
     void RefreshFolderButtons() override;
@@ -210,7 +211,7 @@ public:
     void OpenFtp();
     void OpenWeb();
 
-    bool TakeRedirect(const char* location) override;
+    bool TakeRedirect(const RedirectNotice& notice) override;
     void FollowRedirect() override;
 
     uint16_t browseOnly;

@@ -143,10 +143,13 @@ void OpenDialog::OpenWeb() {
     const bool throughProxy = IsItemChecked(window, kFdUseProxy);
     char proxyName[128] = "";
     if (throughProxy) GetItemText(window, kFdProxies, proxyName, sizeof proxyName);
+    // Messages and the URL list never name a login.
+    TextBuffer shown(128);
+    UrlWithoutLogin(url, shown);
     if (browseOnly) {
         resultUrl.Assign(url);
         Finish();
-        if (Urls) Urls->Record(url, throughProxy ? proxyName : nullptr);
+        if (Urls) Urls->Record(shown.Text(), throughProxy ? proxyName : nullptr);
         return;
     }
     Retire(webSession);
@@ -159,7 +162,7 @@ void OpenDialog::OpenWeb() {
     WebTargetResult parsed =
         ParseWebTarget(url, throughProxy ? proxyName : nullptr, static_cast<uint16_t>(proxyPort), target);
     if (parsed == kWebTargetUnsupportedScheme) {
-        SetStatus(kMsgCannotConnect, url);
+        SetStatus(kMsgCannotConnect, shown.Text());
         return;
     }
     if (parsed != kWebTargetOk) return;
@@ -171,7 +174,7 @@ void OpenDialog::OpenWeb() {
     UrlExtension(target.url.Text(), extension, sizeof extension);
     char temporary[kPathSize];
     if (!MakeTempFileName(kMsgTempPrefix, temporary, sizeof temporary, extension[0] ? extension : nullptr)) {
-        SetStatus(kMsgLoadFailed, url);
+        SetStatus(kMsgLoadFailed, shown.Text());
         return;
     }
     webHost.Assign(target.host.Text());
@@ -180,7 +183,7 @@ void OpenDialog::OpenWeb() {
     OpenProtocolLog();
     if (!StartWebRequest(target, temporary)) {
         DeleteFileA(temporary);
-        SetStatus(kMsgLoadFailed, url);
+        SetStatus(kMsgLoadFailed, shown.Text());
         CloseProtocolLog();
         return;
     }
@@ -212,10 +215,11 @@ void OpenDialog::FailWebFetch(uint16_t messageId, const char* argument) {
     ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION, caption.Text());
 }
 
-bool OpenDialog::TakeRedirect(const char* location) {
-    if (state != kStateWebFetch || !webSession || !location) return false;
+bool OpenDialog::TakeRedirect(const RedirectNotice& notice) {
+    if (state != kStateWebFetch || !webSession || !notice.location) return false;
     TextBuffer next(256), shown(64);
-    if (uint16_t refused = RedirectRefusal(resultUrl.Text(), location, redirects_, next, shown)) {
+    if (uint16_t refused =
+            RedirectRefusal(resultUrl.Text(), notice.location, redirects_, next, shown, notice.whole)) {
         FailWebFetch(refused, shown.Text());
         return true;
     }

@@ -383,7 +383,10 @@ void RetrieveDialog::TakeRedirect(const RedirectNotice& notice) {
         return;
     }
     // The session that answered still has its code on the stack.
-    nextUrl_.Assign(next.Text());
+    if (!nextUrl_.Assign(next.Text(), next.length)) {
+        FailWith(kMsgRedirectRefused, shown.Text());
+        return;
+    }
     FollowWhenIdle();
 }
 

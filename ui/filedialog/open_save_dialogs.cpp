@@ -224,7 +224,10 @@ bool OpenDialog::TakeRedirect(const RedirectNotice& notice) {
         return true;
     }
     // The session that answered still has its code on the stack.
-    nextUrl_.Assign(next.Text());
+    if (!nextUrl_.Assign(next.Text(), next.length)) {
+        FailWebFetch(kMsgRedirectRefused, shown.Text());
+        return true;
+    }
     PostWhenIdle(window, kFollowRedirectMessage);
     return true;
 }

@@ -292,7 +292,7 @@ RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const
     fileName.Assign(parts.fileName.Text());
     scheme = parts.scheme;
     refused_ = parts.refused;
-    ShowableUrl(parts.url.Empty() ? urlText : parts.url.Text(), shownUrl_);
+    ShowableUrl(parts.url.Empty() ? urlText : url.Text(), shownUrl_);
     serverName.Assign(host.Text());
     failedName.Assign(fileName.Text());
     if (host.Empty()) return;

@@ -74,6 +74,8 @@ enum LanguageString : unsigned short {
     // replaced, a listing cut short (status line).
     kMsgNameTooLong = 1307, kMsgFolderNotMade = 1308, kMsgReplaceDocument = 1309,
     kStatusListingCutLines = 1310, kStatusListingCutSize = 1311, kStatusListingCutTime = 1312,
+    // An FTP login that cannot go to a Web proxy in the URL: host, proxy.
+    kMsgLoginNotCarried = 1330,
 };
 
 #endif

@@ -21,9 +21,9 @@ enum OwnerCode : WPARAM {
     kCodeDirectory = 103,
     kCodeTransferDone = 104,
     kCodeHeaderValue = 105,
-    // Sent: a redirect's Location (lParam, the text); an owner that follows
-    // it answers kCodeRedirect, to any other the fetch has failed with its
-    // status.
+    // Sent: a redirect (lParam, a RedirectNotice: its Location and whether
+    // all of it came); an owner that follows it answers kCodeRedirect, to
+    // any other the fetch has failed with its status.
     kCodeRedirect = 106,
     // Sent before a listing (102) that the reader cut short: lParam the
     // reason (ListingCollector::CutReason).

@@ -6,7 +6,9 @@
 # Users: anonymous (any password) and alice/secret; both may write.
 # ORB_FTP_ADDRESS overrides the address (port 21 always); ORB_FTP_THROTTLE
 # limits each data connection (bytes per second); ORB_FTP_ANNOUNCE=1 names
-# the size in the reply to RETR; ORB_FTP_SPARSE=1 stores zeros as holes.
+# the size in the reply to RETR; ORB_FTP_SPARSE=1 stores zeros as holes;
+# ORB_FTP_HOMES=1 gives each user an area of its own (ftp_server.py
+# --homes), each with a pub/report.txt that names whose it is.
 set -u
 here=$(cd "$(dirname "$0")" && pwd)
 . "$here/../tests/servers/server_lib.sh"
@@ -25,6 +27,13 @@ make_ftproot() {  # root
   printf 'x' >"$root/pub/one.bin"
   printf 'A document in a nested folder.\r\n' >"$root/pub/docs/b.txt"
   printf 'File at the root of the server.\r\n' >"$root/readme.txt"
+  if [ -n "${ORB_FTP_HOMES:-}" ]; then
+    local area
+    for area in public home/alice home/carol; do
+      mkdir -p "$root/$area/pub"
+      printf 'The report of %s.\r\n' "${area#home/}" >"$root/$area/pub/report.txt"
+    done
+  fi
 }
 
 case $cmd in
@@ -38,7 +47,7 @@ case $cmd in
     srv_start "$state/ftp" "file:$state/ftp.ready" /usr/bin/python3 "$here/../tests/servers/ftp_server.py" \
       --address "$address" --port 21 --root "$state/ftproot" --log "$state/ftp.log" \
       --pidfile "$state/ftp.ready" --throttle "${ORB_FTP_THROTTLE:-0}" \
-      ${ORB_FTP_ANNOUNCE:+--announce-size} ${ORB_FTP_SPARSE:+--sparse} || exit 1
+      ${ORB_FTP_ANNOUNCE:+--announce-size} ${ORB_FTP_SPARSE:+--sparse} ${ORB_FTP_HOMES:+--homes} || exit 1
     echo "$address" >"$state/ftp_address"
     echo "FTP server on $address:21, root $state/ftproot"
     ;;

@@ -6,7 +6,7 @@ set -euo pipefail
 PKGS=(cmake make g++ g++-mingw-w64-i686 binutils-mingw-w64-i686 g++-mingw-w64-x86-64
       binutils-mingw-w64-x86-64 wine wine32:i386 wine64
       xvfb x11-utils imagemagick googletest libgtest-dev clang libclang-rt-14-dev
-      python3 python3-pyftpdlib tinyproxy openssl libgnutls30 libgnutls30:i386)
+      python3 python3-pyftpdlib tinyproxy squid openssl libgnutls30 libgnutls30:i386)
 
 missing=()
 for p in "${PKGS[@]}"; do
@@ -35,3 +35,6 @@ DEBIAN_FRONTEND=noninteractive $SUDO apt-get install -y -q -t bookworm \
 # tinyproxy's package starts a system service; the tests run their own.
 if command -v systemctl >/dev/null 2>&1; then $SUDO systemctl disable --now tinyproxy >/dev/null 2>&1 || true; fi
 $SUDO service tinyproxy stop >/dev/null 2>&1 || true
+# The same for squid.
+if command -v systemctl >/dev/null 2>&1; then $SUDO systemctl disable --now squid >/dev/null 2>&1 || true; fi
+$SUDO service squid stop >/dev/null 2>&1 || true

@@ -10,11 +10,14 @@
 #include "transfer/file_transfer.h"
 #include "transfer/http_tunnel.h"
 #include "transfer/progress_dialog.h"
+#include "transfer/redirect_rules.h"
 #include "transfer/url_parts.h"
 
 namespace {
 
 constexpr uint16_t kReadAndClose = FD_READ | FD_CLOSE;
+// What the log shows in place of a password.
+constexpr char kMaskedPassword[] = "xxxxx";
 
 // Plugs the GET step into HttpSession when this code is linked in.
 const bool kMakerSet = (MakeHttpGetCommand = MakeHttpGet, MakeTunnelCommand = MakeHttpTunnel, true);
@@ -84,10 +87,11 @@ uint16_t HttpGetCommand::RequestHost(TextBuffer& host, uint16_t* port) const {
     return 1;
 }
 
-void HttpGetCommand::ShownTarget(TextBuffer& shown) const {
+void HttpGetCommand::ShownTarget(TextBuffer& shown, bool forLog) const {
     // A path is shown as it is; an absolute URL (through a proxy) may carry
-    // a login.
+    // a login, whose password the log masks as it masks PASS.
     if (target.Text()[0] == '/') shown.Assign(target.Text(), target.length);
+    else if (forLog) UrlWithMaskedPassword(target.Text(), kMaskedPassword, shown);
     else UrlWithoutPassword(target.Text(), shown);
 }
 
@@ -120,9 +124,11 @@ uint16_t HttpGetCommand::Start() {
     }
     progress->ShowCount(kMsgBytesReceived, 0);
     owner->SelectEvents(kReadAndClose);
-    // The log shows the request as it goes out, less a login's password.
-    TextBuffer logged(256);
-    if (BuildHttpRequest(logged, shown.Text(), shown.length, host.Text(), host.length, port, defaultPort))
+    // The log shows the request as it goes out, a login's password masked.
+    TextBuffer logged(256), loggedTarget(256);
+    ShownTarget(loggedTarget, true);
+    if (BuildHttpRequest(logged, loggedTarget.Text(), loggedTarget.length, host.Text(), host.length, port,
+                         defaultPort))
         LogOutgoingLine(logged.Text(), logged.length);
     return owner->SendLine(request.Text(), request.length, nullptr, 0);
 }
@@ -289,10 +295,12 @@ void HttpGetCommand::OnFailureStatus(const char* statusText, uint32_t) {
     owner->SendToOwner(kCodeFailed, reinterpret_cast<LPARAM>(statusText));
 }
 
-void HttpGetCommand::OnRedirect(const char* statusText, uint32_t statusLength, const char* location, uint32_t) {
+void HttpGetCommand::OnRedirect(const char* statusText, uint32_t statusLength, const char* location, uint32_t,
+                                uint16_t whole) {
     // An owner that follows redirects takes it; to any other it is a status
     // that failed.
-    if (owner->SendToOwner(kCodeRedirect, reinterpret_cast<LPARAM>(location)) == LRESULT(kCodeRedirect)) return;
+    RedirectNotice notice = {location, whole};
+    if (owner->SendToOwner(kCodeRedirect, reinterpret_cast<LPARAM>(&notice)) == LRESULT(kCodeRedirect)) return;
     OnFailureStatus(statusText, statusLength);
 }
 

@@ -67,16 +67,16 @@ private:
     void OnLastModified(const char* value, uint32_t length) override;
     void OnFailureStatus(const char* statusText, uint32_t length) override;
     void OnNoStatusCode() override;
-    void OnRedirect(const char* statusText, uint32_t statusLength, const char* location,
-                    uint32_t locationLength) override;
+    void OnRedirect(const char* statusText, uint32_t statusLength, const char* location, uint32_t locationLength,
+                    uint16_t whole) override;
     uint16_t OnFileBytes(const char* bytes, uint32_t length) override;
 
     // Host and port for the Host line: from an absolute http:// target, else
     // from the connect step of the chain. 0 when neither gives one.
     uint16_t RequestHost(TextBuffer& host, uint16_t* port) const;
-    // The target as the log and the progress window show it: without the
-    // password of a URL's login.
-    void ShownTarget(TextBuffer& shown) const;
+    // The target as the progress window shows it, without the password of
+    // a URL's login; for the log, with the password masked.
+    void ShownTarget(TextBuffer& shown, bool forLog = false) const;
     void ReleaseWindow();
     // Reads and parses what has arrived (all of it when toTheEnd); settles
     // the fetch when the parser stopped or the body is complete.

@@ -201,6 +201,7 @@ void HttpResponseParser::Reset() {
     statusSeen_ = 0;
     pairEnd_ = 0;
     lineLength_ = 0;
+    lineCut_ = 0;
     line_[0] = '\0';
     headerBytes_ = 0;
     contentLength_ = 0;
@@ -286,6 +287,13 @@ void HttpResponseParser::JudgeLocation(const char* value, uint32_t length) {
     uint32_t pos = 0, end = length;
     while (pos < end && IsBlank(value[pos])) ++pos;
     while (end > pos && IsBlank(value[end - 1])) --end;
+    if (lineCut_) {
+        // Only its head came through: it names no place, however it begins.
+        if (locationState_ != kLocationCut) location_.Assign(value + pos, end - pos);
+        locationState_ = kLocationCut;
+        return;
+    }
+    if (locationState_ == kLocationCut) return;
     if (locationState_ == kLengthNone) {
         locationState_ = location_.Assign(value + pos, end - pos) && end > pos ? kLengthValid : kLengthInvalid;
     } else if (locationState_ == kLengthValid &&
@@ -295,9 +303,10 @@ void HttpResponseParser::JudgeLocation(const char* value, uint32_t length) {
 }
 
 void HttpResponseParser::EndRedirect(HttpResponseSink& sink, bool complete) {
-    if (complete && locationState_ == kLengthValid) {
+    if (complete && (locationState_ == kLengthValid || locationState_ == kLocationCut)) {
         Stop(kRedirected);
-        sink.OnRedirect(statusText_.Text(), statusText_.length, location_.Text(), location_.length);
+        sink.OnRedirect(statusText_.Text(), statusText_.length, location_.Text(), location_.length,
+                        locationState_ == kLengthValid);
     } else {
         Stop(kStatusRefused);
         sink.OnFailureStatus(statusText_.Text(), statusText_.length);
@@ -362,6 +371,7 @@ void HttpResponseParser::EndLine(HttpResponseSink& sink) {
         JudgeHeaderLine(sink);
     }
     lineLength_ = 0;
+    lineCut_ = 0;
     line_[0] = '\0';
 }
 
@@ -508,6 +518,7 @@ int32_t HttpResponseParser::Feed(const char* bytes, uint32_t count, HttpResponse
             continue;
         }
         if (lineLength_ < kMaxLine) line_[lineLength_++] = c;
+        else lineCut_ = 1;
     }
 
     if (pairEnd_ && pos < count && state_ != kStatusLine && state_ != kHeaders) {

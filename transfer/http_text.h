@@ -63,13 +63,16 @@ public:
     virtual void OnNoStatusCode() = 0;
     // A redirect (301, 302, 303, 307, 308) whose header block ended with
     // one Location: its status text and the Location's value, blanks
-    // removed. Nothing is written. Without a Location (or with two that
-    // differ) the status is reported by OnFailureStatus instead, as any
-    // status that is not 2xx; so it is by default.
+    // removed. whole is 0 when the Location's line was longer than kMaxLine:
+    // location is then only its head, and must not be followed. Nothing is
+    // written. Without a Location (or with two that differ) the status is
+    // reported by OnFailureStatus instead, as any status that is not 2xx; so
+    // it is by default.
     virtual void OnRedirect(const char* statusText, uint32_t statusLength, const char* location,
-                            uint32_t locationLength) {
+                            uint32_t locationLength, uint16_t whole) {
         (void)location;
         (void)locationLength;
+        (void)whole;
         OnFailureStatus(statusText, statusLength);
     }
     // Bytes for the local file, in order: the meta element of a text/html
@@ -85,7 +88,8 @@ public:
 // are read up to the empty line, wherever the reads end: a header line cut in
 // two, or a header block cut just before its empty line, is read on in the
 // next read. Lines end at CR, LF, or the pair in either order. A header line
-// longer than kMaxLine is judged by its first kMaxLine bytes; a header block
+// longer than kMaxLine is judged by its first kMaxLine bytes (a redirect's
+// Location so cut is reported as not whole); a header block
 // (status line, header lines and their line ends) longer than
 // kMaxHeaderBytes stops the parser.
 //
@@ -169,7 +173,8 @@ private:
         kDone,
         kStop
     };
-    enum LengthState : uint16_t { kLengthNone, kLengthValid, kLengthInvalid };
+    // Also the state of a redirect's Location (kLocationCut: cut by the line bound).
+    enum LengthState : uint16_t { kLengthNone, kLengthValid, kLengthInvalid, kLocationCut };
 
     void EndLine(HttpResponseSink& sink);
     void JudgeStatusLine(HttpResponseSink& sink);
@@ -195,6 +200,7 @@ private:
     char pairEnd_;  // the byte that would complete the last line end, or 0
     char line_[kMaxLine + 1];
     uint32_t lineLength_;
+    uint16_t lineCut_;  // the line had more than kMaxLine bytes
     uint32_t headerBytes_;
     uint64_t contentLength_;
     uint64_t bodyBytes_;
@@ -205,7 +211,8 @@ private:
     uint16_t chunkDigits_;
     TextBuffer text_;
     // A redirect's status text and Location, kept until its header block
-    // ends; a second Location that differs leaves none.
+    // ends; a second Location that differs leaves none, one cut by the line
+    // bound leaves a head that is not followed.
     uint16_t redirectStatus_;
     uint16_t locationState_;
     TextBuffer statusText_;

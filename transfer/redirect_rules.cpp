@@ -222,24 +222,72 @@ void ShownRedirectTarget(const char* url, TextBuffer& out) {
     char cut[kShownTarget + 1];
     std::memcpy(cut, url, head);
     cut[head] = '\0';
-    if (std::strstr(cut, "://")) UrlWithoutPassword(cut, out);
+    if (std::strstr(cut, "://")) UrlWithoutLogin(cut, out);
     else out.Assign(cut, head);
     if (length > kShownTarget) out.Append("...");
+}
+
+bool IsBadPort(uint32_t port) {
+    static const uint16_t kBadPorts[] = {
+        0,    1,    7,    9,    11,   13,   15,   17,   19,   20,   21,   22,   23,   25,   37,   42,
+        43,   53,   69,   77,   79,   87,   95,   101,  102,  103,  104,  109,  110,  111,  113,  115,
+        117,  119,  123,  135,  137,  139,  143,  161,  179,  389,  427,  465,  512,  513,  514,  515,
+        526,  530,  531,  532,  540,  548,  554,  556,  563,  587,  601,  636,  989,  990,  993,  995,
+        1719, 1720, 1723, 2049, 3659, 4045, 4190, 5060, 5061, 6000, 6566, 6665, 6666, 6667, 6668, 6669,
+        6679, 6697, 10080,
+    };
+    for (uint16_t bad : kBadPorts)
+        if (port == bad) return true;
+    return false;
+}
+
+uint16_t UrlPort(const char* url, uint32_t* port) {
+    if (port) *port = 0;
+    if (!url) return 0;
+    const char* start = std::strstr(url, "://");
+    if (!start) return 0;
+    start += 3;
+    const char* end = start;
+    while (*end && *end != '/' && *end != '\\' && *end != '?' && *end != '#') ++end;
+    // The host follows the login's last "@"; the port follows the last ":"
+    // that is not inside "[...]".
+    for (const char* p = start; p < end; ++p)
+        if (*p == '@') start = p + 1;
+    const char* colon = nullptr;
+    for (const char* p = start; p < end; ++p) {
+        if (*p == ':') colon = p;
+        else if (*p == ']') colon = nullptr;
+    }
+    if (!colon || colon + 1 == end) return 0;
+    uint32_t value = 0;
+    for (const char* p = colon + 1; p < end; ++p) {
+        if (*p < '0' || *p > '9') return 2;
+        if (value <= 65535) value = value * 10 + uint32_t(*p - '0');
+    }
+    if (port) *port = value;
+    return 1;
 }
 
 RedirectVerdict JudgeRedirect(const char* from, const char* to, uint32_t followed) {
     const uint16_t target = WebSchemeOf(to);
     if (target == 0) return kRedirectOtherScheme;
     if (WebSchemeOf(from) == 2 && target == 1) return kRedirectDowngrade;
+    uint32_t port = 0;
+    const uint16_t named = UrlPort(to, &port);
+    if (named == 2 || (named == 1 && (port > 65535 || IsBadPort(port)))) return kRedirectBadPort;
     if (followed >= kMaxRedirects) return kRedirectTooMany;
     return kRedirectFollow;
 }
 
 uint16_t RedirectRefusal(const char* current, const char* location, uint32_t followed, TextBuffer& next,
-                         TextBuffer& shown) {
+                         TextBuffer& shown, uint16_t whole) {
     const char* given = location ? location : "";
-    if (!ResolveLocation(current, given, static_cast<uint32_t>(std::strlen(given)), next)) {
+    if (!whole || !ResolveLocation(current, given, static_cast<uint32_t>(std::strlen(given)), next)) {
+        next.Clear();
         ShownRedirectTarget(given, shown);
+        // A cut Location is shown as cut, however short its head.
+        if (!whole && (shown.length < 3 || std::strcmp(shown.Text() + shown.length - 3, "...") != 0))
+            shown.Append("...");
         return kMsgRedirectRefused;
     }
     ShownRedirectTarget(next.Text(), shown);

@@ -274,21 +274,25 @@ RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const
       redirects_(0),
       secureHost_(64),
       securePort_(kHttpsPort),
-      tunnel_(0) {
+      tunnel_(0),
+      ftpThroughWebProxy_(0) {
     localFile.Assign(localName);
     char schemeTexts[kSchemeCount][16];
     SchemePrefixes schemes;
     LoadSchemes(schemeTexts, schemes);
     RetrieveUrl parts;
     ParseRetrieveUrl(urlText, schemes, parts);
-    url.Assign(parts.url.Text());
+    // A Web address's login is not used: it goes nowhere, not even to a
+    // proxy. An FTP address keeps it until the login is chosen.
+    if (parts.scheme == kSchemeFtp || parts.host.Empty()) url.Assign(parts.url.Text());
+    else UrlWithoutLogin(parts.url.Text(), url);
     host.Assign(parts.host.Text());
     path.Assign(parts.path.Text());
     directory.Assign(parts.directory.Text());
     fileName.Assign(parts.fileName.Text());
     scheme = parts.scheme;
     refused_ = parts.refused;
-    ShowableUrl(parts.url.Empty() ? urlText : parts.url.Text(), shownUrl_);
+    ShowableUrl(parts.url.Empty() ? urlText : url.Text(), shownUrl_);
     serverName.Assign(host.Text());
     failedName.Assign(fileName.Text());
     if (host.Empty()) return;
@@ -305,6 +309,9 @@ RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const
         host.Assign(proxy->host ? proxy->host : "");
         port = proxy->port;
     } else if (proxy || scheme != kSchemeFtp) {
+        // Through a Web proxy an FTP login goes in the URL (see
+        // CarryLoginToProxy).
+        ftpThroughWebProxy_ = scheme == kSchemeFtp ? 1 : 0;
         RouteWeb(proxy);
     } else {
         server.Route(entry, parts.host.Text(), host, &port, userName);
@@ -352,15 +359,34 @@ void RetrieveDialog::RouteWeb(const OrbProxyInfo* proxy) {
     }
 }
 
-void RetrieveDialog::TakeRedirect(const char* location) {
+bool RetrieveDialog::CarryLoginToProxy() {
+    // path holds the whole URL here. Without a named login the proxy logs
+    // in anonymously, as it does for a URL without one.
+    TextBuffer anonymous(16);
+    LoadStringInto(kStrAnonymous, anonymous);
+    const bool named = !userName.Empty() && lstrcmpiA(userName.Text(), anonymous.Text()) != 0;
+    if (named && password.Empty() && !AskPassword(password)) return false;
+    if (UrlWithLogin(url.Text(), named ? userName.Text() : "", password.Text(), path)) return true;
+    // Never the URL without the login: the proxy would fetch another
+    // account's document of that name.
+    TextBuffer text(128);
+    AppendFormatted(text, kMsgLoginNotCarried, 1, serverName.Text(), host.Text());
+    ShowMessageCaptionById(text.Text(), kMsgCaption, MB_OK | MB_ICONEXCLAMATION, window);
+    return false;
+}
+
+void RetrieveDialog::TakeRedirect(const RedirectNotice& notice) {
     TextBuffer next(256);
     TextBuffer shown(64);
-    if (uint16_t refused = RedirectRefusal(url.Text(), location, redirects_, next, shown)) {
+    if (uint16_t refused = RedirectRefusal(url.Text(), notice.location, redirects_, next, shown, notice.whole)) {
         FailWith(refused, shown.Text());
         return;
     }
     // The session that answered still has its code on the stack.
-    nextUrl_.Assign(next.Text());
+    if (!nextUrl_.Assign(next.Text(), next.length)) {
+        FailWith(kMsgRedirectRefused, shown.Text());
+        return;
+    }
     FollowWhenIdle();
 }
 
@@ -380,7 +406,7 @@ void RetrieveDialog::FollowRedirect() {
     }
     ++redirects_;
     scheme = parts.scheme;
-    url.Assign(parts.url.Text());
+    UrlWithoutLogin(parts.url.Text(), url);
     host.Assign(parts.host.Text());
     serverName.Assign(parts.host.Text());
     path.Assign(parts.path.Text());
@@ -495,6 +521,7 @@ bool RetrieveDialog::Initialize() {
     if (ftpSession) ftpSession->SetIdleLimit(IdleLimitSetting());
     if (httpSession) httpSession->SetIdleLimit(IdleLimitSetting());
     if (scheme == kSchemeFtp && password.Empty() && !AskPassword(password)) return false;
+    if (ftpThroughWebProxy_ && !CarryLoginToProxy()) return false;
     if (!PrepareLocalFile()) return false;
 
     OpenProtocolLog();
@@ -530,7 +557,7 @@ void RetrieveDialog::OnNotify(WPARAM code, LPARAM value) {
     case kCodeRedirect:
         if (!httpSession || !value) return;
         SetWindowLongPtrA(window, DWLP_MSGRESULT, kCodeRedirect);
-        TakeRedirect(reinterpret_cast<const char*>(value));
+        TakeRedirect(*reinterpret_cast<const RedirectNotice*>(value));
         return;
     case kCodeTransferDone:
         if (value == 0) {

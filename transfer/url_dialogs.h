@@ -10,6 +10,7 @@
 
 class FtpSession;
 class HttpSession;
+struct RedirectNotice;
 
 // Control ids of the status dialog (template 104).
 enum : int { kStatusServer = 1000, kStatusText = 1001 };
@@ -103,7 +104,11 @@ private:
     uint16_t StartWebRequest();
     // A redirect's Location: followed (later, by FollowRedirect), or the
     // fetch fails with a message naming where it led.
-    void TakeRedirect(const char* location);
+    void TakeRedirect(const RedirectNotice& notice);
+    // An ftp URL fetched through a Web proxy: the login chosen goes to the
+    // proxy in the URL (path), the password asked for when there is none.
+    // False, after a message, when it cannot be carried.
+    bool CarryLoginToProxy();
     // Chooses where the bytes go: straight into a new local file, or, when
     // the caller's file exists, into a file beside it that replaces it only
     // once the transfer has succeeded.
@@ -123,6 +128,7 @@ private:
     TextBuffer secureHost_;  // https: the server whose identity is checked
     uint16_t securePort_;
     uint16_t tunnel_;        // https through a proxy: CONNECT first
+    uint16_t ftpThroughWebProxy_;  // an ftp URL through a Web proxy
 };
 
 class StoreDialog : public StatusDialog {

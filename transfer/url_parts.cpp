@@ -65,6 +65,14 @@ bool SplitPath(const char* path, size_t length, TextBuffer& directory, TextBuffe
     return TakePiece(fileName, last + 1, length - static_cast<size_t>(last + 1 - path), decode, refused) && ok;
 }
 
+// Length of the host part that begins at part: up to the next "/", "?" or
+// "#" ("\\" counts as "/" where the URL is not normalised yet).
+size_t HostPartLength(const char* part, size_t length) {
+    size_t i = 0;
+    while (i < length && part[i] != '/' && part[i] != '\\' && part[i] != '?' && part[i] != '#') ++i;
+    return i;
+}
+
 // The login in part[0..length) (a host part): user info before the last "@",
 // split at its first ":". Returns where the host begins.
 size_t TakeLogin(const char* part, size_t length, TextBuffer& userName, TextBuffer& password, uint16_t* hasLogin,
@@ -122,12 +130,15 @@ void ParseRetrieveUrl(const char* url, const SchemePrefixes& schemes, RetrieveUr
         hostStart = std::strlen(schemes.text[kSchemeHttp] ? schemes.text[kSchemeHttp] : "");
     }
     const char* part = out.url.Text() + hostStart;
-    const char* slash = std::strchr(part, '/');
-    size_t partLength = slash ? static_cast<size_t>(slash - part) : std::strlen(part);
+    const size_t partLength = HostPartLength(part, std::strlen(part));
+    const char* rest = part + partLength;
     size_t login = TakeLogin(part, partLength, out.userName, out.password, &out.hasLogin, &out.refused);
     if (partLength == login) return;  // no host
     const bool decode = out.scheme == kSchemeFtp;
-    if (!AssignExactly(out.host, part + login, partLength - login) || !out.path.Assign(slash ? slash : "/") ||
+    // "http://host?q" asks for "/?q".
+    const bool pathOk = *rest == '/' ? out.path.Assign(rest) != 0
+                                     : out.path.Assign("/") != 0 && out.path.Append(rest) != 0;
+    if (!AssignExactly(out.host, part + login, partLength - login) || !pathOk ||
         !SplitPath(out.path.Text(), out.path.length, out.directory, out.fileName, decode, &out.refused))
         out.host.Clear();  // a part that does not fit: no host, so the URL is not used
 }
@@ -168,32 +179,125 @@ uint16_t PercentDecode(const char* text, uint32_t length, TextBuffer& out) {
     return unsafe ? 0 : 1;
 }
 
-void UrlWithoutPassword(const char* url, TextBuffer& out) {
-    out.Clear();
-    if (!url) return;
-    size_t length = std::strlen(url);
-    // "scheme:" and two slashes (either kind) before the host part.
-    size_t start = 0;
+namespace {
+
+// Where a URL's login lies: the host part begins after "scheme://" (either
+// kind of slash), or at the start when there is no scheme; the login is its
+// text before the last "@". hostStart is where the host part begins, colon
+// the first ":" of the login (at when it has none).
+struct LoginSpan {
+    size_t hostStart;
+    size_t colon;
+    size_t at;
+};
+
+bool IsSlash(char c) { return c == '/' || c == '\\'; }
+
+size_t HostPartStart(const char* url, size_t length) {
     size_t i = 0;
     while (i < length && ((url[i] >= 'a' && url[i] <= 'z') || (url[i] >= 'A' && url[i] <= 'Z') ||
                           (i > 0 && ((url[i] >= '0' && url[i] <= '9') || url[i] == '+' || url[i] == '-' ||
                                      url[i] == '.'))))
         ++i;
-    auto isSlash = [](char c) { return c == '/' || c == '\\'; };
-    if (i > 0 && i + 2 < length && url[i] == ':' && isSlash(url[i + 1]) && isSlash(url[i + 2])) start = i + 3;
-    size_t end = start;
-    while (end < length && !isSlash(url[end])) ++end;
+    if (i > 0 && i + 2 < length && url[i] == ':' && IsSlash(url[i + 1]) && IsSlash(url[i + 2])) return i + 3;
+    return 0;
+}
+
+bool FindLogin(const char* url, size_t length, LoginSpan& span) {
+    span.hostStart = HostPartStart(url, length);
+    const size_t end = span.hostStart + HostPartLength(url + span.hostStart, length - span.hostStart);
     const char* at = nullptr;
-    for (size_t k = start; k < end; ++k)
+    for (size_t k = span.hostStart; k < end; ++k)
         if (url[k] == '@') at = url + k;
-    const void* colon = at ? std::memchr(url + start, ':', static_cast<size_t>(at - (url + start))) : nullptr;
-    if (!colon) {
-        if (!AssignExactly(out, url, length)) out.Clear();
-        return;
-    }
-    size_t keep = static_cast<size_t>(static_cast<const char*>(colon) - url);
-    if (!AssignExactly(out, url, keep) || !out.Append(at, static_cast<uint32_t>(length - static_cast<size_t>(at - url))))
+    if (!at) return false;
+    span.at = static_cast<size_t>(at - url);
+    const void* colon = std::memchr(url + span.hostStart, ':', span.at - span.hostStart);
+    span.colon = colon ? static_cast<size_t>(static_cast<const char*>(colon) - url) : span.at;
+    return true;
+}
+
+// out = url[0, keep) + middle + url[from, end); out empty when it does not fit.
+void Splice(const char* url, size_t length, size_t keep, const char* middle, size_t from, TextBuffer& out) {
+    out.Clear();
+    if (!AssignExactly(out, url, keep) || (middle && *middle && !out.Append(middle)) ||
+        (length > from && !out.Append(url + from, static_cast<uint32_t>(length - from))))
         out.Clear();
+}
+
+bool IsUnreserved(unsigned char c) {
+    return (c >= 'a' && c <= 'z') || (c >= 'A' && c <= 'Z') || (c >= '0' && c <= '9') || c == '-' || c == '.' ||
+           c == '_' || c == '~';
+}
+
+// Appends text with every byte but the unreserved ones as "%XX". false when
+// it holds a control byte (a proxy would decode it into its command line)
+// or does not fit.
+bool AppendEncoded(TextBuffer& out, const char* text) {
+    static const char kHex[] = "0123456789ABCDEF";
+    for (const unsigned char* p = reinterpret_cast<const unsigned char*>(text); *p; ++p) {
+        if (*p < 0x20 || *p == 0x7F) return false;
+        char piece[3] = {static_cast<char>(*p), 0, 0};
+        uint32_t n = 1;
+        if (!IsUnreserved(*p)) {
+            piece[0] = '%';
+            piece[1] = kHex[*p >> 4];
+            piece[2] = kHex[*p & 15];
+            n = 3;
+        }
+        if (!out.Append(piece, n)) return false;
+    }
+    return true;
+}
+
+}  // namespace
+
+void UrlWithoutPassword(const char* url, TextBuffer& out) {
+    out.Clear();
+    if (!url) return;
+    const size_t length = std::strlen(url);
+    LoginSpan span;
+    if (!FindLogin(url, length, span) || span.colon == span.at) Splice(url, length, length, nullptr, length, out);
+    else Splice(url, length, span.colon, nullptr, span.at, out);
+}
+
+void UrlWithoutLogin(const char* url, TextBuffer& out) {
+    out.Clear();
+    if (!url) return;
+    const size_t length = std::strlen(url);
+    LoginSpan span;
+    if (!FindLogin(url, length, span)) Splice(url, length, length, nullptr, length, out);
+    else Splice(url, length, span.hostStart, nullptr, span.at + 1, out);
+}
+
+void UrlWithMaskedPassword(const char* url, const char* mask, TextBuffer& out) {
+    out.Clear();
+    if (!url) return;
+    const size_t length = std::strlen(url);
+    LoginSpan span;
+    if (!FindLogin(url, length, span) || span.colon == span.at) Splice(url, length, length, nullptr, length, out);
+    else Splice(url, length, span.colon + 1, mask ? mask : "", span.at, out);
+}
+
+uint16_t UrlWithLogin(const char* url, const char* userName, const char* password, TextBuffer& out) {
+    out.Clear();
+    if (!url) return 0;
+    const size_t length = std::strlen(url);
+    LoginSpan span;
+    const size_t hostStart = HostPartStart(url, length);
+    if (hostStart == 0) return 0;
+    const size_t from = FindLogin(url, length, span) ? span.at + 1 : hostStart;
+    TextBuffer built(static_cast<uint16_t>(length < 60000 ? length + 64 : 65535));
+    bool ok = AssignExactly(built, url, hostStart);
+    if (ok && userName && *userName) {
+        ok = AppendEncoded(built, userName) && built.Append(":") && AppendEncoded(built, password ? password : "") &&
+             built.Append("@");
+    }
+    if (ok && length > from) ok = built.Append(url + from, static_cast<uint32_t>(length - from)) != 0;
+    if (!ok || !out.Assign(built.Text(), built.length)) {
+        out.Clear();
+        return 0;
+    }
+    return 1;
 }
 
 uint16_t SplitHostPort(TextBuffer& host, uint16_t* port) {
@@ -212,12 +316,31 @@ uint16_t SplitHostPort(TextBuffer& host, uint16_t* port) {
     return 1;
 }
 
+bool IsExecutableExtension(const char* extension) {
+    // What Windows runs, opens as a program or follows as a shortcut when
+    // the file is opened.
+    static const char* const kRun[] = {
+        ".exe", ".dll", ".com", ".bat", ".cmd", ".scr", ".pif", ".msi", ".msp", ".js",  ".jse", ".vbs",
+        ".vbe", ".wsf", ".wsh", ".ps1", ".psm1", ".lnk", ".url", ".scf", ".hta", ".cpl", ".msc", ".reg",
+        ".jar", ".ocx", ".application", ".appref-ms",
+    };
+    if (!extension) return false;
+    // The system drops blanks and dots at the end of a name.
+    size_t length = std::strlen(extension);
+    while (length > 1 && (extension[length - 1] == ' ' || extension[length - 1] == '.')) --length;
+    for (const char* run : kRun)
+        if (std::strlen(run) == length && strncasecmp(extension, run, length) == 0) return true;
+    return false;
+}
+
 bool IsSafeExtension(const char* extension) {
     if (!extension || extension[0] != '.' || extension[1] == '\0') return false;
     for (const unsigned char* p = reinterpret_cast<const unsigned char*>(extension) + 1; *p; ++p) {
         if (*p < 0x20 || *p == 0x7f || std::strchr("?*=<>/@\\:\"|.", *p)) return false;
     }
-    return true;
+    // A name that ends in a blank is not the name the system makes.
+    if (extension[std::strlen(extension) - 1] == ' ') return false;
+    return !IsExecutableExtension(extension);
 }
 
 void FileNameExtension(const char* fileName, char* out, size_t outSize) {

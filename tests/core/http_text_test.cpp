@@ -748,11 +748,14 @@ TEST(HttpUrlHost, Table) {
 TEST(HttpResponse, RedirectsWaitForTheirLocation) {
     struct Redirects : Recorder {
         std::string redirect, location;
-        void OnRedirect(const char* status, uint32_t statusLength, const char* where, uint32_t length) override {
+        uint16_t whole = 7;
+        void OnRedirect(const char* status, uint32_t statusLength, const char* where, uint32_t length,
+                        uint16_t isWhole) override {
             EXPECT_EQ(status[statusLength], '\0');
             EXPECT_EQ(where[length], '\0');
             redirect.assign(status, statusLength);
             location.assign(where, length);
+            whole = isWhole;
         }
     };
     const struct {
@@ -795,10 +798,68 @@ TEST(HttpResponse, RedirectsWaitForTheirLocation) {
                       *c.redirect ? HttpResponseParser::kRedirected : HttpResponseParser::kStatusRefused);
         }
     }
+    // Each Location that came, came whole.
+    {
+        HttpResponseParser parser;
+        Redirects sink;
+        const std::string moved = "HTTP/1.0 301 Moved\r\nLocation: /x\r\n\r\n";
+        parser.Feed(moved.data(), Len(moved), sink);
+        EXPECT_EQ(sink.whole, 1);
+    }
     // A sink that knows nothing of redirects reports them as failures.
     HttpResponseParser parser;
     Recorder plain;
     std::string moved = "HTTP/1.0 301 Moved\r\nLocation: /x\r\n\r\n";
     parser.Feed(moved.data(), Len(moved), plain);
     EXPECT_EQ(plain.failure, "301 Moved");
+}
+
+// A Location longer than a header line may be is never cut into another
+// address: the redirect is reported with its head, not whole, wherever the
+// reads end. One that just fits is whole.
+TEST(HttpResponse, LocationLongerThanALineIsNotWhole) {
+    struct Redirects : Recorder {
+        std::string location;
+        uint16_t whole = 7;
+        int calls = 0;
+        void OnRedirect(const char*, uint32_t, const char* where, uint32_t length, uint16_t isWhole) override {
+            location.assign(where, length);
+            whole = isWhole;
+            ++calls;
+        }
+    };
+    const std::string prefix = "Location: ";
+    const std::string fits = "http://h/" + std::string(HttpResponseParser::kMaxLine - prefix.size() - 9, 'a');
+    const std::string longer = fits + "/../../evil";
+    const std::string head = "HTTP/1.0 302 Found\r\n";
+    const struct {
+        const char* name;
+        std::string headers;
+        uint16_t whole;
+        std::string location;
+    } cases[] = {
+        {"just fits", prefix + fits + "\r\n", 1, fits},
+        {"one line too long", prefix + longer + "\r\n", 0, fits},
+        {"the long one first", prefix + longer + "\r\n" + prefix + "/x\r\n", 0, fits},
+        {"the long one second", prefix + "/x\r\n" + prefix + longer + "\r\n", 0, fits},
+        {"another long header", "X-Long: " + std::string(9000, 'z') + "\r\n" + prefix + "/x\r\n", 1, "/x"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const std::string response = head + c.headers + "\r\n";
+        for (size_t cut : {size_t(0), size_t(30), head.size() + 4096, response.size() - 3, response.size()}) {
+            SCOPED_TRACE(cut);
+            if (cut > response.size()) continue;
+            HttpResponseParser parser;
+            Redirects sink;
+            parser.Feed(response.data(), Len(response.substr(0, cut)), sink);
+            parser.Feed(response.data() + cut, Len(response.substr(cut)), sink);
+            parser.Finish(sink);
+            EXPECT_EQ(sink.calls, 1);
+            EXPECT_EQ(sink.whole, c.whole);
+            EXPECT_EQ(sink.location, c.location);
+            EXPECT_EQ(parser.StopReasonOf(), HttpResponseParser::kRedirected);
+            EXPECT_EQ(sink.file, "");
+        }
+    }
 }

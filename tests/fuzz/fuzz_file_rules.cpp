@@ -16,6 +16,15 @@
 
 namespace {
 
+// A server's name as the Web fetch connects to it: not empty, no "/", no
+// login, and no port: a ":" only before a "]" (an address in brackets).
+bool IsServerName(const TextBuffer& host) {
+    const char* text = host.Text();
+    if (host.Empty() || std::strpbrk(text, "/@?#")) return false;
+    const char* colon = std::strrchr(text, ':');
+    return !colon || std::strchr(colon, ']');
+}
+
 class CheckingSink : public FileTypeSink {
 public:
     CheckingSink(const char* buffer, uint32_t size) : buffer_(buffer), size_(size) {}
@@ -183,18 +192,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             // https names its server for the certificate, also through the
             // proxy's tunnel, whose request target is then the path.
             const bool secure = strncasecmp(target.url.Text(), "https://", 8) == 0;
-            if (secure && (target.secureHost.Empty() || std::strpbrk(target.secureHost.Text(), "/:") ||
-                           target.securePort == 0 || target.path.Text()[0] != '/' ||
-                           target.tunnel != (viaProxy ? 1 : 0)))
+            if (secure && (!IsServerName(target.secureHost) || target.securePort == 0 ||
+                           target.path.Text()[0] != '/' || target.tunnel != (viaProxy ? 1 : 0)))
                 __builtin_trap();
             if (!secure && (!target.secureHost.Empty() || target.tunnel)) __builtin_trap();
+            // The URL kept carries no login.
+            TextBuffer bare;
+            UrlWithoutLogin(target.url.Text(), bare);
+            if (Str(bare) != Str(target.url)) __builtin_trap();
             if (viaProxy) {
+                // Only a URL of another scheme (ftp) keeps its login, for the proxy.
+                TextBuffer pathBare;
+                UrlWithoutLogin(target.path.Text(), pathBare);
+                const bool web = secure || strncasecmp(target.url.Text(), "http://", 7) == 0;
                 if (Str(target.host) != proxy || target.port != 8080 ||
-                    (!secure && Str(target.path) != Str(target.url)))
+                    (!secure && Str(web ? target.path : pathBare) != Str(target.url)))
                     __builtin_trap();
             } else {
-                if ((!secure && strncasecmp(target.url.Text(), "http://", 7) != 0) || target.host.Empty() ||
-                    target.path.Text()[0] != '/' || target.port == 0 || std::strpbrk(target.host.Text(), "/:"))
+                if ((!secure && strncasecmp(target.url.Text(), "http://", 7) != 0) || !IsServerName(target.host) ||
+                    target.path.Text()[0] != '/' || target.port == 0)
                     __builtin_trap();
                 if (secure && (Str(target.secureHost) != Str(target.host) || target.securePort != target.port))
                     __builtin_trap();
@@ -209,7 +225,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         UrlExtension(a, out, outSize);
         if (outSize > 0) {
             const size_t n = strnlen(out, outSize);
-            if (n == outSize || n > 39 || (n && !IsSafeExtension(out))) __builtin_trap();
+            if (n == outSize || n > 39 || (n && (!IsSafeExtension(out) || IsExecutableExtension(out))))
+                __builtin_trap();
         }
         for (size_t i = outSize; i < sizeof out; ++i)
             if (out[i] != 'x') __builtin_trap();

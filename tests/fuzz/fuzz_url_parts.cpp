@@ -1,6 +1,6 @@
 // URL parsing for retrieve and store from arbitrary caller text, percent
-// decoding, the URL shown without its password, and where a redirect's
-// Location leads.
+// decoding, the URL shown without its password or login or with a login
+// put in, and where a redirect's Location leads.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -16,6 +16,13 @@ bool HasLineBreaker(const TextBuffer& b) {
     for (uint16_t i = 0; i < b.length; ++i)
         if (b.data[i] == '\r' || b.data[i] == '\n' || b.data[i] == '\0') return true;
     return false;
+}
+
+size_t ControlBytes(const TextBuffer& b) {
+    size_t n = 0;
+    for (uint16_t i = 0; i < b.length; ++i)
+        if (static_cast<unsigned char>(b.data[i]) < 0x20 || b.data[i] == 0x7F) ++n;
+    return n;
 }
 
 bool Same(const TextBuffer& a, const TextBuffer& b) {
@@ -64,6 +71,33 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             __builtin_trap();
     }
 
+    // Without its login, or with the password masked, the URL still names
+    // the same host and path; with a login put in, it carries exactly that.
+    if (urlLength < 60000 && r.host.length) {
+        TextBuffer bare, masked, carried;
+        UrlWithoutLogin(r.url.Text(), bare);
+        UrlWithMaskedPassword(r.url.Text(), "xxxxx", masked);
+        RetrieveUrl again;
+        ParseRetrieveUrl(bare.Text(), schemes, again);
+        if (again.hasLogin || !Same(again.host, r.host) || !Same(again.path, r.path)) __builtin_trap();
+        ParseRetrieveUrl(masked.Text(), schemes, again);
+        if (!Same(again.host, r.host) || !Same(again.path, r.path) || again.hasLogin != r.hasLogin ||
+            (r.password.length && std::strcmp(again.password.Text(), "xxxxx") != 0))
+            __builtin_trap();
+        const char* user = r.userName.Text();
+        const char* password = r.password.Text();
+        if (UrlWithLogin(r.url.Text(), user, password, carried)) {
+            ParseRetrieveUrl(carried.Text(), schemes, again);
+            if (!Same(again.host, r.host) || !Same(again.path, r.path) || again.hasLogin != (*user ? 1 : 0) ||
+                std::strcmp(again.userName.Text(), user) != 0 || (*user && std::strcmp(again.password.Text(), password)))
+                __builtin_trap();
+            // The login adds no control byte.
+            if (ControlBytes(carried) != ControlBytes(bare)) __builtin_trap();
+        } else if (carried.length) {
+            __builtin_trap();
+        }
+    }
+
     TextBuffer decoded;
     uint16_t clean = PercentDecode(text.data(), uint32_t(text.size()), decoded);
     if (decoded.length > text.size()) __builtin_trap();
@@ -81,7 +115,7 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     char extension[40];
     FileNameExtension(r.fileName.Text(), extension, sizeof extension);
-    if (extension[0] && !IsSafeExtension(extension)) __builtin_trap();
+    if (extension[0] && (!IsSafeExtension(extension) || IsExecutableExtension(extension))) __builtin_trap();
 
     for (uint16_t several = 0; several < 2; ++several) {
         StoreUrl s;
@@ -104,6 +138,11 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         for (uint16_t i = 0; i < to.length; ++i)
             if (static_cast<unsigned char>(to.data[i]) < 0x20 || to.data[i] == 0x7F) __builtin_trap();
         if (WebSchemeOf(to.Text()) && JudgeRedirect(base, to.Text(), 0) == kRedirectOtherScheme) __builtin_trap();
+        // A redirect followed goes to a port that is no bad port.
+        uint32_t port = 0;
+        if (JudgeRedirect(base, to.Text(), 0) == kRedirectFollow &&
+            UrlPort(to.Text(), &port) != 0 && (port == 0 || port > 65535 || IsBadPort(port)))
+            __builtin_trap();
         if (WebSchemeOf(to.Text())) {
             TextBuffer again;
             if (!ResolveLocation(base, to.Text(), to.length, again) || std::strcmp(again.Text(), to.Text()) != 0)

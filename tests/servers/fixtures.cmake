@@ -28,6 +28,12 @@
 #   orb_https_fixture(<name> <script> <certname>)
 #     a scripted HTTP server over TLS, as orb_scripted_fixture http, that
 #     shows <build>/test_ca/<certname>.pem (localhost, expired, untrusted).
+#
+#   orb_squid_fixture(<name> <statedir>)
+#     squid, a real World Wide Web proxy that fetches ftp:// URLs with its
+#     own FTP client, on 127.0.0.1, a free port in <build>/<statedir>/port;
+#     its configuration, tools/squid.sh: stock squid that serves 127.0.0.1,
+#     caches nothing and logs each request to <statedir>/access.log.
 include_guard(GLOBAL)
 
 if(NOT TEST orb_test_ca)
@@ -63,4 +69,11 @@ endfunction()
 function(orb_https_fixture name script certname)
   orb_scripted_fixture(${name} https ${script} ${certname})
   orb_test_ca_env(${name}_start)
+endfunction()
+
+function(orb_squid_fixture name state)
+  add_test(NAME ${name}_start COMMAND bash ${CMAKE_SOURCE_DIR}/tools/squid.sh start ${CMAKE_BINARY_DIR}/${state})
+  add_test(NAME ${name}_stop COMMAND bash ${CMAKE_SOURCE_DIR}/tools/squid.sh stop ${CMAKE_BINARY_DIR}/${state})
+  set_tests_properties(${name}_start PROPERTIES FIXTURES_SETUP ${name} TIMEOUT 60)
+  set_tests_properties(${name}_stop PROPERTIES FIXTURES_CLEANUP ${name} TIMEOUT 60)
 endfunction()

@@ -10,6 +10,11 @@ any address (the client may sit on 127.0.0.1 while this server listens on
 ProFTPD do ("150 Opening BINARY mode data connection for a.bin (42 bytes).").
 --sparse: a stored file's blocks of zeros become holes, so that a file of
 some gigabytes that is mostly zeros takes little disk.
+
+--homes: each user has an area of its own instead of the whole root:
+anonymous <root>/public, alice/secret <root>/home/alice, and a user whose
+name and password hold the characters a URL must encode,
+"carol@example.org" / "p@ss:w/rd% x", <root>/home/carol.
 """
 import argparse
 import logging
@@ -22,6 +27,8 @@ from pyftpdlib.handlers import FTPHandler, ThrottledDTPHandler
 from pyftpdlib.servers import FTPServer
 
 ALL_PERMS = "elradfmwMT"
+# The --homes user whose login a URL can carry only encoded.
+CAROL = ("carol@example.org", "p@ss:w/rd% x")
 
 
 class Handler(FTPHandler):
@@ -100,6 +107,7 @@ def main():
                     help="bytes per second on each data connection (0: no limit)")
     ap.add_argument("--announce-size", action="store_true")
     ap.add_argument("--sparse", action="store_true")
+    ap.add_argument("--homes", action="store_true", help="an area of its own for each user")
     args = ap.parse_args()
 
     logging.basicConfig(filename=args.log, level=logging.INFO,
@@ -107,11 +115,15 @@ def main():
     root = os.path.abspath(args.root)
 
     authorizer = DummyAuthorizer()
+    homes = {"anonymous": root, "alice": root}
+    if args.homes:
+        homes = {"anonymous": os.path.join(root, "public"), "alice": os.path.join(root, "home", "alice")}
+        authorizer.add_user(CAROL[0], CAROL[1], os.path.join(root, "home", "carol"), perm=ALL_PERMS)
     with warnings.catch_warnings():
         # pyftpdlib warns about write permission for anonymous: wanted here.
         warnings.simplefilter("ignore")
-        authorizer.add_anonymous(root, perm=ALL_PERMS)
-    authorizer.add_user("alice", "secret", root, perm=ALL_PERMS)
+        authorizer.add_anonymous(homes["anonymous"], perm=ALL_PERMS)
+    authorizer.add_user("alice", "secret", homes["alice"], perm=ALL_PERMS)
 
     handler = Handler
     handler.authorizer = authorizer

@@ -554,6 +554,122 @@ TEST_F(FileDialogWeb, ThroughTinyproxyAndRecordedWithIt) {
     EXPECT_EQ(Open().code, 1);
 }
 
+// The addresses in the URL list, as stored when the library was unloaded.
+std::vector<std::string> StoredUrls() {
+    std::vector<std::string> urls;
+    for (int i = 1; i <= 50; ++i) {
+        const std::string value = GetSetting("URLs", "URL" + std::to_string(i));
+        if (value == "<none>") continue;
+        UrlValue parsed;
+        ParseUrlValue(value.c_str(), parsed);
+        urls.push_back(parsed.url);
+    }
+    return urls;
+}
+
+// A login before the host ("user:password@", or "host:port@" as a login)
+// is neither host nor port: the document comes from the server after the
+// last "@", and the login goes into no request, no Host line, no log line
+// sent, no result and no URL list. The same holds for a redirect's Location.
+TEST_F(FileDialogWeb, LoginInTheAddressIsNeverTheHost) {
+    const std::string server = Address("");
+    const std::string proxyPort = std::to_string(ServerPort(kProxyState));
+    WriteServerScript(kHttpState, "{\"paths\": {"
+                                  "\"/ui.txt\": " + Json("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nthe ui notes") +
+                                  ", \"/conf.txt\": " + Json("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nthe conf") +
+                                  ", \"/moved.txt\": " + Json("HTTP/1.0 302 Found\r\nLocation: http://u:PASSWORD@" +
+                                                             server + "/ui.txt\r\n\r\n") +
+                                  "}}");
+    const struct {
+        std::string typed;
+        std::string body;
+        std::string url;       // what NETOpen returns and the URL list keeps
+        std::string request;   // the last request the server received
+    } cases[] = {
+        {"http://u:PASSWORD@" + server + "/ui.txt", "the ui notes", "http://" + server + "/ui.txt", "GET /ui.txt "},
+        // before the fix the port of the login (tinyproxy's) was taken
+        {"http://127.0.0.1:" + proxyPort + "@" + server + "/conf.txt", "the conf", "http://" + server + "/conf.txt",
+         "GET /conf.txt "},
+        {"u:PASSWORD@" + server + "/moved.txt", "the ui notes", "http://" + server + "/ui.txt", "GET /ui.txt "},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.typed);
+        driver = FileDialogDriver();
+        WriteServerScript(kHttpState, ReadWholeFile(std::string(kHttpState) + "script.json"));
+        FetchTyped(c.typed);
+        OpenResult r = Open();
+        ASSERT_EQ(r.code, 0);
+        EXPECT_TRUE(boxes.empty());
+        EXPECT_EQ(ReadWholeFile(r.local), c.body);
+        EXPECT_EQ(r.url, c.url);
+        DeleteFileA(r.local.c_str());
+        const std::string transcript = ServerTranscript(kHttpState);
+        const size_t last = transcript.rfind("GET ");
+        ASSERT_NE(last, std::string::npos);
+        EXPECT_EQ(transcript.compare(last, c.request.size(), c.request), 0) << transcript;
+        EXPECT_NE(transcript.find("\r\nHost: " + server + "\r\n", last), std::string::npos) << transcript;
+        EXPECT_EQ(transcript.find("PASSWORD"), std::string::npos) << transcript;
+        const std::string log = ReadProtocolLog();
+        for (size_t at = log.find("--> "); at != std::string::npos; at = log.find("--> ", at + 1))
+            EXPECT_EQ(log.substr(at, log.find('\n', at) - at).find("PASSWORD"), std::string::npos) << log;
+        Unload();
+        const std::vector<std::string> urls = StoredUrls();
+        ASSERT_FALSE(urls.empty());
+        EXPECT_EQ(urls[0], c.url);
+        for (const std::string& url : urls) EXPECT_EQ(url.find("PASSWORD"), std::string::npos) << url;
+    }
+}
+
+// A redirect to a port of another protocol's server, or with a Location
+// too long to be taken whole, is refused with a message and nothing more
+// is requested; the dialog stays. A document whose name ends in an
+// extension that Windows runs arrives in a .tmp file.
+TEST_F(FileDialogWeb, RefusedRedirectsAndRunnableNames) {
+    const std::string longLocation = "/" + std::string(5000, 'a');
+    WriteServerScript(kHttpState, "{\"paths\": {"
+                                  "\"/to-smtp\": " + Json("HTTP/1.0 302 Found\r\nLocation: http://127.0.0.1:25/x\r\n\r\n") +
+                                  ", \"/to-long\": " + Json("HTTP/1.0 302 Found\r\nLocation: " + longLocation + "\r\n\r\n") +
+                                  ", \"/tools/run.bat\": " + Json("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\necho hi") +
+                                  "}}");
+    FetchTyped(Address("/to-smtp"));
+    driver.Add("refused", [](HWND d) { return Enabled(d, 1032); });
+    FetchTyped(Address("/to-long"));
+    driver.Add("refused", [](HWND d) { return Enabled(d, 1032); });
+    FetchTyped(Address("/tools/run.bat"));
+    OpenResult r = Open();
+    ASSERT_EQ(r.code, 0);
+    ASSERT_EQ(boxes.size(), 2u);
+    EXPECT_EQ(boxes[0].text, "The server sent the request on to http://127.0.0.1:25/x, which cannot be fetched.");
+    EXPECT_EQ(boxes[1].text,
+              "The server sent the request on to /" + std::string(199, 'a') + "..., which cannot be fetched.");
+    const std::string transcript = ServerTranscript(kHttpState);
+    size_t requests = 0;
+    for (size_t at = transcript.find("GET "); at != std::string::npos; at = transcript.find("GET ", at + 1)) ++requests;
+    EXPECT_EQ(requests, 3u) << transcript;
+    EXPECT_EQ(ReadWholeFile(r.local), "echo hi");
+    EXPECT_EQ(r.local.substr(r.local.size() - 4), ".tmp") << r.local;
+    EXPECT_EQ(r.url, "http://" + Address("/tools/run.bat"));
+    EXPECT_EQ(TempFiles(), tempsBefore + 1) << "a refused fetch left a file";
+    DeleteFileA(r.local.c_str());
+}
+
+// FTP mode: a file from the listing whose name Windows would run comes as a
+// .tmp file too.
+TEST_F(FileDialogTest, ListedFileWithRunnableNameArrivesAsTmp) {
+    WriteWholeFile(std::string(kRoot) + "pub\\evil.exe", "MZ not to be run");
+    ConnectTo("Test server", "/");
+    Enter("pub", "/pub");
+    driver.Add("pick evil.exe", [](HWND d) { return SelectEntry(d, "evil.exe"); });
+    Press(1032);
+    OpenResult r = Open();
+    DeleteFileA((std::string(kRoot) + "pub\\evil.exe").c_str());
+    ASSERT_EQ(r.code, 0);
+    EXPECT_EQ(r.url, "ftp://127.0.0.8/pub/evil.exe");
+    EXPECT_EQ(r.local.substr(r.local.size() - 4), ".tmp") << r.local;
+    EXPECT_EQ(ReadWholeFile(r.local), "MZ not to be run");
+    DeleteFileA(r.local.c_str());
+}
+
 // ---- Save As
 
 const char kLocalFile[] = "fd_local.txt";

@@ -34,6 +34,11 @@ TEST_F(TempFile, NameCarriesASafeExtensionOnly) {
         {".a/b", ".tmp"},
         {"htm", ".tmp"},            // no leading dot
         {".x?y", ".tmp"},
+        // never one that Windows runs
+        {".exe", ".tmp"},
+        {".Bat", ".tmp"},
+        {".dll", ".tmp"},
+        {".exe ", ".tmp"},
     };
     const std::string folder = TempFolder();
     for (const auto& c : cases) {

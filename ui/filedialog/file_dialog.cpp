@@ -11,6 +11,7 @@
 #include "net/protocol_log.h"
 #include "net/socket.h"
 #include "settings/settings.h"
+#include "transfer/redirect_rules.h"
 #include "ui/framework/dialog_items.h"
 #include "ui/settings/settings_dialogs.h"
 
@@ -668,7 +669,7 @@ INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case SocketEventMessage: {
         LONG_PTR answer = 0;
         if (!ended && wParam == kCodeRedirect) {
-            if (TakeRedirect(reinterpret_cast<const char*>(lParam))) answer = kCodeRedirect;
+            if (lParam && TakeRedirect(*reinterpret_cast<const RedirectNotice*>(lParam))) answer = kCodeRedirect;
         } else if (!ended) {
             handling = wParam;
             OnSessionNotification(wParam, lParam);

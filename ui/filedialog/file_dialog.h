@@ -16,6 +16,7 @@ class FtpSession;
 class HttpSession;
 class HostEntry;
 class AsyncSocket;
+struct RedirectNotice;
 
 // The host a connection is made for, copied from the host list when the
 // person chose it: the list may change or lose the entry (the host dialog,
@@ -109,9 +110,9 @@ public:
     virtual void Activate() {}
     virtual void FtpAction() {}
     virtual void WebAction() {}
-    // A Web fetch's redirect (Location text): true when this dialog took it
-    // (follows it, or has reported why not).
-    virtual bool TakeRedirect(const char*) { return false; }
+    // A Web fetch's redirect: true when this dialog took it (follows it, or
+    // has reported why not).
+    virtual bool TakeRedirect(const RedirectNotice&) { return false; }
     // Follows the redirect taken, once no socket code is on the stack.
     virtual void FollowRedirect() {}
     void RefreshFolderButtons() override;
@@ -258,7 +259,7 @@ public:
     void OpenFtp();
     void OpenWeb();
 
-    bool TakeRedirect(const char* location) override;
+    bool TakeRedirect(const RedirectNotice& notice) override;
     void FollowRedirect() override;
 
     uint16_t browseOnly;

@@ -93,7 +93,7 @@ enum WebTargetResult : uint16_t {
 };
 struct WebTarget {
     WebTarget() : url(128), host(64), path(128), port(80), secureHost(64), securePort(443), tunnel(0) {}
-    TextBuffer url;   // the URL as fetched ("http://" put in front when it had no scheme)
+    TextBuffer url;   // the URL as fetched, without login ("http://" put in front when it had no scheme)
     TextBuffer host;  // server or proxy
     TextBuffer path;  // the path, or through a proxy the whole URL (for https the path)
     uint16_t port;
@@ -102,14 +102,18 @@ struct WebTarget {
     uint16_t tunnel;        // https through the proxy: a CONNECT tunnel to secureHost
 };
 // "http://" and "https://" URLs are fetched; through a proxy (proxyHost not
-// empty) "ftp://", "gopher://" and "wais://" URLs go unchanged too (prefixes
-// compared without case). Any other URL that holds ":/" is refused; one
-// without gets "http://" in front. The host ends at the first "/" or ":";
-// the digits after ":" give the port (80, for https 443, when there are
-// none or they are out of range); the path is the rest from the "/" on, "/"
-// when there is none. A URL whose host is empty is refused as unsupported,
-// and so is one holding a control character (it would end the request
-// line). out is changed only for kWebTargetOk.
+// empty) "ftp://", "gopher://" and "wais://" URLs go too (prefixes compared
+// without case). Any other URL that holds ":/" is refused; one without gets
+// "http://" in front. The URL is read as ParseRetrieveUrl reads it: the
+// host part runs to the first "/", "?" or "#", a login before its last "@"
+// is left out, "\" counts as "/". A port after the host's last ":" must be
+// a number 1-65535 (none, or an empty one: 80, for https 443); the path is
+// the rest from the "/" on ("/" in front of a "?" or "#", "/" when there is
+// none). url is the URL without its login; through a proxy path is that
+// URL too, but for an ftp URL, which keeps its login there (the proxy logs
+// in with it). Refused as unsupported: no host, a port that is no port, a
+// control character (it would end the request line), an encoded line end
+// in what goes to the proxy. out is changed only for kWebTargetOk.
 WebTargetResult ParseWebTarget(const char* typed, const char* proxyHost, uint16_t proxyPort, WebTarget& out);
 
 // The extension a Web document's local copy gets: the text from the URL's

@@ -148,10 +148,13 @@ void OpenDialog::OpenWeb() {
     const bool throughProxy = IsItemChecked(window, kFdUseProxy);
     char proxyName[128] = "";
     if (throughProxy) GetItemText(window, kFdProxies, proxyName, sizeof proxyName);
+    // Messages and the URL list never name a login.
+    TextBuffer shown(128);
+    UrlWithoutLogin(url, shown);
     if (browseOnly) {
         resultUrl.Assign(url);
         Finish();
-        if (Urls) Urls->Record(url, throughProxy ? proxyName : nullptr);
+        if (Urls) Urls->Record(shown.Text(), throughProxy ? proxyName : nullptr);
         return;
     }
     Retire(webSession);
@@ -164,7 +167,7 @@ void OpenDialog::OpenWeb() {
     WebTargetResult parsed =
         ParseWebTarget(url, throughProxy ? proxyName : nullptr, static_cast<uint16_t>(proxyPort), target);
     if (parsed == kWebTargetUnsupportedScheme) {
-        SetStatus(kMsgCannotConnect, url);
+        SetStatus(kMsgCannotConnect, shown.Text());
         return;
     }
     if (parsed != kWebTargetOk) return;
@@ -176,7 +179,7 @@ void OpenDialog::OpenWeb() {
     UrlExtension(target.url.Text(), extension, sizeof extension);
     char temporary[kPathSize];
     if (!MakeTempFileName(kMsgTempPrefix, temporary, sizeof temporary, extension[0] ? extension : nullptr)) {
-        SetStatus(kMsgLoadFailed, url);
+        SetStatus(kMsgLoadFailed, shown.Text());
         return;
     }
     webHost.Assign(target.host.Text());
@@ -185,7 +188,7 @@ void OpenDialog::OpenWeb() {
     OpenProtocolLog();
     if (!StartWebRequest(target, temporary)) {
         DeleteFileA(temporary);
-        SetStatus(kMsgLoadFailed, url);
+        SetStatus(kMsgLoadFailed, shown.Text());
         CloseProtocolLog();
         return;
     }
@@ -217,15 +220,19 @@ void OpenDialog::FailWebFetch(uint16_t messageId, const char* argument) {
     ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION, caption.Text());
 }
 
-bool OpenDialog::TakeRedirect(const char* location) {
-    if (state != kStateWebFetch || !webSession || !location) return false;
+bool OpenDialog::TakeRedirect(const RedirectNotice& notice) {
+    if (state != kStateWebFetch || !webSession || !notice.location) return false;
     TextBuffer next(256), shown(64);
-    if (uint16_t refused = RedirectRefusal(resultUrl.Text(), location, redirects_, next, shown)) {
+    if (uint16_t refused =
+            RedirectRefusal(resultUrl.Text(), notice.location, redirects_, next, shown, notice.whole)) {
         FailWebFetch(refused, shown.Text());
         return true;
     }
     // The session that answered still has its code on the stack.
-    nextUrl_.Assign(next.Text());
+    if (!nextUrl_.Assign(next.Text(), next.length)) {
+        FailWebFetch(kMsgRedirectRefused, shown.Text());
+        return true;
+    }
     PostWhenIdle(window, kFollowRedirectMessage);
     return true;
 }

@@ -53,7 +53,18 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
 
     TextBuffer directory;
     if (ParsePwdReply(line, length, directory)) {
-        if (directory.length + 2u > length || std::memchr(directory.Text(), '"', directory.length)) __builtin_trap();
+        if (directory.length + 2u > length) __builtin_trap();
+        // Written back as a server writes it (quotes doubled), it reads the same.
+        std::string again = "257 \"";
+        for (uint16_t i = 0; i < directory.length; ++i) {
+            again += directory.data[i];
+            if (directory.data[i] == '"') again += '"';
+        }
+        again += "\" is current.";
+        TextBuffer reread;
+        if (!ParsePwdReply(again.data(), uint32_t(again.size()), reread) || reread.length != directory.length ||
+            std::memcmp(reread.Text(), directory.Text(), directory.length) != 0)
+            __builtin_trap();
     }
 
     // Whatever the argument, a built command line holds exactly one line end.

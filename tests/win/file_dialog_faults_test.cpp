@@ -144,6 +144,22 @@ TEST_F(DialogFaults, ReturnedUrlsLeadBackToTheSameFile) {
     EXPECT_TRUE(ReceivedLine("CWD /pub/a%41"));
     EXPECT_TRUE(ReceivedLine("RETR " + name));
     DeleteFileA(local);
+
+    // The directory's URL as a directory browser's start: it starts there.
+    WriteServerScript(kState, Script("\"PWD\": \"257 \\\"/pub/a%41\\\" is current.\\r\\n\", \"LIST\": " +
+                                     ListReply(FileLine(name))));
+    WaitConnected("/pub/a%41");
+    Press(1032);
+    LONG code = -1;
+    std::string chosen;
+    Run([&] {
+        char buffer[512] = "";
+        code = browseDir_(nullptr, buffer, sizeof buffer, "ftp://127.0.0.71/pub/a%2541/", 0, "Pick", nullptr);
+        chosen = buffer;
+    });
+    EXPECT_EQ(code, 0);
+    EXPECT_EQ(chosen, "ftp://127.0.0.71/pub/a%2541/");
+    EXPECT_TRUE(ReceivedLine("CWD /pub/a%41/"));
 }
 
 // CWD succeeded and PWD did not name the directory: the dialog shows, and

@@ -8,6 +8,7 @@
 #include "frame/strings.h"
 #include "net/network.h"
 #include "settings/settings.h"
+#include "transfer/url_parts.h"
 #include "ui/framework/dialog_items.h"
 #include "ui/framework/linked_list.h"
 
@@ -98,7 +99,9 @@ void BrowseDirectoryDialog::Initialize() {
     const char* slash = std::strchr(rest, '/');
     TextBuffer host(64);
     host.Assign(rest, slash ? static_cast<uint32_t>(slash - rest) : 0);
-    if (slash && slash[1]) startDirectory_.Assign(slash);
+    // The path as the URLs the library hands out write it: percent-encoded.
+    if (slash && slash[1] && !PercentDecode(slash, static_cast<uint32_t>(std::strlen(slash)), startDirectory_))
+        startDirectory_.Clear();
     const HostEntry* entry = !host.Empty() && Hosts ? Hosts->FindByHostName(host.Text()) : nullptr;
     if (!entry) {
         if (hostChoice == 0) {

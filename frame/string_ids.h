@@ -70,6 +70,8 @@ enum LanguageString : unsigned short {
     kMsgUntrustedServer = 1300, kMsgServerNameMismatch = 1301, kMsgCertificateDates = 1302,
     kMsgServerNotVerified = 1303, kMsgSecureFailed = 1304, kMsgNoSecurityProvider = 1305,
     kMsgProxyRefusedTunnel = 1306,
+    // A store the server did not get whole (file, host).
+    kMsgStoreAnsweredEarly = 1340, kMsgStoreDataCut = 1341,
 };
 
 #endif

@@ -30,6 +30,13 @@ enum OwnerCode : WPARAM {
 // Made by the library itself: the data side of a transfer has finished.
 constexpr uint16_t kEventTransferDone = 104;
 
+// How the data side of a store ended.
+enum StoreDataOutcome : uint16_t {
+    kDataSentWhole = 1,  // every byte handed over, the connection closed
+    kDataCutShort = 2,   // the connection ended first, or a send or read failed
+    kDataCancelled = 3,  // the user cancelled
+};
+
 class AsyncSocket;
 
 // A stream socket; every live one is in SocketList, newest first.
@@ -90,6 +97,11 @@ public:
     // The size the server announced for the file under way (a session
     // answers for its data connections); all ones when none.
     virtual uint64_t AnnouncedSize() const { return ~0ull; }
+    // The data side of a store has ended (a session answers for its data
+    // connections). Default: one cut short fails the conversation (code 0).
+    virtual void StoreDataEnded(uint16_t outcome);
+    // The conversation's work was given up: nothing is awaited any more.
+    virtual bool Stopped() const { return false; }
 
     // Asks for events (0: none); a socket adds what it needs itself.
     uint16_t SelectEvents(uint16_t events);

@@ -698,7 +698,7 @@ void StoreDialog::OnNotify(WPARAM code, LPARAM value) {
     }
         [[fallthrough]];
     case kCodeFailed:
-        if (code == kCodeFailed && ftpSession && ftpSession->storeFailure != kStoreFailureNone) {
+        if (ftpSession && ftpSession->storeFailure != kStoreFailureNone) {
             // The server did not get the whole file: named, with why.
             TextBuffer text(128);
             AppendFormatted(text,

@@ -76,6 +76,8 @@ enum LanguageString : unsigned short {
     kStatusListingCutLines = 1310, kStatusListingCutSize = 1311, kStatusListingCutTime = 1312,
     // An FTP login that cannot go to a Web proxy in the URL: host, proxy.
     kMsgLoginNotCarried = 1330,
+    // A store the server did not get whole (file, host).
+    kMsgStoreAnsweredEarly = 1340, kMsgStoreDataCut = 1341,
 };
 
 #endif

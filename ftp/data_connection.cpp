@@ -204,7 +204,10 @@ PortCommand::PortCommand(AsyncSocket* owner, uint16_t kind, const char* localPat
 PortCommand::~PortCommand() { delete listening; }
 
 uint16_t PortCommand::Start() {
-    if (kind == kTransferSend && !LocalFileReadable(localPath.Text())) return 0;
+    if (kind == kTransferSend) {
+        if (!LocalFileReadable(localPath.Text())) return 0;
+        static_cast<FtpSession*>(owner)->StoreBegins(remoteName.Text());
+    }
     // Listen where the server reaches us, not on every address, and take
     // the connection from the server alone.
     uint32_t local = owner->LocalAddress();

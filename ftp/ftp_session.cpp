@@ -39,9 +39,14 @@ FtpSession::FtpSession(HWND owner)
     : AsyncSocket(owner),
       AwaitTransferReply(0),
       announcedSize(kUnknownSize),
+      storeFailure(kStoreFailureNone),
+      storeName(64),
       refused_(false),
       heldReply_(false),
-      dataEndedEarly_(false) {}
+      dataEndedEarly_(false),
+      storeState_(kNoStore),
+      halted_(false),
+      owedReplies_(0) {}
 
 void FtpSession::OnPreliminary(const char* line, uint32_t length) {
     Command* current = CurrentCommand();
@@ -57,6 +62,66 @@ void FtpSession::BeginChain() {
     chain.Clear();
     refused_ = false;
     dataEndedEarly_ = false;
+    halted_ = false;
+    storeState_ = kNoStore;
+    storeFailure = kStoreFailureNone;
+}
+
+void FtpSession::StoreBegins(const char* remoteName) {
+    storeState_ = kStoreSending;
+    storeName.Assign(remoteName ? remoteName : "");
+}
+
+bool FtpSession::StoreUnderWay() const {
+    const Command* current = chain.Current();
+    return current && (current->type == kStorActiveCommand || current->type == kStorPassiveCommand);
+}
+
+void FtpSession::StopDataSide() {
+    for (Socket* s = SocketList; s; s = s->next) {
+        AsyncSocket* data = s->AsAsync();
+        if (!data || data == this || data->conversation != this) continue;
+        Command* current = data->CurrentCommand();
+        if (current && current->type == kSendFileCommand) static_cast<SendFileCommand*>(current)->Abort();
+        else if (data->HasSocket()) data->Close();  // still listening or connecting
+    }
+}
+
+bool FtpSession::DataSideGone() {
+    for (Socket* s = SocketList; s; s = s->next) {
+        AsyncSocket* data = s->AsAsync();
+        if (!data || data == this || data->conversation != this || !data->HasSocket()) continue;
+        Command* current = data->CurrentCommand();
+        if (!current || current->type != kSendFileCommand) continue;
+        char probe;
+        int n = data->Recv(&probe, 1, MSG_PEEK);
+        if (n == 0) return true;  // closed
+        if (n < 0 && SocketFunctions.WSAGetLastError && SocketFunctions.WSAGetLastError() != WSAEWOULDBLOCK)
+            return true;  // reset
+    }
+    return false;
+}
+
+void FtpSession::HaltStore(uint16_t why) {
+    halted_ = true;
+    storeState_ = kNoStore;
+    storeFailure = why;
+    StopDataSide();
+}
+
+void FtpSession::StoreDataEnded(uint16_t outcome) {
+    if (halted_) return;
+    if (outcome == kDataSentWhole) {
+        if (storeState_ == kStoreSending) storeState_ = kStoreSent;
+        return;
+    }
+    // The server still owes the store's final reply.
+    ++owedReplies_;
+    HaltStore(outcome == kDataCutShort ? kStoreDataCut : kStoreFailureNone);
+    if (outcome == kDataCutShort) {
+        WriteLog("--- the data connection ended before the whole file was sent\r\n", 0);
+        PostToOwner(kCodeFailed);
+    }
 }
 
 void FtpSession::Add(Command* command) {
@@ -252,6 +317,12 @@ void FtpSession::ReadReply() {
         }
         return;
     }
+    if (owedReplies_) {
+        // The answer to a store given up earlier.
+        --owedReplies_;
+        return;
+    }
+    if (halted_) return;
     if (IsNegativeReply(reader_.Reply(), reader_.ReplyLength())) {
         Command* current = CurrentCommand();
         // "426 Connection closed; transfer aborted." to a listing the
@@ -265,8 +336,23 @@ void FtpSession::ReadReply() {
         }
         AwaitTransferReply = 0;
         heldReply_ = false;
+        if (storeState_ != kNoStore) HaltStore(kStoreFailureNone);
         SendToOwner(kCodeFailed, reinterpret_cast<LPARAM>(reader_.Reply()));
         return;
+    }
+    if (StoreUnderWay()) {
+        if (storeState_ != kStoreSent) {
+            // The server takes the file as whole while bytes of it have not
+            // gone (or no connection of its own ever came).
+            const bool gone = DataSideGone();
+            HaltStore(gone ? kStoreDataCut : kStoreAnsweredEarly);
+            WriteLog(gone ? "--- the data connection ended before the whole file was sent\r\n"
+                          : "--- the server answered before the whole file was sent\r\n",
+                     0);
+            SendToOwner(kCodeFailed, reinterpret_cast<LPARAM>(reader_.Reply()));
+            return;
+        }
+        storeState_ = kNoStore;  // stored
     }
     if (AwaitTransferReply) {
         // The transfer's reply counts only once the data side is done.
@@ -288,6 +374,9 @@ void FtpSession::ActOnReply() {
 
 void FtpSession::OnSocketEvent(uint16_t event, uint16_t error) {
     if (event == FD_CLOSE) {
+        // A store whose data side is still at work cannot be confirmed any
+        // more: it stops here.
+        if (!halted_ && storeState_ != kNoStore) HaltStore(kStoreFailureNone);
         PostToOwner(kCodeControlClosed);
         return;
     }

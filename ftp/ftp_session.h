@@ -9,6 +9,11 @@
 
 class FtpLineCommand;
 
+// Why a store failed when the server did not refuse it with a negative
+// reply: it answered before every byte had gone, or it ended the data
+// connection first.
+enum StoreFailure : uint16_t { kStoreFailureNone = 0, kStoreAnsweredEarly = 1, kStoreDataCut = 2 };
+
 // The control connection of one FTP conversation. Each operation builds one
 // whole chain and starts it: 1 when its first command started, 0 when it was
 // refused (no socket, an empty required text, or a text that would put a
@@ -23,6 +28,8 @@ public:
     // The reply line being acted on is the head of a longer line.
     bool ReplyWasCut() const { return reader_.ReplyCut() != 0; }
     void DataEndedEarly() override { dataEndedEarly_ = true; }
+    void StoreDataEnded(uint16_t outcome) override;
+    bool Stopped() const override { return halted_; }
 
     uint16_t StartConnect(const char* host, uint16_t port);
     uint16_t Login(const char* user, const char* password);
@@ -52,6 +59,16 @@ public:
     // kUnknownSize.
     uint64_t announcedSize;
 
+    // A store's data side is being set up (PORT for a store, or a passive
+    // STOR) for the file remoteName. Its final reply counts only once the
+    // data side has handed over every byte on the server's connection and
+    // closed it; a positive one before that fails the store at once.
+    void StoreBegins(const char* remoteName);
+    // Set with the code 0 of a failed store (kStoreFailureNone for a
+    // negative reply or anything else), and the remote name of that file.
+    uint16_t storeFailure;
+    TextBuffer storeName;
+
 private:
     class LogSink;
     void ReadReply();
@@ -68,11 +85,26 @@ private:
     void AddConnectAndLogin(const char* host, uint16_t port, const char* user, const char* password,
                             const char* directory);
     uint16_t StartChain();
+    // The current command is a STOR.
+    bool StoreUnderWay() const;
+    // A store failed: the chain stops where it is, the data side is reset.
+    void HaltStore(uint16_t why);
+    void StopDataSide();
+    // The server has already ended the data connection of the store.
+    bool DataSideGone();
 
     ReplyReader reader_;
     bool refused_;
     bool heldReply_;
     bool dataEndedEarly_;
+    enum : uint16_t { kNoStore, kStoreSending, kStoreSent };
+    uint16_t storeState_;
+    // The chain was stopped by a failed store: later replies only go to the
+    // log until the next operation.
+    bool halted_;
+    // Final replies still due to stores given up before they came; each is
+    // passed over when it comes, the next operation's included.
+    uint16_t owedReplies_;
 };
 
 #endif

@@ -223,6 +223,10 @@ void AsyncSocket::AppendConnect(const char* host, uint16_t port) {
     chain.Append(new ConnectCommand(this, address, port, host));
 }
 
+void AsyncSocket::StoreDataEnded(uint16_t outcome) {
+    if (outcome == kDataCutShort) PostToOwner(kCodeFailed);
+}
+
 void AsyncSocket::PostToOwner(WPARAM code, LPARAM value) { PostMessageA(owner, SocketEventMessage, code, value); }
 
 void AsyncSocket::SetIdleLimit(uint32_t seconds) {
@@ -246,7 +250,7 @@ void AsyncSocket::CheckIdle() {
     DWORD now = GetTickCount();
     // A question or message box of ours is up (this tick's own handler is
     // the outermost one otherwise): the clock waits for the person.
-    if (timedOut || HandlerDepth() > 1 || !HasSocket() || !AwaitingServer()) {
+    if (timedOut || Stopped() || HandlerDepth() > 1 || !HasSocket() || !AwaitingServer()) {
         lastHeard = now;
         return;
     }

@@ -33,6 +33,13 @@ enum OwnerCode : WPARAM {
 // Made by the library itself: the data side of a transfer has finished.
 constexpr uint16_t kEventTransferDone = 104;
 
+// How the data side of a store ended.
+enum StoreDataOutcome : uint16_t {
+    kDataSentWhole = 1,  // every byte handed over, the connection closed
+    kDataCutShort = 2,   // the connection ended first, or a send or read failed
+    kDataCancelled = 3,  // the user cancelled
+};
+
 class AsyncSocket;
 
 // A stream socket; every live one is in SocketList, newest first.
@@ -97,6 +104,11 @@ public:
     // before the server finished it (a listing cut short): the server's
     // refusal of that transfer is expected, not a failure.
     virtual void DataEndedEarly() {}
+    // The data side of a store has ended (a session answers for its data
+    // connections). Default: one cut short fails the conversation (code 0).
+    virtual void StoreDataEnded(uint16_t outcome);
+    // The conversation's work was given up: nothing is awaited any more.
+    virtual bool Stopped() const { return false; }
 
     // Asks for events (0: none); a socket adds what it needs itself.
     uint16_t SelectEvents(uint16_t events);

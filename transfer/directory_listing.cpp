@@ -1,6 +1,7 @@
 #include "transfer/directory_listing.h"
 
 #include <cstring>
+#include <initializer_list>
 #include <new>
 
 #include "transfer/listing_filter.h"
@@ -215,12 +216,20 @@ uint16_t ParseListing(ListingDialog& dialog, const char* listing, uint32_t lengt
     ResetCombo(window, kListingLevels);
     ResetList(window, kListingShown);
     ResetList(window, kListingRaw);
-    // Many lines: the lists repaint once at the end.
-    SendDlgItemMessageA(window, kListingShown, WM_SETREDRAW, FALSE, 0);
+    // Many lines: room made once, the lists repaint once at the end.
+    uint32_t lines = 0;
+    for (uint32_t i = 0; listing && i < length; ++i) lines += listing[i] == '\r';
+    if (lines > kMaxListedLines) lines = kMaxListedLines;
+    for (int id : {kListingRaw, kListingEntries, kListingShown}) {
+        SendDlgItemMessageA(window, id, WM_SETREDRAW, FALSE, 0);
+        SendDlgItemMessageA(window, id, LB_INITSTORAGE, lines + 1, static_cast<LPARAM>(length) + lines + 1);
+    }
     dialog.listingCopy.Clear();
     ListSink sink(window, dialog.listingCopy);
     ParseListingText(listing ? listing : "", listing ? length : 0, dialog.currentDirectory.Text(), sink);
     ShowFilteredEntries(dialog);
+    SendDlgItemMessageA(window, kListingRaw, WM_SETREDRAW, TRUE, 0);
+    SendDlgItemMessageA(window, kListingEntries, WM_SETREDRAW, TRUE, 0);
     SendDlgItemMessageA(window, kListingShown, WM_SETREDRAW, TRUE, 0);
     InvalidateRect(GetDlgItem(window, kListingShown), nullptr, TRUE);
     SetComboSelection(window, kListingLevels, sink.PathItems() ? sink.PathItems() - 1 : 0);

@@ -10,6 +10,7 @@
 
 #include "frame/string_ids.h"
 #include "frame/strings.h"
+#include "ftp/ftp_session.h"
 #include "net/socket.h"
 #include "net/socket_library.h"
 #include "transfer/progress_dialog.h"
@@ -253,7 +254,10 @@ SendFileCommand::SendFileCommand(AsyncSocket* owner, const char* localPath, cons
       chunkPosition(0),
       chunkSize(0),
       done_(false),
-      asking_(false) {
+      asking_(false),
+      sentAll_(false),
+      failedWhileAsking_(false),
+      abortedWhileAsking_(false) {
     this->localPath.Assign(localPath);
     this->remoteName.Assign(remoteName);
 }
@@ -295,18 +299,15 @@ uint16_t SendFileCommand::OnWrite() {
             amount = chunkLength - chunkPosition;
         } else {
             if (endOfFile) {
+                sentAll_ = true;
                 if (progress) progress->ShowCount(kMsgBytesSent, bytesSent, true);
                 return 1;
             }
             chunkPosition = 0;
             size_t got = std::fread(chunk, 1, chunkLength, file);
             if (got < chunkLength && std::ferror(file)) {
-                // The file could not be read to its end: the server must
-                // not take what it got for the whole file.
-                owner->SelectEvents(0);
-                owner->Reset();
-                owner->PostToOwner(kCodeFailed);
-                OnReply(nullptr);
+                // The file could not be read to its end.
+                Fail();
                 return 0;
             }
             if (got < chunkLength) {
@@ -314,6 +315,7 @@ uint16_t SendFileCommand::OnWrite() {
                 chunkLength = static_cast<uint32_t>(got);
             }
             if (got == 0) {
+                sentAll_ = true;
                 if (progress) progress->ShowCount(kMsgBytesSent, bytesSent, true);
                 return 1;
             }
@@ -321,11 +323,8 @@ uint16_t SendFileCommand::OnWrite() {
         }
         int sent = owner->Send(chunk + chunkPosition, amount);
         if (sent == SOCKET_ERROR) {
-            if (LastSocketError() != WSAEWOULDBLOCK) {
-                // No write event would come: the transfer has failed.
-                owner->PostToOwner(kCodeFailed);
-                OnReply(nullptr);
-            }
+            // No write event would come after an error.
+            if (LastSocketError() != WSAEWOULDBLOCK) Fail();
             return 0;
         }
         uint32_t count = static_cast<uint32_t>(sent) > amount ? amount : static_cast<uint32_t>(sent);
@@ -335,15 +334,51 @@ uint16_t SendFileCommand::OnWrite() {
     }
 }
 
-uint16_t SendFileCommand::OnReply(const char*) {
-    if (done_) return 1;
+void SendFileCommand::Stop() {
     done_ = true;
     if (file) {
         std::fclose(file);
         file = nullptr;
     }
     CloseProgress();
+}
+
+void SendFileCommand::Fail() {
+    if (done_) return;
+    if (asking_) {
+        // Settled once the question is answered: Yes still cancels.
+        failedWhileAsking_ = true;
+        return;
+    }
+    owner->SelectEvents(0);
+    owner->Reset();
+    Stop();
+    owner->conversation->StoreDataEnded(kDataCutShort);
+}
+
+void SendFileCommand::Abort() {
+    if (done_) return;
+    owner->SelectEvents(0);
+    owner->Reset();
+    if (asking_) {
+        abortedWhileAsking_ = true;
+        return;
+    }
+    Stop();
+}
+
+uint16_t SendFileCommand::OnReply(const char*) {
+    if (done_) return 1;
+    if (!sentAll_ && !cancelled) {
+        // The server ended the connection before the whole file went.
+        Fail();
+        return 1;
+    }
+    Stop();
+    // After the last byte: the server takes the end of the connection as
+    // the end of the file.
     owner->Close();
+    if (!cancelled) owner->conversation->StoreDataEnded(kDataSentWhole);
     return 1;
 }
 
@@ -352,11 +387,22 @@ uint16_t SendFileCommand::Finish() {
     CancelAnswer answer = AskToCancel(owner, progress, &asking_, &done_);
     if (answer == kEndedMeanwhile) return 1;
     if (answer == kGoOn) {
-        owner->SelectEvents(kWriteClose);
+        if (abortedWhileAsking_) {
+            // The session has reported the failure.
+            Stop();
+        } else if (failedWhileAsking_) {
+            Fail();
+        } else {
+            owner->SelectEvents(kWriteClose);
+        }
         return 1;
     }
-    owner->Close();
+    // Reset: a server must not keep what it got as the whole file.
+    cancelled = 1;
+    owner->SelectEvents(0);
+    owner->Reset();
     owner->PostToOwner(kCodeTransferDone, 0);
+    owner->conversation->StoreDataEnded(kDataCancelled);
     return OnReply(nullptr);
 }
 
@@ -366,6 +412,11 @@ StorActiveCommand::StorActiveCommand(AsyncSocket* owner, const char* remoteName)
 StorPassiveCommand::StorPassiveCommand(AsyncSocket* owner, const char* remoteName, const char* localPath)
     : PassiveDataCommand(owner, kStorPassiveCommand, kStrStor, remoteName), localPath(64) {
     this->localPath.Assign(localPath);
+}
+
+uint16_t StorPassiveCommand::Start() {
+    static_cast<FtpSession*>(owner)->StoreBegins(argument.Text());
+    return PassiveDataCommand::Start();
 }
 
 uint16_t StorPassiveCommand::Ready() { return LocalFileReadable(localPath.Text()); }

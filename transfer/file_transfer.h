@@ -51,15 +51,24 @@ private:
 
 // Reads a local file and sends it on a data connection in chunks of at most
 // kLargestChunk bytes (fewer when memory is short); OnWrite is true once the
-// whole file has gone out.
+// whole file has gone out. How the send ended goes to the session
+// (StoreDataEnded): whole once every byte was handed over and the connection
+// closed; cut short when the server ended the connection first or a read or
+// send failed (the connection is then reset, so that the server cannot take
+// what it got for the whole file); cancelled.
 class SendFileCommand : public Command {
 public:
     SendFileCommand(AsyncSocket* owner, const char* localPath, const char* remoteName);
     ~SendFileCommand() override;
     uint16_t Start() override;
     uint16_t OnWrite() override;
+    // After OnWrite was true: the file has gone. Otherwise the connection
+    // ended early.
     uint16_t OnReply(const char* reply) override;
     uint16_t Finish() override;
+    // The session gave the store up: the connection is reset and the send
+    // ends without a report (after the Cancel question, when it is up).
+    void Abort();
 
     ProgressDialog* progress;  // owned
     TextBuffer localPath;
@@ -74,8 +83,14 @@ public:
 
 private:
     void CloseProgress();
+    // The send failed on the data side: reset, ended, reported cut short.
+    void Fail();
+    void Stop();
     bool done_;
     bool asking_;
+    bool sentAll_;             // every byte was handed to the connection
+    bool failedWhileAsking_;   // the connection ended while the question was up
+    bool abortedWhileAsking_;  // ... or the session gave the store up
 };
 
 // STOR on an active connection: the PORT before it placed the send.
@@ -89,6 +104,7 @@ public:
 class StorPassiveCommand : public PassiveDataCommand {
 public:
     StorPassiveCommand(AsyncSocket* owner, const char* remoteName, const char* localPath);
+    uint16_t Start() override;
 
     TextBuffer localPath;
 

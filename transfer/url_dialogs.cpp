@@ -725,6 +725,15 @@ void StoreDialog::OnNotify(WPARAM code, LPARAM value) {
     }
         [[fallthrough]];
     case kCodeFailed:
+        if (ftpSession && ftpSession->storeFailure != kStoreFailureNone) {
+            // The server did not get the whole file: named, with why.
+            TextBuffer text(128);
+            AppendFormatted(text,
+                            ftpSession->storeFailure == kStoreAnsweredEarly ? kMsgStoreAnsweredEarly : kMsgStoreDataCut,
+                            1, ftpSession->storeName.Text(), serverName.Text());
+            FailWithText(text.Text());
+            return;
+        }
         failedName.Clear();
         if (fileCount) AppendFormatted(failedName, kMsgSeveralFiles, 0);
         else failedName.Assign(fileName.Text());

@@ -19,6 +19,14 @@ A reply is writes for the control connection, or an object:
   "receive":     file name (in the script's folder) that gets the bytes read
                  from the data connection (makes it a transfer)
   "reset_after": receive: reset the data connection after this many bytes
+  "close_after": receive: after this many bytes, end the data connection
+                 with an orderly close (FIN) while the client still sends
+  "final_after": receive: after this many bytes, send "final" at once, stop
+                 reading for 1 s, then read on to the end ("final" is not
+                 sent again)
+  "control_end_after": receive: after this many bytes, close the control
+                 connection ("control_reset": true: reset it), stop reading,
+                 and reset the data connection 1 s later
   "reset_data":  true: end the data connection with a reset, not a close
   "final":       writes after the transfer (default "226 Transfer complete.\\r\\n")
   "final_first": true: send "final" while the data connection is still open,
@@ -32,6 +40,8 @@ A reply is writes for the control connection, or an object:
   "stranger_first": address: before connecting back (PORT), connect from
                  this other address and send "stranger_data" (default
                  "stranger's bytes") on that connection
+  "stranger_only": address: as stranger_first, but the server itself never
+                 connects: 0.3 s later "final" comes, nothing is received
   "close":       true: close the control connection after this reply
   "reset":       true: reset the control connection after this reply
 
@@ -82,6 +92,8 @@ class Handler(socketserver.BaseRequestHandler):
         self.listener = None
         self.port_addr = None
         self.strangers = []
+        self.final_sent = False    # the transfer's final reply went early
+        self.control_gone = False  # ... or the control connection was ended
         self.request.settimeout(120)
         sio.nodelay(self.request)
 
@@ -139,8 +151,10 @@ class Handler(socketserver.BaseRequestHandler):
             self.port_addr = self.parse_port(arg)
         sio.send_writes(self.request, reply.get("send"), self.base, subst)
         if "data" in reply or "receive" in reply:
+            self.final_sent = False
+            self.control_gone = False
             self.transfer(reply)
-            if reply.get("close_during"):
+            if reply.get("close_during") or self.control_gone:
                 return False
         if reply.get("reset"):
             sio.reset(self.request)
@@ -178,7 +192,7 @@ class Handler(socketserver.BaseRequestHandler):
                 # As real servers do: from the address the client talks to,
                 # after a stranger's connection first when scripted.
                 own = self.request.getsockname()[0]
-                stranger = reply.get("stranger_first")
+                stranger = reply.get("stranger_first") or reply.get("stranger_only")
                 if stranger:
                     try:
                         other = socket.create_connection(self.port_addr, timeout=TIMEOUT,
@@ -188,6 +202,8 @@ class Handler(socketserver.BaseRequestHandler):
                                         self.base)
                     except OSError:
                         pass
+                if reply.get("stranger_only"):
+                    return None
                 return socket.create_connection(self.port_addr, timeout=TIMEOUT,
                                                 source_address=(own, 0))
             if self.listener:
@@ -203,6 +219,10 @@ class Handler(socketserver.BaseRequestHandler):
     def transfer(self, reply):
         final = reply.get("final", "226 Transfer complete.\r\n")
         data = self.data_connection(reply)
+        if data is None and reply.get("stranger_only"):
+            time.sleep(0.3)
+            sio.send_writes(self.request, final, self.base)
+            return
         if data is None:
             sio.send_writes(self.request, "425 Can't open data connection.\r\n", self.base)
             return
@@ -214,11 +234,19 @@ class Handler(socketserver.BaseRequestHandler):
             alongside.start()
         try:
             if "receive" in reply:
-                reset = self.receive(data, reply) or reset
+                ending = self.receive(data, reply)
+                if ending == "close":
+                    # An orderly end while the client still sends.
+                    data.shutdown(socket.SHUT_WR)
+                    time.sleep(0.5)
+                reset = ending == "reset" or reset
             else:
                 sio.send_writes(data, reply["data"], self.base)
         except OSError:
             pass
+        if self.control_gone:
+            sio.reset(data)
+            return
         if reply.get("final_first"):
             sio.send_writes(self.request, final, self.base)
             sio.send_writes(data, [{"pause": 0.5}], self.base)
@@ -230,7 +258,7 @@ class Handler(socketserver.BaseRequestHandler):
             alongside.join()
             if reply.get("close_during"):
                 return
-        if not reply.get("final_first"):
+        if not reply.get("final_first") and not self.final_sent:
             sio.send_writes(self.request, final, self.base)
 
     def control_during(self, reply):
@@ -242,25 +270,49 @@ class Handler(socketserver.BaseRequestHandler):
             pass
 
     def receive(self, data, reply):
-        """Reads the data connection into the named file; True to reset it."""
+        """Reads the data connection into the named file; returns how the
+        server ends it early: "reset", "close", or None (at the client's end)."""
         limit = reply.get("reset_after")
+        ends = [(limit, "reset"), (reply.get("close_after"), "close"),
+                (reply.get("control_end_after"), "control")]
+        final_after = reply.get("final_after")
         time.sleep(min(float(reply.get("receive_delay", 0)), sio.MAX_PAUSE))
         rate = float(reply.get("receive_rate", 0))
         if rate > 0:
             data.setsockopt(socket.SOL_SOCKET, socket.SO_RCVBUF, 65536)
         start = time.monotonic()
-        got = b""
-        while limit is None or len(got) < limit:
-            chunk = data.recv(16384 if rate > 0 else 65536)
-            if not chunk:
-                break
-            got += chunk
-            if rate > 0:
-                time.sleep(max(0.0, start + len(got) / rate - time.monotonic()))
+        got = bytearray()
+        ending = None
+        try:
+            while True:
+                ending = next((how for at, how in ends if at is not None and len(got) >= at), None)
+                if ending:
+                    break
+                if final_after is not None and not self.final_sent and len(got) >= final_after:
+                    sio.send_writes(self.request, reply.get("final", "226 Transfer complete.\r\n"),
+                                    self.base)
+                    self.final_sent = True
+                    time.sleep(1)
+                chunk = data.recv(16384 if rate > 0 else 65536)
+                if not chunk:
+                    break
+                got += chunk
+                if rate > 0:
+                    time.sleep(max(0.0, start + len(got) / rate - time.monotonic()))
+        except OSError:
+            pass  # the client reset it: what came is kept
+        if ending == "control":
+            if reply.get("control_reset"):
+                sio.reset(self.request)
+            else:
+                sio.close(self.request)
+            self.control_gone = True
+            time.sleep(1)
+            ending = "reset"
         name = os.path.basename(str(reply["receive"])) or "stored.bin"
         with open(os.path.join(self.base, name), "wb") as f:
             f.write(got if limit is None else got[:limit])
-        return limit is not None
+        return ending
 
 
 class Server(socketserver.ThreadingTCPServer):

@@ -244,6 +244,155 @@ TEST_F(HostileFtp, ControlConnectionFailingWhileTheCancelQuestionIsUp) {
     std::remove("hostile_big.bin");
 }
 
+// What a scripted server kept of a stored file: nothing, a part, the whole.
+enum class Held { kNothing, kPart, kWhole };
+
+// The file the server wrote, once it has written it (it may still be
+// reading when the export returns); kMissing when it never does.
+std::string ServerFile(const std::string& name, Held expected) {
+    const std::string path = std::string(kFtpState) + name;
+    if (expected == Held::kPart) {
+        for (DWORD start = GetTickCount(); GetTickCount() - start < 5000 &&
+                                           GetFileAttributesA(path.c_str()) == INVALID_FILE_ATTRIBUTES;)
+            Sleep(50);
+        Sleep(100);
+    }
+    return ReadOrMissing(path);
+}
+
+void ExpectHeld(const std::string& held, Held expected, const std::string& whole) {
+    switch (expected) {
+    case Held::kNothing: EXPECT_EQ(held, kMissing); break;
+    case Held::kWhole: EXPECT_TRUE(held == whole) << held.size() << " of " << whole.size() << " bytes"; break;
+    case Held::kPart:
+        EXPECT_NE(held, kMissing);
+        EXPECT_LT(held.size(), whole.size());
+        EXPECT_EQ(held, whole.substr(0, held.size())) << "not the head of the file";
+        break;
+    }
+}
+
+// A file of size bytes that differ along its length.
+std::string Pattern(size_t size) {
+    std::string bytes(size, '\0');
+    for (size_t i = 0; i < size; ++i) bytes[i] = static_cast<char>('a' + (i / 1000) % 26);
+    return bytes;
+}
+
+// A store ends with 0 only when every byte went out on the server's own data
+// connection before its final reply; a final reply before that, a data
+// connection the server ends early, or a control connection that goes away
+// fails at once (2, a message), and no QUIT follows as if all were well. The
+// file is larger than every socket buffer on the way, so the server's
+// misbehaviour always comes while bytes are still unsent.
+TEST_F(HostileFtp, StoreSucceedsOnlyWhenEveryByteWentToTheServer) {
+    const std::string whole = Pattern(8 * 1024 * 1024);
+    WriteWholeFile("hostile_big.bin", whole);
+    const std::string early =
+        "doc.bin was not stored whole on 127.0.0.6: the server reported it complete before all of it had been sent.";
+    const std::string cut = "doc.bin was not stored whole on 127.0.0.6: the server ended the data connection before "
+                            "all of it had been sent.";
+    auto stor = [](const std::string& misbehaviour) {
+        return Script("\"STOR\": {\"send\": \"150 Ok to send data.\\r\\n\", \"receive\": \"stored.bin\"" +
+                      misbehaviour + "}");
+    };
+    const struct {
+        const char* name;
+        std::string script;
+        int modes;  // 1 passive, 2 active, 3 both
+        LONG code;
+        std::string message;  // "" none
+        Held held;
+    } cases[] = {
+        {"as real servers answer, after the data connection closed", stor(""), 3, 0, "", Held::kWhole},
+        {"226 before the server closes its side", stor(", \"final_first\": true"), 3, 0, "", Held::kWhole},
+        {"a stranger connects, the server never does", stor(", \"stranger_only\": \"127.0.0.9\""), 2, 2, early,
+         Held::kNothing},
+        {"a stranger connects first, then the server", stor(", \"stranger_first\": \"127.0.0.9\""), 2, 0, "",
+         Held::kWhole},
+        {"the server closes the data connection early, then 226", stor(", \"close_after\": 65536"), 3, 2, cut,
+         Held::kPart},
+        {"the server resets the data connection early, then 226", stor(", \"reset_after\": 65536"), 3, 2, cut,
+         Held::kPart},
+        {"226 while the data is still being sent", stor(", \"final_after\": 65536"), 3, 2, early, Held::kPart},
+        {"the control connection closes after 64 KB", stor(", \"control_end_after\": 65536"), 3, 2, kFailed,
+         Held::kPart},
+        {"the control connection is reset after 64 KB",
+         stor(", \"control_end_after\": 65536, \"control_reset\": true"), 3, 2, kFailed, Held::kPart},
+    };
+    for (const auto& c : cases) {
+        for (WORD passive : {1, 0}) {
+            if (!(c.modes & (passive ? 1 : 2))) continue;
+            SCOPED_TRACE(std::string(c.name) + (passive ? ", passive" : ", active"));
+            WriteServerScript(kFtpState, c.script);
+            std::remove((std::string(kFtpState) + "stored.bin").c_str());
+            OrbLoginInfo login{"u", "p", passive};
+            DWORD start = GetTickCount();
+            Outcome out = Store("ftp://127.0.0.6/d/doc.bin", "hostile_big.bin", nullptr, &login);
+            EXPECT_LT(GetTickCount() - start, 5000u);
+            EXPECT_EQ(out.code, c.code);
+            if (c.message.empty()) {
+                EXPECT_TRUE(out.boxes.empty()) << out.boxes[0].text;
+            } else if (out.boxes.size() == 1u) {
+                EXPECT_EQ(out.boxes[0].text, c.message);
+            } else {
+                ADD_FAILURE() << out.boxes.size() << " messages";
+            }
+            ExpectHeld(ServerFile("stored.bin", c.held), c.held, whole);
+            const std::string transcript = ServerTranscript(kFtpState);
+            EXPECT_NE(transcript.find("STOR doc.bin\n"), std::string::npos) << transcript;
+            EXPECT_EQ(transcript.find("QUIT") != std::string::npos, c.code == 0) << transcript;
+            if (c.modes == 2) {
+                const std::string log = ReadProtocolLog();
+                EXPECT_NE(log.find("--- a data connection from 127.0.0.9 was refused"), std::string::npos) << log;
+            }
+            Unload();
+        }
+    }
+
+    // Several files: the second one fails; the first stays stored, the
+    // message names the second, and the chain goes no further.
+    WriteWholeFile("hostile_small.bin", "the first file");
+    const std::string list = std::string("hostile_small.bin") + '\0' + "hostile_big.bin" + '\0' + '\0';
+    const struct {
+        const char* misbehaviour;
+        std::string message;
+    } second[] = {
+        {"\"final_after\": 65536",
+         "hostile_big.bin was not stored whole on 127.0.0.6: the server reported it complete before all of it had "
+         "been sent."},
+        {"\"reset_after\": 65536", "hostile_big.bin was not stored whole on 127.0.0.6: the server ended the data "
+                                  "connection before all of it had been sent."},
+    };
+    for (const auto& c : second) {
+        for (WORD passive : {1, 0}) {
+            SCOPED_TRACE(std::string("second file, ") + c.misbehaviour + (passive ? ", passive" : ", active"));
+            WriteServerScript(kFtpState, Script("\"STOR\": [{\"send\": \"150 Ok.\\r\\n\", \"receive\": \"first.bin\"}, "
+                                                "{\"send\": \"150 Ok.\\r\\n\", \"receive\": \"second.bin\", " +
+                                                std::string(c.misbehaviour) + "}]"));
+            std::remove((std::string(kFtpState) + "first.bin").c_str());
+            std::remove((std::string(kFtpState) + "second.bin").c_str());
+            OrbLoginInfo login{"u", "p", passive};
+            DWORD start = GetTickCount();
+            Outcome out = StoreMany("ftp://127.0.0.6/d", list, 2, &login);
+            EXPECT_LT(GetTickCount() - start, 5000u);
+            EXPECT_EQ(out.code, 2);
+            EXPECT_EQ(out.boxes.size(), 1u);
+            if (!out.boxes.empty()) {
+                EXPECT_EQ(out.boxes[0].text, c.message);
+            }
+            EXPECT_EQ(ServerFile("first.bin", Held::kWhole), "the first file");
+            ExpectHeld(ServerFile("second.bin", Held::kPart), Held::kPart, whole);
+            const std::string transcript = ServerTranscript(kFtpState);
+            EXPECT_NE(transcript.find("STOR hostile_big.bin\n"), std::string::npos) << transcript;
+            EXPECT_EQ(transcript.find("QUIT"), std::string::npos) << transcript;
+            Unload();
+        }
+    }
+    std::remove("hostile_big.bin");
+    std::remove("hostile_small.bin");
+}
+
 TEST_F(HostileFtp, StoreLooksAtEveryLocalFileBeforeSendingAnything) {
     WriteWholeFile("hostile_a.bin", "a");
     OrbLoginInfo login{"u", "p", 1};

@@ -222,4 +222,119 @@ TEST_F(TransferScriptedTest, SendToAResetConnectionFails) {
     EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
 }
 
+// What the owner of a session hears when a store goes wrong: exactly one
+// failure (code 0, sent with the reply line when a reply showed it, posted
+// without one when the data connection did; 101 when the control
+// connection went), the progress window gone, no QUIT, and nothing after it:
+// not the server's late final reply, not a code 1. The file is larger than
+// the socket buffers, so the server misbehaves while bytes are still unsent.
+TEST_F(TransferScriptedTest, StoreFailuresReachTheOwnerOnceAndStopTheChain) {
+    WriteWholeFile("xfer_local\\big8.bin", std::string(8 * 1024 * 1024, 'z'));
+    auto stor = [](const std::string& misbehaviour) {
+        return "{\"commands\": {\"STOR\": {\"send\": \"150 Ok.\\r\\n\", \"receive\": \"stored.bin\"" + misbehaviour +
+               "}}}";
+    };
+    const std::string complete = "226 Transfer complete.";
+    const struct {
+        const char* name;
+        std::string script;
+        int modes;        // 1 passive, 2 active, 3 both
+        WPARAM code;      // the one notification: 0 or 101; 1 for a store that worked
+        const char* text; // code 0: the reply line it carries; "" none; null either
+        uint16_t why;     // session->storeFailure
+    } cases[] = {
+        {"stored", stor(""), 3, 1, "", kStoreFailureNone},
+        {"a stranger, then the server", stor(", \"stranger_first\": \"127.0.0.9\""), 2, 1, "", kStoreFailureNone},
+        {"a stranger only, then 226", stor(", \"stranger_only\": \"127.0.0.9\""), 2, 0, complete.c_str(),
+         kStoreAnsweredEarly},
+        {"226 while sending", stor(", \"final_after\": 65536"), 3, 0, complete.c_str(), kStoreAnsweredEarly},
+        {"451 while sending", stor(", \"final_after\": 65536, \"final\": \"451 Local error.\\r\\n\""), 3, 0,
+         "451 Local error.", kStoreFailureNone},
+        {"data closed early, then 226", stor(", \"close_after\": 65536"), 3, 0, nullptr, kStoreDataCut},
+        {"data reset early, then 226", stor(", \"reset_after\": 65536"), 3, 0, nullptr, kStoreDataCut},
+        {"control closed", stor(", \"control_end_after\": 65536"), 3, 101, "", kStoreFailureNone},
+        {"control reset", stor(", \"control_end_after\": 65536, \"control_reset\": true"), 3, 101, "",
+         kStoreFailureNone},
+    };
+    for (const auto& c : cases) {
+        for (uint16_t passive : {1, 0}) {
+            if (!(c.modes & (passive ? 1 : 2))) continue;
+            SCOPED_TRACE(std::string(c.name) + (passive ? ", passive" : ", active"));
+            WriteScript(c.script);
+            NewSession();
+            ASSERT_EQ(session->ConnectAndStore(kServer, 21, "u", "p", "/", "doc.bin", "xfer_local\\big8.bin", passive),
+                      1);
+            DWORD start = GetTickCount();
+            EXPECT_EQ(End(), c.code);
+            EXPECT_LT(GetTickCount() - start, 5000u);
+            // Long enough for the server's late reply and the end of its
+            // connections.
+            PumpFor(1500);
+            EXPECT_EQ(FindOwnedDialog(owner->Handle()), nullptr);
+            EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+            EXPECT_EQ(session->storeFailure, c.why);
+            if (c.code == 1) {
+                EXPECT_FALSE(Has(0));
+                EXPECT_NE(Commands().find("QUIT"), std::string::npos);
+                continue;
+            }
+            EXPECT_EQ(owner->Codes(), std::vector<WPARAM>{c.code});
+            EXPECT_EQ(Commands().find("QUIT"), std::string::npos) << Commands();
+            const OwnerWindow::Note& note = owner->Notes().front();
+            if (c.text) {
+                EXPECT_EQ(note.text, c.text);
+                EXPECT_EQ(note.posted, !*c.text);
+            } else {
+                EXPECT_TRUE(note.posted ? !note.hasText : note.text == complete) << note.text;
+            }
+            EXPECT_EQ(std::string(session->storeName.Text()), "doc.bin");
+        }
+    }
+}
+
+TEST_F(TransferScriptedTest, CancelledStoreEndsThereAndTheNextOperationGetsItsOwnReplies) {
+    // A slow server; Cancel, Yes. The server must not take the part it got
+    // for the whole file (the connection is reset), its late answer to STOR
+    // moves nothing on, and the next operation's replies are its own: the
+    // 550 to its CWD fails it before PWD.
+    WriteWholeFile("xfer_local\\big8.bin", std::string(8 * 1024 * 1024, 'z'));
+    WriteScript(
+        "{\"commands\": {\"STOR\": {\"send\": \"150 Ok.\\r\\n\", \"receive\": \"stored.bin\", \"receive_rate\": 400000}, "
+        "\"CWD\": [\"250 Changed.\\r\\n\", \"550 No such directory.\\r\\n\"]}}");
+    for (uint16_t passive : {1, 0}) {
+        SCOPED_TRACE(passive ? "passive" : "active");
+        NewSession();
+        std::remove((std::string(kState) + "stored.bin").c_str());
+        MessageBoxAnswerer answerer(IDYES);
+        ASSERT_EQ(session->ConnectAndStore(kServer, 21, "u", "p", "/", "doc.bin", "xfer_local\\big8.bin", passive), 1);
+        HWND progress = nullptr;
+        for (DWORD start = GetTickCount(); !progress && GetTickCount() - start < kWait;) {
+            PumpFor(10);
+            progress = FindOwnedDialog(owner->Handle());
+        }
+        ASSERT_NE(progress, nullptr);
+        PostMessageA(progress, WM_COMMAND, IDCANCEL, 0);
+        ASSERT_TRUE(owner->WaitFor(104, kWait));
+        PumpFor(1500);
+        EXPECT_EQ(owner->Codes(), std::vector<WPARAM>{104});
+        EXPECT_TRUE(Has(104, 0));
+        EXPECT_EQ(answerer.boxes.size(), 1u);
+        EXPECT_EQ(FindOwnedDialog(owner->Handle()), nullptr);
+        EXPECT_TRUE(IsWindowEnabled(owner->Handle()));
+        bool stored = false;
+        const std::string held = ReadWholeFile(std::string(kState) + "stored.bin", &stored);
+        EXPECT_TRUE(stored);
+        EXPECT_LT(held.size(), 8u * 1024 * 1024);
+
+        owner->Clear();
+        ASSERT_EQ(session->ListDirectory("/x", passive), 1);
+        ASSERT_TRUE(owner->WaitFor(0, kWait));
+        ASSERT_FALSE(owner->Notes().empty());
+        EXPECT_EQ(owner->Notes().front().text, "550 No such directory.");
+        const std::string commands = Commands();
+        EXPECT_EQ(commands.substr(commands.size() - 7), "CWD /x|") << commands;
+        EXPECT_EQ(commands.find("QUIT"), std::string::npos) << commands;
+    }
+}
+
 }  // namespace

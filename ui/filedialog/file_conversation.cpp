@@ -8,6 +8,7 @@
 #include "ftp/data_connection.h"
 #include "ftp/ftp_session.h"
 #include "ftp/listing_collector.h"
+#include "net/handler_scope.h"
 #include "net/network.h"
 #include "net/protocol_log.h"
 #include "net/command.h"
@@ -225,6 +226,25 @@ void FileDialog::ChangeDirectory(uint16_t fromLevels) {
     if (!NameFits(directory.Text(), directory.length) || !ListIn(directory.Text())) return;
     state = kStateListing;
     SetStatus(kStatusListing);
+}
+
+uint16_t FileDialog::ListSoon(const char* directory) {
+    // Sent from the session's reading of a reply, which touches its chain
+    // no more: the chain can be replaced now, and the transfer it ran stops
+    // at once. With more below (the Cancel question of a transfer of that
+    // chain), not before those have returned.
+    if (HandlerDepth() <= 1) return ListIn(directory);
+    soonDirectory_.Assign(directory ? directory : "");
+    PostWhenIdle(window, kListSoonMessage);
+    return 1;
+}
+
+void FileDialog::StartListingSoon() {
+    if (state != kStateListing || !session) return;
+    if (!ListIn(soonDirectory_.Text())) {
+        listPurpose = kListOrdinary;
+        state = kStateIdle;
+    }
 }
 
 uint16_t FileDialog::ListIn(const char* directory) {
@@ -458,7 +478,7 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
         case kStateListing:
             // A listing that tried the typed name and failed: the current
             // directory is listed again. A failure of that one ends here.
-            if (purpose == kListAgain || !ListIn("")) {
+            if (purpose == kListAgain || !ListSoon("")) {
                 state = kStateIdle;
                 return;
             }
@@ -473,7 +493,7 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
                 TextBuffer typed(64);
                 GetWholeItemText(window, kFdName, typed);
                 SelectEditText(window, kFdName, 0, -1);
-                if (!typed.Empty() && ListIn(typed.Text())) state = kStateListing;
+                if (!typed.Empty() && ListSoon(typed.Text())) state = kStateListing;
             }
             EnableItem(window, kFdAction, true);
             // Otherwise the dialog is idle again and the user can try
@@ -520,12 +540,14 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
             EndWithCode();
             return;
         }
+        // A store cut off with its connection: the store's own message,
+        // while the dialog still knows the host.
+        if (storing) StoreFailed();
+        if (ended) return;
         if (was != kStateConnecting) Disconnect(0);
         if (was == kStateSwitching) ConnectToHost();
         else if (was == kStateIdle) SetStatusText("");
-        // A store cut off with its connection: the store's own message.
-        if (storing) StoreFailed();
-        else if (tell && !ended) ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
+        if (tell && !ended) ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
         return;
     }
     case kCodeListingCut:

@@ -53,6 +53,7 @@ FileDialog::FileDialog(OrbFilterCallback filter, uint16_t dialogTemplate)
       connected(0),
       listPurpose(kListOrdinary),
       filterCallback(filter),
+      soonDirectory_(64),
       fetchFile(64),
       pendingDirectory_(64),
       directoryPending_(false),
@@ -681,6 +682,10 @@ INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case kFollowRedirectMessage:
         if (!ended && HandlerRunning()) PostWhenIdle(window, kFollowRedirectMessage);
         else if (!ended) FollowRedirect();
+        return TRUE;
+    case kListSoonMessage:
+        if (!ended && HandlerRunning()) PostWhenIdle(window, kListSoonMessage);
+        else if (!ended) StartListingSoon();
         return TRUE;
     case kDeleteRetiredMessage:
         DeleteRetired();

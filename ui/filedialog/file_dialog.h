@@ -93,6 +93,8 @@ constexpr uint16_t kSaveTemplate = 105;
 // Posted to itself: a Web fetch's redirect is followed once no socket code
 // is on the stack.
 constexpr UINT kFollowRedirectMessage = WM_APP + 53;
+// Posted to itself: a listing put off by ListSoon starts.
+constexpr UINT kListSoonMessage = WM_APP + 54;
 
 // The Internet file dialog: one FTP control connection kept open while the
 // user moves through directories, and an HTTP connection for a World Wide
@@ -181,6 +183,11 @@ protected:
     // Lists directory (empty: the current one), remembering it so that the
     // location follows once the server has changed there.
     uint16_t ListIn(const char* directory);
+    // ListIn, put off until no socket code is on the stack when some is;
+    // 1 when it started or will.
+    uint16_t ListSoon(const char* directory);
+    void StartListingSoon();
+    TextBuffer soonDirectory_;
     // 1 when a name of this length may be sent; else says it is too long
     // (showing its head) and returns 0.
     uint16_t NameFits(const char* name, uint32_t length);

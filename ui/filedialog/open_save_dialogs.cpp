@@ -359,7 +359,13 @@ void SaveAsDialog::StoreFailed() {
     storeFailed_ = true;
     TextBuffer message(128), shown(64);
     ShownName(storing_.Text(), shown);
-    AppendFormatted(message, kMsgTransferFailed, 1, shown.Text(), currentHost.Empty() ? host.hostName.Text() : currentHost.Text());
+    const char* server = currentHost.Empty() ? host.hostName.Text() : currentHost.Text();
+    // The session may know why the server did not get the whole file.
+    const uint16_t why = session ? session->storeFailure : static_cast<uint16_t>(kStoreFailureNone);
+    uint16_t id = kMsgTransferFailed;
+    if (why == kStoreAnsweredEarly) id = kMsgStoreAnsweredEarly;
+    else if (why == kStoreDataCut) id = kMsgStoreDataCut;
+    AppendFormatted(message, id, 1, shown.Text(), server);
     if (!ended) ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
 }
 

@@ -95,7 +95,11 @@ void OpenDialog::Activate() {
 void OpenDialog::OpenFtp() {
     TextBuffer name(256);
     if (!TakeTypedName(name)) return;
+    // Browse returns the name as typed; Open fetches it with the type's
+    // extension.
+    if (!browseOnly) ApplyExtensionRule(name, kExtensionOpen);
     TextBuffer url(128);
+    if (!NameFits(name.Text(), name.length)) return;
     if (!RemoteUrl(name.Text(), url)) {
         SetStatus(kStatusTransferFailed);
         return;
@@ -105,8 +109,6 @@ void OpenDialog::OpenFtp() {
         Finish();
         return;
     }
-    ApplyExtensionRule(name, kExtensionOpen);
-    if (!NameFits(name.Text(), name.length) || !RemoteUrl(name.Text(), url)) return;
     char extension[40];
     FileNameExtension(name.Text(), extension, sizeof extension);
     char temporary[kPathSize];

@@ -13,6 +13,9 @@
 #include <cstring>
 #include <new>
 
+// Tests look for this text in the library they load: it must be this build.
+extern "C" __attribute__((used)) const char OrbFreedMemoryMarker[] = "OrbNet test build: freed memory faults";
+
 namespace {
 
 constexpr unsigned char kFreedByte = 0xDD;

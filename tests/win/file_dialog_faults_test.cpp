@@ -86,6 +86,13 @@ protected:
     }
 };
 
+// The cases below rely on a late use of freed memory failing at once.
+TEST(TestBuild, FreedMemoryProtectionIsOn) {
+    const std::string dll = ReadWholeFile("OrbNetN01.dll");
+    ASSERT_FALSE(dll.empty());
+    EXPECT_NE(dll.find("OrbNet test build: freed memory faults"), std::string::npos);
+}
+
 // ---- the URL handed to the host names the server the person used
 
 TEST_F(DialogFaults, UrlsNameTheConnectedHostWhateverPwdSays) {

@@ -70,6 +70,9 @@ enum LanguageString : unsigned short {
     kMsgUntrustedServer = 1300, kMsgServerNameMismatch = 1301, kMsgCertificateDates = 1302,
     kMsgServerNotVerified = 1303, kMsgSecureFailed = 1304, kMsgNoSecurityProvider = 1305,
     kMsgProxyRefusedTunnel = 1306,
+    // The settings dialogs: a new entry to store, texts too long to keep.
+    kMsgStoreNewHost = 1320, kMsgStoreNewProxy = 1321, kMsgPasswordTooLong = 1322,
+    kMsgHostTooLong = 1323, kMsgProxyNameTooLong = 1324,
 };
 
 #endif

@@ -78,6 +78,9 @@ enum LanguageString : unsigned short {
     kMsgLoginNotCarried = 1330,
     // A store the server did not get whole (file, host).
     kMsgStoreAnsweredEarly = 1340, kMsgStoreDataCut = 1341,
+    // The settings dialogs: a new entry to store, texts too long to keep.
+    kMsgStoreNewHost = 1320, kMsgStoreNewProxy = 1321, kMsgPasswordTooLong = 1322,
+    kMsgHostTooLong = 1323, kMsgProxyNameTooLong = 1324,
 };
 
 #endif

@@ -102,6 +102,26 @@ uint16_t BuildHostValue(const HostTexts& host, TextBuffer& out) {
     return w.ok();
 }
 
+uint16_t HostValueFits(const HostTexts& host) {
+    const bool store = (host.hostFlags & kHostStorePasswords) != 0;
+    const struct {
+        const char* text;
+        size_t limit;
+        bool stored;
+    } fields[] = {{host.description, kDescriptionLimit, true}, {host.hostName, kHostNameLimit, true},
+                  {host.userName, kUserNameLimit, true},       {host.anonymousPassword, kPasswordLimit, store},
+                  {host.password, kPasswordLimit, store},      {host.initialDirectory, kDirectoryLimit, true},
+                  {host.proxyName, kProxyNameLimit, true}};
+    // Ten commas and four flag characters besides the fields.
+    size_t length = 14;
+    for (const auto& f : fields) {
+        const size_t n = f.text ? std::strlen(f.text) : 0;
+        if (n > f.limit) return 0;
+        if (f.stored) length += 2 * n;  // two hex digits a character
+    }
+    return length + 1 < kListValueSize ? 1 : 0;
+}
+
 uint16_t BuildProxyValue(const char* name, uint16_t port, TextBuffer& out) {
     char digits[8];
     std::snprintf(digits, sizeof digits, "%u", unsigned(port));

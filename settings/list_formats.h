@@ -10,7 +10,7 @@
 constexpr size_t kDescriptionLimit = 511;
 constexpr size_t kHostNameLimit = 127;
 constexpr size_t kUserNameLimit = 63;
-constexpr size_t kPasswordLimit = 63;
+constexpr size_t kPasswordLimit = 64;  // as long as the host dialog's password fields
 constexpr size_t kDirectoryLimit = 255;
 constexpr size_t kProxyNameLimit = 127;
 constexpr size_t kUrlLimit = 255;
@@ -46,6 +46,12 @@ struct HostTexts {
     const char* proxyName;
     uint16_t hostFlags;
 };
+
+// 1 when every text is within its limit and the value BuildHostValue makes of
+// them is short enough to be loaded again (shorter than kListValueSize bytes
+// with its terminator): a host that does not fit would be lost, and with it
+// every host stored after it.
+uint16_t HostValueFits(const HostTexts& host);
 
 // "Proxy<n>" value: scrambled name, comma, port in decimal.
 struct ProxyValue {

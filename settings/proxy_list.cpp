@@ -1,5 +1,6 @@
 #include "settings/proxy_list.h"
 
+#include <cstring>
 #include <new>
 
 #include "frame/string_ids.h"
@@ -10,6 +11,17 @@
 namespace {
 const char kProxyPrefix[] = "Proxy";
 const char kDefaultProxyName[] = "Default Proxy";
+
+bool StartsNoCase(const char* text, const char* prefix) {
+    for (; *prefix; ++text, ++prefix) {
+        char c = *text;
+        if (c >= 'A' && c <= 'Z') c = static_cast<char>(c + 32);
+        if (c != *prefix) return false;
+    }
+    return true;
+}
+
+bool IsBlank(char c) { return c == ' ' || c == '\t'; }
 }  // namespace
 
 ProxyList::ProxyList(uint16_t listKind, SettingsStore* settingsStore)
@@ -94,4 +106,26 @@ void ProxyList::Save() const {
     DeleteNumberedValuesFrom(*store, Section(), kProxyPrefix, n);
     value.Clear();
     if (AppendEncodedField(value, defaultProxy.Text())) store->WriteString(Section(), kDefaultProxyName, value.Text());
+}
+
+TypedProxy ReadTypedProxy(const char* typed) {
+    TypedProxy out{typed ? typed : "", 0, false, 0, false};
+    const char* start = out.name;
+    while (IsBlank(*start)) ++start;
+    if (StartsNoCase(start, "ftp://")) start += 6;
+    else if (StartsNoCase(start, "http://")) start += 7;
+    const char* end = start + std::strlen(start);
+    while (end > start && (IsBlank(end[-1]) || end[-1] == '/')) --end;
+    // "name:8080": up to five digits after the last colon.
+    const char* digits = end;
+    while (digits > start && end - digits < 6 && digits[-1] >= '0' && digits[-1] <= '9') --digits;
+    if (digits < end && end - digits <= 5 && digits - start >= 2 && digits[-1] == ':') {
+        for (const char* d = digits; d < end; ++d) out.port = out.port * 10 + uint32_t(*d - '0');
+        out.hasPort = true;
+        end = digits - 1;
+    }
+    out.reshaped = start != out.name || *end != '\0';
+    out.name = start;
+    out.nameLength = static_cast<uint32_t>(end - start);
+    return out;
 }

@@ -52,4 +52,18 @@ public:
     SettingsStore* store;
 };
 
+// A proxy as a person may type it into a name box: "http://name:8080/". name
+// points into the typed text and runs for nameLength characters, without a
+// leading "ftp://" or "http://" (any letter case), blanks around it, trailing
+// slashes or a ":port" suffix of 1 to 5 digits, which gives port. reshaped is
+// true when any of these was taken away.
+struct TypedProxy {
+    const char* name;
+    uint32_t nameLength;
+    bool hasPort;
+    uint32_t port;
+    bool reshaped;
+};
+TypedProxy ReadTypedProxy(const char* typed);
+
 #endif

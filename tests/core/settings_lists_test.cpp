@@ -179,6 +179,92 @@ TEST(HostListStore, AddOrUpdateSetsFlagsOnlyFromOne) {
     EXPECT_STREQ(back->initialDirectory.Text(), "/d");
 }
 
+// A host the dialog lets through (HostValueFits) comes back whole from the
+// store; one it refuses would not load at all, nor would the hosts after it.
+TEST(HostListStore, WhatFitsComesBackWhole) {
+    const std::string pw64(64, 'p'), pw65(65, 'p');
+    const std::string d100(100, 'd'), d101(101, 'd'), d511(511, 'd'), dir49(49, '/');
+    const uint16_t kept = kHostStorePasswords, named = 0;
+    struct Row {
+        const char* label;
+        std::string description, password, directory;
+        uint16_t flags;
+        bool fits;
+    } rows[] = {
+        {"64-character password", "Site", pw64, "/pub", kept, true},
+        // Ten commas, four flags and 2 x 248 hex digits: 510 characters.
+        {"longest value that loads", d100, pw64, dir49, kept, true},
+        {"two characters more", d101, pw64, dir49, kept, false},
+        {"the same, passwords not stored", d101, pw64, dir49, named, true},
+        {"65-character password", "Site", pw65, "/pub", kept, false},
+        {"not stored, still too long to keep", "Site", pw65, "/pub", named, false},
+        {"longest description alone", d511, "", "", named, false},
+    };
+    for (const Row& r : rows) {
+        SCOPED_TRACE(r.label);
+        // Host name 20, user 10 and anonymous password 5 characters; the
+        // rows give the rest.
+        const HostTexts texts = {r.description.c_str(), "ftp.example.org.test", "user.name.",
+                                 "visit", r.password.c_str(), r.directory.c_str(), "", r.flags};
+        EXPECT_EQ(HostValueFits(texts), r.fits ? 1 : 0);
+        if (r.password.size() > kPasswordLimit) continue;  // never reaches a list
+
+        MemoryStore store;
+        {
+            HostList hosts(&store);
+            hosts.AddOrUpdate("After", "h", "", "", "", "", 0, 0, 0, 0, "");
+            hosts.AddOrUpdate(texts.description, texts.hostName, texts.userName, texts.anonymousPassword,
+                              texts.password, texts.initialDirectory, r.flags == kept ? 1 : 0, 0, 0, 0, "");
+        }
+        HostList loaded(&store);
+        loaded.Load();
+        loaded.store = nullptr;
+        if (!r.fits) {
+            EXPECT_EQ(Descriptions(loaded), S{}) << "a value too long ends the list at once";
+            continue;
+        }
+        EXPECT_EQ(Descriptions(loaded), (S{"After", r.description}));
+        const HostEntry* e = loaded.FindByDescription(r.description.c_str());
+        ASSERT_TRUE(e);
+        EXPECT_EQ(std::string(e->password.Text()), r.flags == kept ? r.password : "");
+        EXPECT_EQ(std::string(e->initialDirectory.Text()), r.directory);
+    }
+}
+
+TEST(ProxyListStore, AddressesAsTyped) {
+    struct Row {
+        const char* typed;
+        const char* name;
+        bool hasPort;
+        uint32_t port;
+        bool reshaped;
+    } rows[] = {
+        {"proxy-b", "proxy-b", false, 0, false},
+        {"proxy-b:8080", "proxy-b", true, 8080, true},
+        {"http://Proxy-B:3128/", "Proxy-B", true, 3128, true},
+        {"FTP://gate.example", "gate.example", false, 0, true},
+        {"  cache.example:80  ", "cache.example", true, 80, true},
+        {"10.0.0.1:70000", "10.0.0.1", true, 70000, true},  // the port field's own rule cuts it
+        {"host:123456", "host:123456", false, 0, false},    // six digits: no port
+        {"host:", "host:", false, 0, false},
+        {":8080", ":8080", false, 0, false},                 // a port without a name
+        {"a:1", "a", true, 1, true},
+        {"https://x:443", "https://x", true, 443, true},    // not a proxy's scheme
+        {"http://", "", false, 0, true},
+        {"", "", false, 0, false},
+    };
+    for (const Row& r : rows) {
+        const TypedProxy t = ReadTypedProxy(r.typed);
+        EXPECT_EQ(std::string(t.name, t.nameLength), r.name) << r.typed;
+        EXPECT_EQ(t.hasPort, r.hasPort) << r.typed;
+        if (r.hasPort) {
+            EXPECT_EQ(t.port, r.port) << r.typed;
+        }
+        EXPECT_EQ(t.reshaped, r.reshaped) << r.typed;
+    }
+    EXPECT_EQ(ReadTypedProxy(nullptr).nameLength, 0u);
+}
+
 TEST(OptionsStore, DefaultsServerTypeAndHosts) {
     MemoryStore store;
     {

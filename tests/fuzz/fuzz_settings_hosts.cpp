@@ -36,6 +36,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                        e->proxyName.Text(), e->hostFlags};
     TextBuffer built(64);
     if (!BuildHostValue(texts, built)) std::abort();
+    // Within the limits, a value fits exactly when it is short enough to load.
+    if (HostValueFits(texts) != (built.length + 1 < 512 ? 1 : 0)) std::abort();
     if (built.length < 512) {
         HostValue again;
         ParseHostValue(built.Text(), again);

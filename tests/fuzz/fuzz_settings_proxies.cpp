@@ -1,5 +1,6 @@
 // A stored "Proxy<n>" value: parsed within the name limit, added to a proxy
-// list, and built again; the rebuilt value parses the same.
+// list, and built again; the rebuilt value parses the same. The same bytes
+// read as a proxy typed into the proxy dialog.
 #include <cstdint>
 #include <cstdlib>
 #include <cstring>
@@ -23,5 +24,12 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     ProxyValue again;
     ParseProxyValue(built.Text(), again);
     if (std::strcmp(again.name, p.name) || again.port != p.port) std::abort();
+
+    // The same bytes typed into a proxy box: the name lies inside them.
+    const TypedProxy typed = ReadTypedProxy(value.c_str());
+    const size_t length = std::strlen(value.c_str());
+    if (typed.name < value.c_str() || typed.name + typed.nameLength > value.c_str() + length) std::abort();
+    if (typed.hasPort && typed.port > 99999) std::abort();
+    if (!typed.reshaped && (typed.name != value.c_str() || typed.nameLength != length)) std::abort();
     return 0;
 }

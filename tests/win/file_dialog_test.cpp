@@ -977,6 +977,72 @@ void TypeChanged(HWND d, int id, const char* text) {
     SendDlgItemMessageA(d, id, EM_SETMODIFY, TRUE, 0);
 }
 
+// Types as a person does: the old text selected, then one key after another
+// (for a combo box, into its own edit, which tells the box).
+void TypeKeys(HWND d, int id, const std::string& text) {
+    HWND control = GetDlgItem(d, id);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    HWND edit = GetComboBoxInfo(control, &info) && info.hwndItem ? info.hwndItem : control;
+    SetFocus(edit);
+    SendMessageA(edit, EM_SETSEL, 0, -1);
+    SendMessageA(edit, WM_CLEAR, 0, 0);
+    for (char c : text) SendMessageA(edit, WM_CHAR, static_cast<unsigned char>(c), 0);
+}
+
+// Chooses an item as a click does: the list dropped, the item picked in it;
+// the box announces the choice and fills its edit in its own order.
+bool ChooseFromList(HWND d, int id, const char* text) {
+    HWND combo = GetDlgItem(d, id);
+    COMBOBOXINFO info{};
+    info.cbSize = sizeof info;
+    if (!GetComboBoxInfo(combo, &info) || !info.hwndList) return false;
+    LRESULT at = SendMessageA(combo, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(text));
+    if (at == CB_ERR) return false;
+    SendMessageA(combo, CB_SHOWDROPDOWN, TRUE, 0);
+    SendMessageA(info.hwndList, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
+    SendMessageA(combo, WM_COMMAND, MAKEWPARAM(GetDlgCtrlID(info.hwndList), LBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(info.hwndList));
+    return true;
+}
+
+// Clicks a button that should end the dialog; when it stays open, says so
+// and cancels it, so that the run goes on.
+void CloseWith(HWND d, int id) {
+    Click(d, id);
+    if (IsWindowVisible(d)) {
+        ADD_FAILURE() << "the dialog stayed open after " << id;
+        Click(d, IDCANCEL);
+    }
+}
+
+// Every stored host: description -> "host|user|anonymous password|password|directory|flags".
+std::map<std::string, std::string> StoredHosts() {
+    std::map<std::string, std::string> hosts;
+    for (int n = 1;; ++n) {
+        std::string value = GetSetting("FTP Hosts", "Host" + std::to_string(n));
+        if (value == "<none>") break;
+        HostValue h{};
+        ParseHostValue(value.c_str(), h);
+        hosts[h.description] = std::string(h.hostName) + "|" + h.userName + "|" + h.anonymousPassword + "|" +
+                               h.password + "|" + h.initialDirectory + "|" + std::to_string(h.hostFlags);
+    }
+    return hosts;
+}
+
+// Every stored proxy of a section: name -> port.
+std::map<std::string, int> StoredProxies(const char* section) {
+    std::map<std::string, int> proxies;
+    for (int n = 1;; ++n) {
+        std::string value = GetSetting(section, "Proxy" + std::to_string(n));
+        if (value == "<none>") break;
+        ProxyValue p{};
+        ParseProxyValue(value.c_str(), p);
+        proxies[p.name] = p.port;
+    }
+    return proxies;
+}
+
 class SettingsDialogs : public FileDialogTest {
 protected:
     LONG Options() {
@@ -1143,6 +1209,253 @@ TEST_F(SettingsDialogs, HostDialogConfirmsPasswordsAndAsksBeforeLeaving) {
     EXPECT_STREQ(host.initialDirectory, "/incoming");
     // A named login that stores its passwords; New kept the passive box.
     EXPECT_EQ(host.hostFlags & ~kHostPassive, kHostStorePasswords);
+}
+
+// A person's edits in the host dialog (opened from Options, closed with
+// Close or Cancel): what was asked, and every host the registry holds after.
+TEST_F(SettingsDialogs, HostDialogStoresWhatWasTypedWhereItWasMeant) {
+    const std::string test = "127.0.0.8|alice|guest@|secret||12", pub = "127.0.0.8:0021||guest@||/pub|9",
+                      ask = "127.0.0.8:021|alice|guest@|||12", wrong = "127.0.0.8:21|alice|guest@|nope||12";
+    const std::map<std::string, std::string> four = {
+        {"Test server", test}, {"Public files", pub}, {"Ask me", ask}, {"Wrong password", wrong}};
+    auto with = [&four](std::map<std::string, std::string> changes) {
+        std::map<std::string, std::string> hosts = four;
+        for (auto& c : changes) {
+            if (c.second.empty()) hosts.erase(c.first);
+            else hosts[c.first] = c.second;
+        }
+        return hosts;
+    };
+    const std::string longest(64, 'k'), longDescription(240, 'x');
+    const std::string newMirror = "Do you want to store the new host Mirror?";
+    using Work = std::function<void(HWND, MessageBoxAnswerer*)>;
+    struct Case {
+        const char* label;
+        bool onlyHost;        // "Test server" alone instead of the four
+        std::string confirm;  // typed into the password prompt
+        std::vector<Work> steps;  // from "Test server" shown, one after another; the last ends the dialog
+        std::vector<std::string> asked;
+        std::map<std::string, std::string> stored;
+    } cases[] = {
+        {"a new description, Yes: a new host beside the shown one", false, "", {[&](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1004, "Mirror");
+             CloseWith(d, 1007);
+         }}, {newMirror}, with({{"Mirror", test}})},
+        {"a new description, No: nothing stored", false, "", {[&](HWND d, MessageBoxAnswerer* a) {
+             TypeKeys(d, 1004, "Mirror");
+             a->SetButton(IDNO);
+             CloseWith(d, 1007);
+         }}, {newMirror}, four},
+        {"a new description and directory, Yes", false, "", {[&](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1004, "Mirror");
+             TypeKeys(d, 1010, "/incoming");
+             CloseWith(d, 1007);
+         }}, {newMirror}, with({{"Mirror", "127.0.0.8|alice|guest@|secret|/incoming|12"}})},
+        {"a new description and directory, another host chosen, Yes", false, "",
+         {[&](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1004, "Mirror");
+             TypeKeys(d, 1010, "/incoming");
+             ASSERT_TRUE(ChooseFromList(d, 1004, "Public files"));
+             EXPECT_EQ(ItemText(d, 1004), "Public files");
+             EXPECT_EQ(ItemText(d, 1010), "/pub");
+             CloseWith(d, 1007);
+         }}, {newMirror}, with({{"Mirror", "127.0.0.8|alice|guest@|secret|/incoming|12"}})},
+        {"the same, Cancel keeps the form, then No", false, "", {[&](HWND d, MessageBoxAnswerer* a) {
+             TypeKeys(d, 1004, "Mirror");
+             TypeKeys(d, 1010, "/incoming");
+             a->SetButton(IDCANCEL);
+             ASSERT_TRUE(ChooseFromList(d, 1004, "Public files"));
+         }, [&](HWND d, MessageBoxAnswerer* a) {
+             EXPECT_EQ(ItemText(d, 1004), "Mirror");
+             EXPECT_EQ(ItemText(d, 1010), "/incoming");
+             EXPECT_EQ(ItemText(d, 1011), "127.0.0.8");
+             a->SetButton(IDNO);
+             CloseWith(d, 1007);
+         }}, {newMirror, newMirror}, four},
+        {"the shown host changed, another chosen, Yes", false, "", {[&](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1010, "/incoming");
+             ASSERT_TRUE(ChooseFromList(d, 1004, "Ask me"));
+             EXPECT_EQ(ItemText(d, 1011), "127.0.0.8:021");
+             CloseWith(d, 1007);
+         }}, {"Do you want to store the changes to Test server?"},
+         with({{"Test server", "127.0.0.8|alice|guest@|secret|/incoming|12"}})},
+        {"the shown host deleted: the next one shown", false, "", {[&](HWND d, MessageBoxAnswerer*) {
+             Click(d, 1014);
+             EXPECT_NE(ItemText(d, 1004), "");
+             EXPECT_NE(ItemText(d, 1004), "Test server");
+             CloseWith(d, 1007);
+         }}, {}, with({{"Test server", ""}})},
+        {"the only host deleted: an empty form", true, "", {[&](HWND d, MessageBoxAnswerer*) {
+             Click(d, 1014);
+             EXPECT_EQ(ItemText(d, 1004), "");
+             EXPECT_EQ(ItemText(d, 1011), "");
+             EXPECT_EQ(SendDlgItemMessageA(d, 1004, CB_GETCOUNT, 0, 0), 0);
+             CloseWith(d, 1007);
+         }}, {}, {}},
+        {"the only host changed, then deleted", true, "", {[&](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1010, "/incoming");
+             Click(d, 1014);
+             CloseWith(d, 1007);
+         }}, {}, {}},
+        {"a 64-character password, confirmed whole", false, longest, {[&](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1027, longest);
+             CloseWith(d, 1007);
+         }}, {"Do you want to store the changes to Test server?"},
+         with({{"Test server", "127.0.0.8|alice|guest@|" + longest + "||12"}})},
+        {"a 64-character password confirmed with 63", false, longest.substr(0, 63),
+         {[&](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1027, longest);
+             Click(d, 1007);
+             EXPECT_EQ(GetFocus(), GetDlgItem(d, 1027));
+             Click(d, IDCANCEL);
+         }}, {"The passwords do not match. Please type the password again."}, four},
+        {"a host too long to keep", false, longest, {[&](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1004, longDescription);
+             TypeKeys(d, 1027, longest);
+             Click(d, 1015);
+             EXPECT_EQ(ItemText(d, 1004), longDescription);
+             Click(d, IDCANCEL);
+         }}, {"The host " + longDescription + " cannot be stored: its description, host name, directory and "
+             "passwords are too long to be kept together. Please shorten them."}, four},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        Unload();
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Marlin");
+        SetSetting("FTP Hosts", "Host1", EncodedHost("Test server", kFtp, "alice", "secret", "", kPassive));
+        if (!c.onlyHost) {
+            SetSetting("FTP Hosts", "Host2", EncodedHost("Public files", "127.0.0.8:0021", "", "", "/pub",
+                                                       kHostAnonymous | kHostStorePasswords));
+            SetSetting("FTP Hosts", "Host3", EncodedHost("Ask me", "127.0.0.8:021", "alice", "", "", kPassive));
+            SetSetting("FTP Hosts", "Host4",
+                       EncodedHost("Wrong password", "127.0.0.8:21", "alice", "nope", "", kPassive));
+        }
+        driver.password = c.confirm;
+        driver.stepTimeout = 5000;  // a dialog that stays open fails the case soon
+        Step("open the hosts", [](HWND d) {
+            if (!IsOptionsDialog(d)) return false;
+            ClickLater(d, 1051);
+            return true;
+        });
+        Step("work the host dialog", [this, &c](HWND d) {
+            if (!IsHostDialog(d)) return false;
+            if (!c.onlyHost) {
+                EXPECT_TRUE(ChooseFromList(d, 1004, "Test server"));
+            }
+            EXPECT_EQ(ItemText(d, 1004), "Test server");
+            c.steps[0](d, answering);
+            return true;
+        });
+        for (size_t i = 1; i < c.steps.size(); ++i) {
+            Step("then", [this, &c, i](HWND d) {
+                if (!IsHostDialog(d)) return false;
+                c.steps[i](d, answering);
+                return true;
+            });
+        }
+        Step("back in Options", [](HWND d) {
+            if (!IsOptionsDialog(d)) return false;
+            Click(d, IDCANCEL);
+            return true;
+        });
+        boxButton = IDYES;
+        EXPECT_EQ(Options(), 1);
+        std::vector<std::string> asked;
+        for (const auto& box : boxes) asked.push_back(box.text);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(prompts.size(), c.confirm.empty() ? 0u : 1u);
+        EXPECT_EQ(StoredHosts(), c.stored);
+    }
+}
+
+// A person's edits in the proxy dialog (the World Wide Web proxies, from
+// the file dialog): what was asked, and every proxy stored after Close.
+TEST_F(SettingsDialogs, ProxyDialogStoresWhatWasTypedWhereItWasMeant) {
+    using Proxies = std::map<std::string, int>;
+    const Proxies two = {{"proxy-a", 3128}, {"proxy-c", 8000}};
+    auto with = [&two](Proxies more) {
+        Proxies all = two;
+        for (auto& p : more) all[p.first] = p.second;
+        return all;
+    };
+    using Work = std::function<void(HWND, MessageBoxAnswerer*)>;
+    struct Case {
+        const char* label;
+        bool onlyOne;  // proxy-a alone
+        Work work;     // from proxy-a shown; ends with Close
+        std::vector<std::string> asked;
+        Proxies stored;
+    } cases[] = {
+        {"name:port typed over the shown one, Yes", false, [](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1059, "proxy-b:8080");
+             Click(d, 1007);
+         }, {"Do you want to store the new proxy proxy-b with port 8080?"}, with({{"proxy-b", 8080}})},
+        {"name and port typed, No", false, [](HWND d, MessageBoxAnswerer* a) {
+             TypeKeys(d, 1059, "proxy-b");
+             TypeKeys(d, 1023, "8080");
+             a->SetButton(IDNO);
+             Click(d, 1007);
+         }, {"Do you want to store the new proxy proxy-b with port 8080?"}, two},
+        {"an address typed and stored", false, [](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1059, "HTTP://proxy-b:8080/");
+             Click(d, 1015);
+             EXPECT_EQ(ItemText(d, 1059), "proxy-b");
+             EXPECT_EQ(ItemText(d, 1023), "8080");
+             Click(d, 1007);
+         }, {}, with({{"proxy-b", 8080}})},
+        {"a name typed, another chosen from the list, Yes", false, [](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1059, "proxy-b");
+             ASSERT_TRUE(ChooseFromList(d, 1059, "proxy-c"));
+             EXPECT_EQ(ItemText(d, 1059), "proxy-c");
+             EXPECT_EQ(ItemText(d, 1023), "8000");
+             Click(d, 1007);
+         }, {"Do you want to store the new proxy proxy-b with port 3128?"}, with({{"proxy-b", 3128}})},
+        {"the port changed, another chosen from the list, Yes", false, [](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1023, "8081");
+             ASSERT_TRUE(ChooseFromList(d, 1059, "proxy-c"));
+             Click(d, 1007);
+         }, {"Do you want to store the changes to proxy-a?"}, with({{"proxy-a", 8081}})},
+        {"the shown one removed: the other shown", false, [](HWND d, MessageBoxAnswerer*) {
+             Click(d, 1014);
+             EXPECT_EQ(ItemText(d, 1059), "proxy-c");
+             EXPECT_EQ(ItemText(d, 1023), "8000");
+             Click(d, 1007);
+         }, {}, {{"proxy-c", 8000}}},
+        {"the only one removed, after a change: an empty form", true, [](HWND d, MessageBoxAnswerer*) {
+             TypeKeys(d, 1023, "3129");
+             Click(d, 1014);
+             EXPECT_EQ(ItemText(d, 1059), "");
+             EXPECT_EQ(ItemText(d, 1023), "80");
+             EXPECT_EQ(SendDlgItemMessageA(d, 1059, CB_GETCOUNT, 0, 0), 0);
+             Click(d, 1007);
+         }, {}, {}},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.label);
+        Unload();
+        DeleteRegistryTree(HKEY_CURRENT_USER, "Software\\Marlin");
+        SetNumberSetting("Options", "Server Type", 1);
+        // Loaded last first: proxy-a heads the list.
+        if (!c.onlyOne) SetSetting("WWW Proxies", "Proxy1", EncodedProxy("proxy-c", 8000));
+        SetSetting("WWW Proxies", c.onlyOne ? "Proxy1" : "Proxy2", EncodedProxy("proxy-a", 3128));
+        driver.stepTimeout = 5000;  // a dialog that stays open fails the case soon
+        PressLater(1061);
+        Step("work the proxy dialog", [this, &c](HWND d) {
+            if (!IsProxyDialog(d)) return false;
+            EXPECT_EQ(ItemText(d, 1059), "proxy-a");
+            EXPECT_EQ(ItemText(d, 1023), "3128");
+            c.work(d, answering);
+            return true;
+        });
+        Press(IDCANCEL);
+        boxButton = IDYES;
+        EXPECT_EQ(Open().code, 1);
+        driver = FileDialogDriver();
+        std::vector<std::string> asked;
+        for (const auto& box : boxes) asked.push_back(box.text);
+        EXPECT_EQ(asked, c.asked);
+        EXPECT_EQ(StoredProxies("WWW Proxies"), c.stored);
+    }
 }
 
 TEST_F(SettingsDialogs, OptionsStoreTheirChoicesAndCancelChangesNothing) {

@@ -4,16 +4,19 @@
 #include <cstdint>
 
 #include "frame/text_buffer.h"
+#include "settings/list_formats.h"
 #include "ui/framework/dialog_object.h"
 
 // Asks for one password. With an expected text it asks for it again and
 // reports whether both agree. DoModal: 1 accepted, 1052 the texts differ,
-// 2 cancelled; afterwards `expected` holds what was typed.
+// 2 cancelled; afterwards `expected` holds what was typed. A password
+// longer than kMaxPassword is refused with a message and the prompt stays.
 class PasswordPrompt : public DialogObject {
 public:
     enum : int { kPasswordEdit = 1018, kPromptText = 1053 };
     enum : uint16_t { kAccepted = 1, kCancelled = 2, kMismatch = 1052 };
-    static constexpr int kMaxPassword = 63;
+    // As long as a host's stored passwords may be.
+    static constexpr int kMaxPassword = static_cast<int>(kPasswordLimit);
 
     explicit PasswordPrompt(const char* expectedText = nullptr);
 
@@ -27,8 +30,10 @@ protected:
     bool IsExemptControl(int id) const override { return id == kPasswordEdit; }
 
 private:
-    // 1 when the typed text is acceptable; replaces `expected` by it.
-    uint16_t Check();
+    enum CheckResult { kMatches, kDiffers, kTooLong };
+    // Judges the typed text; except when it is too long, `expected` takes it.
+    CheckResult Check();
+    void RefuseTooLong();
 };
 
 #endif

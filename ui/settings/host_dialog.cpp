@@ -3,6 +3,7 @@
 #include <strings.h>
 
 #include "frame/strings.h"
+#include "settings/list_formats.h"
 #include "settings/settings.h"
 #include "ui/filedialog/password_prompt.h"
 #include "ui/framework/dialog_items.h"
@@ -15,6 +16,10 @@ constexpr uint16_t kHostHelp = 4903;
 constexpr uint16_t kHostPicture = 110;
 // Posted to itself: the password check once an edit has the focus.
 constexpr UINT kCheckLaterMessage = WM_USER + 50;
+// Posted to itself: the description box shows again what it held when a
+// choice from its list was given up (the box may fill its edit only after
+// it has announced the choice).
+constexpr UINT kShowBoxAgainMessage = WM_USER + 51;
 
 enum : int {
     kDescription = 1004, kClose = 1007, kDirectory = 1010, kHostName = 1011, kNew = 1013, kDelete = 1014,
@@ -25,10 +30,10 @@ enum : int {
 
 const int kProxyControls[] = {104, 1067, 1068, kProxy, kProxyPort, kEditProxies};
 
-// Control texts as the fields hold them.
+// Control texts as the fields hold them, each read one character past its
+// limit so that a text too long to keep is seen as such.
 struct Form {
     explicit Form(HWND dialog) {
-        GetItemText(dialog, kDescription, description, sizeof description);
         GetItemText(dialog, kHostName, hostName, sizeof hostName);
         GetItemText(dialog, kUser, user, sizeof user);
         GetItemText(dialog, kAnonymousPassword, anonymousPassword, sizeof anonymousPassword);
@@ -40,19 +45,36 @@ struct Form {
         useProxy = IsItemChecked(dialog, kUseProxy);
         storePasswords = IsItemChecked(dialog, kStorePasswords);
     }
-    char description[513];
-    char hostName[129];
-    char user[65];
-    char anonymousPassword[65];
-    char password[65];
-    char directory[257];
-    char proxy[128];
+    // The host name without an "ftp://" typed in front of it.
+    const char* HostName() const { return strncasecmp(hostName, "ftp://", 6) == 0 ? hostName + 6 : hostName; }
+    uint16_t Flags() const {
+        return static_cast<uint16_t>((anonymous ? kHostAnonymous : 0) | (passive ? kHostPassive : 0) |
+                                     (useProxy ? kHostUseProxy : 0) | (storePasswords ? kHostStorePasswords : 0));
+    }
+    char hostName[kHostNameLimit + 2];
+    char user[kUserNameLimit + 2];
+    char anonymousPassword[kPasswordLimit + 2];
+    char password[kPasswordLimit + 2];
+    char directory[kDirectoryLimit + 2];
+    char proxy[kProxyNameLimit + 2];
     bool anonymous, passive, useProxy, storePasswords;
+};
+
+// A description as the description box holds it.
+struct Description {
+    char text[kDescriptionLimit + 2];
 };
 
 }  // namespace
 
-HostDialog::HostDialog() : PictureDialog(kHostPicture), selectedHost(64), checking_(false), shownDescription_(64) {
+HostDialog::HostDialog()
+    : PictureDialog(kHostPicture),
+      selectedHost(64),
+      checking_(false),
+      shownDescription_(64),
+      typedDescription_(64),
+      boxAgain_(64),
+      descriptionEdited_(false) {
     templateId = kHostTemplate;
     helpId = kHostHelp;
 }
@@ -60,21 +82,26 @@ HostDialog::HostDialog() : PictureDialog(kHostPicture), selectedHost(64), checki
 bool HostDialog::PasswordCheck() {
     if (checking_) return false;
     HWND edit = GetDlgItem(window, kPassword);
-    char typed[65];
+    char typed[kPasswordLimit + 2];
     GetItemText(window, kPassword, typed, sizeof typed);
     const bool modified = SendMessageA(edit, EM_GETMODIFY, 0, 0) != 0;
     SendMessageA(edit, EM_SETMODIFY, FALSE, 0);
     if (!typed[0] || !modified) return true;
     checking_ = true;
-    PasswordPrompt prompt(typed);
-    const uint16_t answer = prompt.DoModal(window);
+    uint16_t answer = PasswordPrompt::kCancelled;
+    TextBuffer text(128);
+    if (std::strlen(typed) > kPasswordLimit) {
+        // Put there other than by typing: the prompt could not take it.
+        AppendFormatted(text, kMsgPasswordTooLong, 1, static_cast<unsigned>(kPasswordLimit));
+    } else {
+        PasswordPrompt prompt(typed);
+        answer = prompt.DoModal(window);
+        if (answer != PasswordPrompt::kAccepted && answer != PasswordPrompt::kCancelled)
+            AppendFormatted(text, kMsgPasswordMismatch, 0);
+    }
+    if (!text.Empty()) Ask(text.Text(), MB_OK | MB_ICONEXCLAMATION);
     checking_ = false;
     if (answer == PasswordPrompt::kAccepted) return true;
-    if (answer != PasswordPrompt::kCancelled) {
-        TextBuffer text(128);
-        AppendFormatted(text, kMsgPasswordMismatch, 0);
-        Ask(text.Text(), MB_OK | MB_ICONEXCLAMATION);
-    }
     // Back to the password, which still counts as changed.
     SetFocus(edit);
     SendMessageA(edit, EM_SETSEL, 0, -1);
@@ -82,23 +109,24 @@ bool HostDialog::PasswordCheck() {
     return false;
 }
 
-void HostDialog::FormDescription(char* description, uint32_t size) {
-    if (!shownDescription_.Empty()) {
-        std::strncpy(description, shownDescription_.Text(), size - 1);
-        description[size - 1] = '\0';
-    } else {
-        GetItemText(window, kDescription, description, size);
-    }
+void HostDialog::PendingDescription(char* description, uint32_t size, const char* chosen) {
+    GetItemText(window, kDescription, description, size);
+    if (!chosen || std::strcmp(description, chosen) != 0) return;
+    // The box shows the item chosen from its list already: the form stands
+    // for what was typed before, or else for the host shown.
+    const TextBuffer& before = descriptionEdited_ ? typedDescription_ : shownDescription_;
+    std::strncpy(description, before.Text(), size - 1);
+    description[size - 1] = '\0';
 }
 
-bool HostDialog::Changed() {
-    Form form(window);
-    FormDescription(form.description, sizeof form.description);
-    if (!form.description[0]) return false;
-    const HostEntry* e = Hosts ? Hosts->FindByDescription(form.description) : nullptr;
+bool HostDialog::Changed(const char* description) {
+    if (!description[0]) return false;
+    const HostEntry* e = Hosts ? Hosts->FindByDescription(description) : nullptr;
     if (!e) return true;
+    Form form(window);
     const uint16_t f = e->hostFlags;
-    return form.anonymous != ((f & kHostAnonymous) != 0) || form.passive != ((f & kHostPassive) != 0) ||
+    return std::strcmp(description, e->description.Text()) != 0 ||
+           form.anonymous != ((f & kHostAnonymous) != 0) || form.passive != ((f & kHostPassive) != 0) ||
            form.useProxy != ((f & kHostUseProxy) != 0) || form.storePasswords != ((f & kHostStorePasswords) != 0) ||
            std::strcmp(form.hostName, e->hostName.Text()) != 0 || std::strcmp(form.user, e->userName.Text()) != 0 ||
            std::strcmp(form.anonymousPassword, e->anonymousPassword.Text()) != 0 ||
@@ -107,20 +135,46 @@ bool HostDialog::Changed() {
            std::strcmp(form.proxy, e->proxyName.Text()) != 0;
 }
 
-bool HostDialog::StoreQuestion(bool asked) {
-    if (!asked || !Changed()) return true;
-    char description[513];
-    FormDescription(description, sizeof description);
+bool HostDialog::StoreQuestion(bool asked, const char* description) {
+    if (!asked || !Changed(description)) return true;
+    const bool known = Hosts && Hosts->FindByDescription(description);
     TextBuffer text(128);
-    AppendFormatted(text, kMsgStoreChanges, 1, description);
+    AppendFormatted(text, known ? kMsgStoreChanges : kMsgStoreNewHost, 1, description);
     switch (Ask(text.Text(), MB_YESNOCANCEL | MB_ICONQUESTION)) {
-    case IDYES:
-        // Stored under the host the form shows, whatever the box says now.
-        SetItemText(window, kDescription, description);
-        Store();
-        return true;
+    case IDYES: return StoreForm(description);
     case IDNO: return true;
     default: return false;
+    }
+}
+
+bool HostDialog::StoreForm(const char* description) {
+    if (!description[0] || !Hosts) return false;
+    Form form(window);
+    const char* name = form.HostName();
+    if (name != form.hostName) SetItemText(window, kHostName, name);
+    const HostTexts texts = {description, name, form.user, form.anonymousPassword, form.password,
+                             form.directory, form.proxy, form.Flags()};
+    if (!HostValueFits(texts)) {
+        TextBuffer text(128);
+        AppendFormatted(text, kMsgHostTooLong, 1, description);
+        Ask(text.Text(), MB_OK | MB_ICONEXCLAMATION);
+        return false;
+    }
+    if (!Hosts->AddOrUpdate(description, name, form.user, form.anonymousPassword, form.password, form.directory,
+                            form.storePasswords, form.anonymous, form.passive, form.useProxy, form.proxy))
+        return false;
+    FillDescriptions();
+    SelectDescription(description);
+    descriptionEdited_ = false;
+    return true;
+}
+
+void HostDialog::SelectDescription(const char* description) {
+    uint16_t at;
+    if (description[0] && FindComboStringExact(window, kDescription, description, &at)) {
+        SetComboSelection(window, kDescription, at);
+    } else if (!description[0] || !SelectComboString(window, kDescription, description, &at)) {
+        SetComboSelection(window, kDescription, 0);
     }
 }
 
@@ -170,23 +224,22 @@ void HostDialog::FillProxies() {
 
 void HostDialog::ShowEntry(bool asked) {
     uint16_t at;
-    char chosen[513];
+    Description chosen;
     if (!GetComboSelection(window, kDescription, &at) ||
-        GetComboItemText(window, kDescription, at, chosen, sizeof chosen) < 0) {
-        New();
+        GetComboItemText(window, kDescription, at, chosen.text, sizeof chosen.text) < 0) {
+        New(asked);
         return;
     }
-    if (!StoreQuestion(asked)) {
+    Description pending;
+    PendingDescription(pending.text, sizeof pending.text, chosen.text);
+    if (!StoreQuestion(asked, pending.text)) {
         // The form stays as it was: so does the box.
-        uint16_t back;
-        if (shownDescription_.Empty() || !SelectComboString(window, kDescription, shownDescription_.Text(), &back))
-            SetComboSelection(window, kDescription, kNoItem);
-        char description[513];
-        FormDescription(description, sizeof description);
-        SetItemText(window, kDescription, description);
+        boxAgain_.Assign(pending.text);
+        ShowBoxAgain();
+        PostMessageA(window, kShowBoxAgainMessage, 0, 0);
         return;
     }
-    const HostEntry* e = Hosts ? Hosts->FindByDescription(chosen) : nullptr;
+    const HostEntry* e = Hosts ? Hosts->FindByDescription(chosen.text) : nullptr;
     shownDescription_.Clear();
     if (e) {
         shownDescription_.Assign(e->description.Text());
@@ -207,31 +260,31 @@ void HostDialog::ShowEntry(bool asked) {
         SetItemChecked(window, kUseProxy, e->hostFlags & kHostUseProxy);
         EnableProxyControls();
     }
-    uint16_t found;
-    if (!SelectComboString(window, kDescription, chosen, &found)) SetComboSelection(window, kDescription, 0);
+    SelectDescription(chosen.text);
+    descriptionEdited_ = false;
+}
+
+void HostDialog::ShowBoxAgain() {
+    uint16_t at;
+    if (boxAgain_.Empty() || !FindComboStringExact(window, kDescription, boxAgain_.Text(), &at)) at = kNoItem;
+    SetComboSelection(window, kDescription, at);
+    SetItemText(window, kDescription, boxAgain_.Text());
 }
 
 void HostDialog::Store() {
-    Form form(window);
-    if (!form.description[0] || !Hosts) return;
-    const char* name = form.hostName;
-    if (strncasecmp(name, "ftp://", 6) == 0) {
-        name += 6;
-        SetItemText(window, kHostName, name);
-    }
-    if (Hosts->AddOrUpdate(form.description, name, form.user, form.anonymousPassword, form.password, form.directory,
-                           form.storePasswords, form.anonymous, form.passive, form.useProxy, form.proxy))
-        FillDescriptions();
-    uint16_t at;
-    if (!SelectComboString(window, kDescription, form.description, &at)) SetComboSelection(window, kDescription, 0);
+    Description typed;
+    GetItemText(window, kDescription, typed.text, sizeof typed.text);
     // What was just stored is not asked about again (when memory ran out
     // the question would come back for ever).
-    ShowEntry(false);
+    if (StoreForm(typed.text)) ShowEntry(false);
 }
 
-void HostDialog::New() {
-    if (!StoreQuestion(true)) return;
+void HostDialog::New(bool asked) {
+    Description typed;
+    GetItemText(window, kDescription, typed.text, sizeof typed.text);
+    if (!StoreQuestion(asked, typed.text)) return;
     shownDescription_.Clear();
+    descriptionEdited_ = false;
     SetItemText(window, kDescription, "");
     SetComboSelection(window, kDescription, kNoItem);
     SetItemText(window, kHostName, "");
@@ -259,16 +312,19 @@ void HostDialog::New() {
 }
 
 void HostDialog::Delete() {
-    char description[513];
-    GetItemText(window, kDescription, description, sizeof description);
-    if (!description[0] || !Hosts) {
-        New();
-        return;
-    }
-    HostEntry* e = Hosts->FindByDescription(description);
+    Description typed;
+    GetItemText(window, kDescription, typed.text, sizeof typed.text);
+    HostEntry* e = typed.text[0] && Hosts ? Hosts->FindByDescription(typed.text) : nullptr;
     if (e && Hosts->Remove(e)) FillDescriptions();
-    SetComboSelection(window, kDescription, 0);
-    ShowEntry(false);
+    // Whatever the form held goes with it: nothing is asked. What is left
+    // is shown, or an empty form.
+    shownDescription_.Clear();
+    if (typed.text[0] && SendDlgItemMessageA(window, kDescription, CB_GETCOUNT, 0, 0) > 0) {
+        SetComboSelection(window, kDescription, 0);
+        ShowEntry(false);
+    } else {
+        New(false);
+    }
     SetFocus(GetDlgItem(window, kDescription));
 }
 
@@ -286,10 +342,11 @@ void HostDialog::EditProxies() {
 }
 
 void HostDialog::Close() {
-    if (!StoreQuestion(true)) return;
-    char description[513];
-    GetItemText(window, kDescription, description, sizeof description);
-    selectedHost.Assign(description);
+    Description typed;
+    GetItemText(window, kDescription, typed.text, sizeof typed.text);
+    if (!StoreQuestion(true, typed.text)) return;
+    GetItemText(window, kDescription, typed.text, sizeof typed.text);
+    selectedHost.Assign(typed.text);
     if (Hosts) Hosts->Save();
     EndDialog(window, 0);
 }
@@ -297,18 +354,18 @@ void HostDialog::Close() {
 void HostDialog::Toggle(int id) { SetItemChecked(window, id, !IsItemChecked(window, id)); }
 
 void HostDialog::OnInitDialog() {
-    New();
-    LimitComboText(window, kDescription, 512);
-    SendDlgItemMessageA(window, kHostName, EM_LIMITTEXT, 128, 0);
-    SendDlgItemMessageA(window, kUser, EM_LIMITTEXT, 64, 0);
-    SendDlgItemMessageA(window, kAnonymousPassword, EM_LIMITTEXT, 64, 0);
-    SendDlgItemMessageA(window, kPassword, EM_LIMITTEXT, 64, 0);
-    SendDlgItemMessageA(window, kDirectory, EM_LIMITTEXT, 256, 0);
+    New(false);
+    // Each field takes as much as its host entry keeps.
+    LimitComboText(window, kDescription, kDescriptionLimit);
+    SendDlgItemMessageA(window, kHostName, EM_LIMITTEXT, kHostNameLimit, 0);
+    SendDlgItemMessageA(window, kUser, EM_LIMITTEXT, kUserNameLimit, 0);
+    SendDlgItemMessageA(window, kAnonymousPassword, EM_LIMITTEXT, kPasswordLimit, 0);
+    SendDlgItemMessageA(window, kPassword, EM_LIMITTEXT, kPasswordLimit, 0);
+    SendDlgItemMessageA(window, kDirectory, EM_LIMITTEXT, kDirectoryLimit, 0);
+    LimitComboText(window, kProxy, kProxyNameLimit);
     FillDescriptions();
     FillProxies();
-    uint16_t at;
-    if (selectedHost.Empty() || !SelectComboString(window, kDescription, selectedHost.Text(), &at))
-        SetComboSelection(window, kDescription, 0);
+    SelectDescription(selectedHost.Text());
     ShowEntry(false);
     SetUpPanel();
 }
@@ -319,13 +376,27 @@ INT_PTR HostDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         PasswordCheck();
         return TRUE;
     }
+    if (message == kShowBoxAgainMessage) {
+        ShowBoxAgain();
+        return TRUE;
+    }
     if (message != WM_COMMAND) return FALSE;
     const int id = LOWORD(wParam);
     const int code = HIWORD(wParam);
     switch (id) {
     case kDescription:
-        if (code == CBN_SELCHANGE) ShowEntry(true);
-        else if (code == CBN_SETFOCUS) PasswordCheck();
+        if (code == CBN_SELCHANGE) {
+            ShowEntry(true);
+        } else if (code == CBN_SETFOCUS) {
+            PasswordCheck();
+        } else if (code == CBN_EDITCHANGE) {
+            // Typed: the box may show an item of its list before the
+            // selection is announced.
+            Description typed;
+            GetItemText(window, kDescription, typed.text, sizeof typed.text);
+            typedDescription_.Assign(typed.text);
+            descriptionEdited_ = true;
+        }
         return TRUE;
     case kProxy:
         if (code == CBN_SELCHANGE) {
@@ -365,7 +436,7 @@ INT_PTR HostDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         if (PasswordCheck()) RequestHelp();
         return TRUE;
     case kNew:
-        if (PasswordCheck()) New();
+        if (PasswordCheck()) New(true);
         return TRUE;
     case kDelete:
         if (PasswordCheck()) Delete();

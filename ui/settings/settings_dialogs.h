@@ -25,7 +25,8 @@ protected:
 
 // Edits one proxy list (FTP or World Wide Web). Close and Cancel both ask
 // about unstored changes and write the list to the registry; the dialog
-// always ends with 0.
+// always ends with 0. What is typed over a shown proxy is stored, or asked
+// about, under the name typed; Remove never asks.
 class ProxyDialog : public PictureDialog {
 public:
     explicit ProxyDialog(ProxyList* list);
@@ -39,24 +40,39 @@ protected:
     bool IsExemptControl(int id) const override { return id == 1023; }
 
 private:
-    // The name whose values the form shows: the box's text may already
-    // name the proxy being chosen from its list.
-    void FormName(char* name, uint32_t size);
-    bool Changed();
-    void StoreQuestion(bool asked);
-    void New();
+    // The name the form stands for: the box's text, unless the box already
+    // shows the item chosen from its list (then what was typed before, or
+    // the proxy shown). A name typed with a scheme or a ":port" is put back
+    // as the name alone, its port into the port field.
+    void PendingName(char* name, uint32_t size, const char* chosen);
+    uint16_t FormPort();
+    bool Changed(const char* name);
+    // Asks whether to store the form under this name, and stores it on Yes.
+    // False when Yes could not store it.
+    bool StoreQuestion(bool asked, const char* name);
+    void New(bool asked);
     void Store();
-    void StoreAs(const char* typed);
+    // Stores the form under this name and selects it; false (after a message
+    // when the name is too long) when nothing was stored.
+    bool StoreAs(const char* name);
+    void SelectName(const char* name);
+    // Puts boxAgain_ back into the proxy box.
+    void ShowBoxAgain();
     void ShowSelected(bool asked);
     void Remove();
     void Close();
     void FillNames();
     void ShowDefault();
-    TextBuffer shownName_;  // the stored proxy the form shows; empty: a new one
+    TextBuffer shownName_;  // the stored proxy the form shows; empty: none
+    TextBuffer typedName_;  // the box's text as last typed
+    TextBuffer boxAgain_;   // what the box shows again after a choice given up
+    bool nameEdited_;       // typed since the dialog last filled the box
 };
 
 // Edits the FTP host list. Close asks about unstored changes and writes
-// the list (end code 0); Cancel ends with 1 and writes nothing.
+// the list (end code 0); Cancel ends with 1 and writes nothing. What is
+// typed over a shown host is stored, or asked about, under the description
+// typed; Delete never asks.
 class HostDialog : public PictureDialog {
 public:
     HostDialog();
@@ -74,17 +90,28 @@ private:
     // False when a changed password was not confirmed: the user is back in
     // the password box.
     bool PasswordCheck();
-    // The description whose values the form shows (see ProxyDialog).
-    void FormDescription(char* description, uint32_t size);
-    bool Changed();
-    // False when the user chose Cancel.
-    bool StoreQuestion(bool asked);
+    // The description the form stands for: the box's text, unless the box
+    // already shows the item chosen from its list (then what was typed
+    // before, or the host shown).
+    void PendingDescription(char* description, uint32_t size, const char* chosen);
+    // Whether storing the form under this description would change the list.
+    bool Changed(const char* description);
+    // Asks whether to store the form under this description, and stores it
+    // on Yes. False when the user chose Cancel or the form was not stored.
+    bool StoreQuestion(bool asked, const char* description);
+    // Stores the form under this description and shows it in the box; false
+    // (after a message when it is too long to keep) when nothing was stored.
+    bool StoreForm(const char* description);
+    // Selects the item of exactly that text, or the first item.
+    void SelectDescription(const char* description);
+    // Puts boxAgain_ back into the description box.
+    void ShowBoxAgain();
     void SwitchLogin(bool fillVisit);
     void EnableProxyControls();
     void ShowProxyPort();
     void ShowEntry(bool asked);
     void Store();
-    void New();
+    void New(bool asked);
     void Delete();
     void EditProxies();
     void Close();
@@ -92,7 +119,10 @@ private:
     void FillProxies();
     void Toggle(int id);
     bool checking_;               // a password check is under way
-    TextBuffer shownDescription_; // the stored host the form shows; empty: a new one
+    TextBuffer shownDescription_; // the stored host the form shows; empty: none
+    TextBuffer typedDescription_; // the box's text as last typed
+    TextBuffer boxAgain_;         // what the box shows again after a choice given up
+    bool descriptionEdited_;      // typed since the dialog last filled the box
 };
 
 // The preferences: the hosts the file dialogs preselect, connecting at

@@ -22,6 +22,7 @@ export WINEDEBUG=${WINEDEBUG:--all}
 export WINEDLLOVERRIDES="mscoree,mshtml=;winedbg.exe=d"
 export WINESERVER=/usr/lib/wine/wineserver
 ORB_XVFB_PID=""
+ORB_KEEPER_FEED=""
 
 # Starts Xvfb on a free display and one wineserver for the whole run.
 wine_start() {
@@ -45,9 +46,23 @@ wine_start() {
   fi
   # Start Wine's own services outside the test runner's pipes.
   "$WINELOADER" cmd /c exit </dev/null >/dev/null 2>&1 || true
+  # Wine closes its desktop about a second after the last program that used
+  # it has ended; the next program then starts a new desktop process inside
+  # the test runner's pipes, and the runner waits for it (or dialogs cannot
+  # be made while the old one goes). A console program that waits on a pipe
+  # keeps the desktop for the whole run.
+  local keeper="$ORB_BUILD/wine-keeper.fifo"
+  rm -f "$keeper"
+  mkfifo "$keeper"
+  "$WINELOADER" cmd.exe /q /k <"$keeper" >/dev/null 2>&1 &
+  sleep infinity >"$keeper" &
+  ORB_KEEPER_FEED=$!
 }
 
 wine_stop() {
+  # The keeper's input ends: it goes, then the rest.
+  if [ -n "${ORB_KEEPER_FEED:-}" ]; then kill "$ORB_KEEPER_FEED" 2>/dev/null || true; fi
+  ORB_KEEPER_FEED=""
   "$WINESERVER" -k >/dev/null 2>&1 || true
   if [ -n "$ORB_XVFB_PID" ]; then kill "$ORB_XVFB_PID" 2>/dev/null || true; wait "$ORB_XVFB_PID" 2>/dev/null || true; fi
   ORB_XVFB_PID=""

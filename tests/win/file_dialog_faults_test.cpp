@@ -469,7 +469,6 @@ bool PassiveAfterEnteringDocs() {
 const std::string kRootThenDocs = "\"PWD\": " + Replies({"257 \"/\" is current.\r\n", "257 \"/docs\" is current.\r\n"});
 
 TEST_F(DialogFaults, HostDeletedWhileConnected) {
-    boxButton = IDNO;
     WriteServerScript(kState, Script(kRootThenDocs + ", \"LIST\": " + ListReply(kListing)));
     Connect("/");
     PressLater(1009);
@@ -487,12 +486,12 @@ TEST_F(DialogFaults, HostDeletedWhileConnected) {
     EXPECT_EQ(FileDialogFixture::Browse(url), 0);
     EXPECT_EQ(url, "ftp://127.0.0.71/docs/new.txt");
     EXPECT_EQ(GetSetting("FTP Hosts", "Host1"), "<none>");
+    EXPECT_TRUE(boxes.empty()) << boxes[0].text;
 }
 
 // The same for a modeless directory browser kept between two runs while
 // NETOptions deletes its host.
 TEST_F(DialogFaults, HostDeletedBetweenBrowserRuns) {
-    boxButton = IDNO;
     WriteServerScript(kState, Script(kRootThenDocs + ", \"LIST\": " + ListReply(kListing)));
     HWND parent = CreateWindowExA(0, "STATIC", "host", WS_OVERLAPPEDWINDOW, 0, 0, 200, 100, nullptr, nullptr,
                                   nullptr, nullptr);
@@ -540,6 +539,7 @@ TEST_F(DialogFaults, HostDeletedBetweenBrowserRuns) {
     driver = FileDialogDriver();
     EXPECT_EQ(options, 0);
     EXPECT_EQ(GetSetting("FTP Hosts", "Host1"), "<none>");
+    EXPECT_TRUE(boxes.empty()) << boxes[0].text;
 
     driver.Add("where it was, enter docs", [](HWND d) { return Connected(d) && OpenEntry(d, "docs"); });
     driver.Add("in docs", [](HWND d) { return Connected(d) && PassiveAfterEnteringDocs(); });

@@ -447,10 +447,15 @@ TEST_F(DialogFaults, TheFurtherValueIsNeverRead) {
 
 namespace {
 
-// Selects by its text and tells the dialog, as a click in its list does.
-void SelectHost(HWND d, const char* description) {
-    SendDlgItemMessageA(d, 1004, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>(description));
+// In the host dialog: chooses the scripted server's entry, deletes it and
+// closes the dialog.
+bool DeleteTheScriptedHost(HWND d) {
+    if (!IsHostDialog(d)) return false;
+    SendDlgItemMessageA(d, 1004, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Scripted"));
     SendMessageA(d, WM_COMMAND, MAKEWPARAM(1004, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(d, 1004)));
+    Click(d, 1014);
+    ClickLater(d, 1007);
+    return true;
 }
 
 // The lines the session sent after the last "CWD docs".
@@ -472,13 +477,7 @@ TEST_F(DialogFaults, HostDeletedWhileConnected) {
     WriteServerScript(kState, Script(kRootThenDocs + ", \"LIST\": " + ListReply(kListing)));
     Connect("/");
     PressLater(1009);
-    driver.Add("delete it in the host dialog", [](HWND d) {
-        if (!IsHostDialog(d)) return false;
-        SelectHost(d, "Scripted");
-        Click(d, 1014);
-        ClickLater(d, 1007);
-        return true;
-    });
+    driver.Add("delete it in the host dialog", DeleteTheScriptedHost);
     driver.Add("back, enter docs", [](HWND d) { return IsFileDialog(d) && OpenEntry(d, "docs"); });
     driver.Add("in docs", [](HWND d) { return Connected(d) && ItemText(d, 1010) == "/docs" && PassiveAfterEnteringDocs(); });
     Choose("new.txt");
@@ -518,13 +517,7 @@ TEST_F(DialogFaults, HostDeletedBetweenBrowserRuns) {
         ClickLater(d, 1051);
         return true;
     });
-    driver.Add("delete the browser's host", [](HWND d) {
-        if (!IsHostDialog(d)) return false;
-        SelectHost(d, "Scripted");
-        Click(d, 1014);
-        ClickLater(d, 1007);
-        return true;
-    });
+    driver.Add("delete the browser's host", DeleteTheScriptedHost);
     driver.Add("options: OK", [](HWND d) {
         if (!IsOptionsDialog(d)) return false;
         Click(d, IDOK);

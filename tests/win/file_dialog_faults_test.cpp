@@ -265,6 +265,24 @@ TEST_F(DialogFaults, ListedNamesAreNames) {
     EXPECT_TRUE(boxes.empty());
 }
 
+// A typed pattern matches without regard to case as the platform folds
+// letters: accented ones of the code page too.
+TEST_F(DialogFaults, PatternsFoldAccentedLetters) {
+    WriteServerScript(kState, Script("\"LIST\": " + ListReply(FileLine("\xe9t\xe9.txt") + FileLine("autre.txt"))));
+    Connect("/");
+    driver.Add("type \xc9*", [](HWND d) {
+        Type(d, 1000, "\xc9*");
+        Click(d, 1032);
+        return true;
+    });
+    driver.Add("only \xe9t\xe9.txt shown", [](HWND d) {
+        return ShownEntries(d) == std::vector<std::string>{"\xe9t\xe9.txt"};
+    });
+    Press(IDCANCEL);
+    EXPECT_EQ(Open().code, 1);
+    EXPECT_FALSE(ReceivedVerb("RETR"));
+}
+
 TEST_F(DialogFaults, ListingsAreBoundedAndACutIsSaid) {
     // Long names keep the lists short where the count is not the point
     // (under Wine each list item costs about 0.1 ms). A server that never

@@ -4,8 +4,8 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "frame/string_ids.h"
-#include "frame/text_buffer.h"
+#include "frame/core/string_ids.h"
+#include "frame/core/text_buffer.h"
 
 // Ids up to 768 come from the library, from 769 up from the language module.
 constexpr uint16_t kLastLibraryStringId = 768;

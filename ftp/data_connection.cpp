@@ -6,7 +6,7 @@
 
 #include "frame/strings.h"
 #include "ftp/ftp_session.h"
-#include "ftp/ftp_text.h"
+#include "ftp/core/ftp_text.h"
 #include "net/protocol_log.h"
 #include "net/socket_library.h"
 #include "transfer/file_transfer.h"

@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-#include "frame/text_buffer.h"
+#include "frame/core/text_buffer.h"
 #include "ftp/ftp_commands.h"
-#include "ftp/listing_collector.h"
+#include "ftp/core/listing_collector.h"
 #include "net/socket.h"
 
 // What runs on an accepted data connection.

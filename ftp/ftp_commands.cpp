@@ -4,7 +4,7 @@
 
 #include "frame/strings.h"
 #include "ftp/ftp_session.h"
-#include "ftp/ftp_text.h"
+#include "ftp/core/ftp_text.h"
 #include "net/socket.h"
 
 FtpLineCommand::FtpLineCommand(AsyncSocket* owner, uint16_t type, uint16_t keywordId, const char* argument)

@@ -3,7 +3,7 @@
 
 #include <cstdint>
 
-#include "frame/text_buffer.h"
+#include "frame/core/text_buffer.h"
 #include "net/command.h"
 
 // An FTP control command: one line built from a keyword of the library's

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "ftp/ftp_text.h"
-#include "ftp/reply_reader.h"
+#include "ftp/core/ftp_text.h"
+#include "ftp/core/reply_reader.h"
 #include "net/socket.h"
 
 class FtpLineCommand;

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "frame/text_buffer.h"
+#include "frame/core/text_buffer.h"
 
 class AsyncSocket;
 

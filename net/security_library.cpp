@@ -1,6 +1,6 @@
 #include "net/security_library.h"
 
-#include "frame/string_ids.h"
+#include "frame/core/string_ids.h"
 #include "frame/strings.h"
 
 SecurityEntryPoints SecurityFunctions = {};

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "frame/string_ids.h"
+#include "frame/core/string_ids.h"
 #include "net/socket.h"
 #include "net/socket_library.h"
 

@@ -5,7 +5,7 @@
 
 #include <cstdint>
 
-#include "frame/text_buffer.h"
+#include "frame/core/text_buffer.h"
 #include "net/command.h"
 
 // TLS over one non-blocking socket through the platform's security

@@ -2,7 +2,7 @@
 
 #include <cstring>
 
-#include "frame/string_ids.h"
+#include "frame/core/string_ids.h"
 #include "frame/strings.h"
 
 namespace {

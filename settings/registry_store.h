@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "settings/settings_store.h"
+#include "settings/core/settings_store.h"
 
 // Values under HKEY_CURRENT_USER, key "Software\Marlin\Components\Internet\1.0\"
 // (string 290) followed by the section. Each call opens and closes the key.

@@ -1,13 +1,13 @@
 #ifndef ORBNET_SETTINGS_SETTINGS_H
 #define ORBNET_SETTINGS_SETTINGS_H
 
-#include "frame/text_buffer.h"
-#include "settings/choices.h"
-#include "settings/host_list.h"
-#include "settings/options_record.h"
-#include "settings/proxy_list.h"
+#include "frame/core/text_buffer.h"
+#include "settings/core/choices.h"
+#include "settings/core/host_list.h"
+#include "settings/core/options_record.h"
+#include "settings/core/proxy_list.h"
 #include "settings/registry_store.h"
-#include "settings/url_history.h"
+#include "settings/core/url_history.h"
 
 // Module-wide settings objects, owned by the module: created and loaded from
 // the registry when the library attaches (hosts, options, FTP proxies, WWW

@@ -2,7 +2,7 @@
 
 #include <new>
 
-#include "frame/string_ids.h"
+#include "frame/core/string_ids.h"
 #include "frame/strings.h"
 
 HostList* Hosts = nullptr;

@@ -8,6 +8,9 @@ root=$(cd "$(dirname "$0")/.." && pwd)
 . "$root/tools/winenv.sh"
 jobs=${ORB_JOBS:-2}
 
+echo "== core include rule"
+"$root/tools/check_core.sh"
+
 echo "== core tests (native, ASan/UBSan)"
 native=$ORB_BUILD/native
 if [ ! -f "$native/CMakeCache.txt" ]; then

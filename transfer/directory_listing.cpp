@@ -4,8 +4,8 @@
 #include <initializer_list>
 #include <new>
 
-#include "transfer/listing_filter.h"
-#include "transfer/listing_parser.h"
+#include "transfer/core/listing_filter.h"
+#include "transfer/core/listing_parser.h"
 #include "ui/framework/dialog_items.h"
 
 namespace {

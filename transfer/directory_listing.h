@@ -4,10 +4,10 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "frame/byte_buffer.h"
-#include "frame/text_buffer.h"
-#include "transfer/listing_filter.h"
-#include "transfer/listing_parser.h"
+#include "frame/core/byte_buffer.h"
+#include "frame/core/text_buffer.h"
+#include "transfer/core/listing_filter.h"
+#include "transfer/core/listing_parser.h"
 #include "ui/framework/dialog_object.h"
 
 // Control ids of the lists a directory listing fills.

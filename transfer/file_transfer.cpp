@@ -8,7 +8,7 @@
 #include <new>
 #include <share.h>
 
-#include "frame/string_ids.h"
+#include "frame/core/string_ids.h"
 #include "frame/strings.h"
 #include "ftp/ftp_session.h"
 #include "net/socket.h"

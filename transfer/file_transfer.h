@@ -4,7 +4,7 @@
 #include <cstdint>
 #include <cstdio>
 
-#include "frame/text_buffer.h"
+#include "frame/core/text_buffer.h"
 #include "ftp/data_connection.h"
 #include "ftp/ftp_commands.h"
 #include "net/command.h"

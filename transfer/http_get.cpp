@@ -10,8 +10,8 @@
 #include "transfer/file_transfer.h"
 #include "transfer/http_tunnel.h"
 #include "transfer/progress_dialog.h"
-#include "transfer/redirect_rules.h"
-#include "transfer/url_parts.h"
+#include "transfer/core/redirect_rules.h"
+#include "transfer/core/url_parts.h"
 
 namespace {
 

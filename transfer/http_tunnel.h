@@ -3,9 +3,9 @@
 
 #include <cstdint>
 
-#include "frame/text_buffer.h"
+#include "frame/core/text_buffer.h"
 #include "net/command.h"
-#include "transfer/http_text.h"
+#include "transfer/core/http_text.h"
 
 class HttpSession;
 

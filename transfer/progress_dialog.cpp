@@ -5,7 +5,7 @@
 #include <cstring>
 
 #include "frame/module.h"
-#include "frame/string_ids.h"
+#include "frame/core/string_ids.h"
 #include "frame/strings.h"
 #include "net/command.h"
 #include "net/handler_scope.h"

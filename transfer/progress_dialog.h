@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "transfer/progress_text.h"
+#include "transfer/core/progress_text.h"
 #include "ui/framework/dialog_object.h"
 
 class Command;

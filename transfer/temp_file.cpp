@@ -5,8 +5,8 @@
 #include <cstring>
 
 #include "frame/strings.h"
-#include "frame/text_buffer.h"
-#include "transfer/url_parts.h"
+#include "frame/core/text_buffer.h"
+#include "transfer/core/url_parts.h"
 
 namespace {
 constexpr int kMaxAttempts = 16;

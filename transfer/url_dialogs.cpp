@@ -3,7 +3,7 @@
 #include <cstring>
 #include <new>
 
-#include "frame/string_ids.h"
+#include "frame/core/string_ids.h"
 #include "frame/strings.h"
 #include "ftp/data_connection.h"
 #include "ftp/ftp_session.h"
@@ -12,9 +12,9 @@
 #include "net/protocol_log.h"
 #include "net/socket.h"
 #include "settings/settings.h"
-#include "transfer/redirect_rules.h"
+#include "transfer/core/redirect_rules.h"
 #include "transfer/temp_file.h"
-#include "transfer/url_parts.h"
+#include "transfer/core/url_parts.h"
 #include "ui/filedialog/password_prompt.h"
 
 namespace {

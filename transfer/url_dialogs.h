@@ -5,7 +5,7 @@
 #include <cstdint>
 
 #include "frame/orbnet_api.h"
-#include "frame/text_buffer.h"
+#include "frame/core/text_buffer.h"
 #include "ui/framework/dialog_object.h"
 
 class FtpSession;

@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "frame/byte_buffer.h"
+#include "frame/core/byte_buffer.h"
 
 TEST(ByteBuffer, AppendsKeepTheTextTerminated) {
     ByteBuffer b(1024);

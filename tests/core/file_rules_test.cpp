@@ -5,8 +5,8 @@
 #include <utility>
 #include <vector>
 
-#include "frame/text_buffer.h"
-#include "ui/filedialog/file_rules.h"
+#include "frame/core/text_buffer.h"
+#include "ui/filedialog/core/file_rules.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ftp/reply_reader.h"
+#include "ftp/core/reply_reader.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <memory>
 #include <string>
 
-#include "frame/text_buffer.h"
-#include "ftp/ftp_text.h"
+#include "frame/core/text_buffer.h"
+#include "ftp/core/ftp_text.h"
 
 namespace {
 

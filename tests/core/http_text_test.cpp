@@ -4,8 +4,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/text_buffer.h"
-#include "transfer/http_text.h"
+#include "frame/core/text_buffer.h"
+#include "transfer/core/http_text.h"
 
 namespace {
 

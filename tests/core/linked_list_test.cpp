@@ -2,7 +2,7 @@
 
 #include <vector>
 
-#include "ui/framework/linked_list.h"
+#include "ui/framework/core/linked_list.h"
 
 namespace {
 struct Node : ListNode {

@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "ftp/listing_collector.h"
+#include "ftp/core/listing_collector.h"
 
 namespace {
 

@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "frame/text_buffer.h"
-#include "transfer/listing_filter.h"
+#include "frame/core/text_buffer.h"
+#include "transfer/core/listing_filter.h"
 
 namespace {
 

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "transfer/listing_parser.h"
+#include "transfer/core/listing_parser.h"
 
 namespace {
 

@@ -3,7 +3,7 @@
 #include <cstring>
 #include <string>
 
-#include "transfer/progress_text.h"
+#include "transfer/core/progress_text.h"
 
 namespace {
 

@@ -3,9 +3,9 @@
 #include <cstring>
 #include <string>
 
-#include "frame/string_ids.h"
-#include "frame/text_buffer.h"
-#include "transfer/redirect_rules.h"
+#include "frame/core/string_ids.h"
+#include "frame/core/text_buffer.h"
+#include "transfer/core/redirect_rules.h"
 
 namespace {
 

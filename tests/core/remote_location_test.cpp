@@ -3,8 +3,8 @@
 #include <string>
 #include <vector>
 
-#include "transfer/url_parts.h"
-#include "ui/filedialog/remote_location.h"
+#include "transfer/core/url_parts.h"
+#include "ui/filedialog/core/remote_location.h"
 
 namespace {
 

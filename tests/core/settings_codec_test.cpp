@@ -3,8 +3,8 @@
 
 #include <string>
 
-#include "settings/field_codec.h"
-#include "settings/list_formats.h"
+#include "settings/core/field_codec.h"
+#include "settings/core/list_formats.h"
 
 namespace {
 

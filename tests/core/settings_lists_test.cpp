@@ -8,12 +8,12 @@
 #include <utility>
 #include <vector>
 
-#include "frame/string_ids.h"
-#include "settings/choices.h"
-#include "settings/host_list.h"
-#include "settings/options_record.h"
-#include "settings/proxy_list.h"
-#include "settings/url_history.h"
+#include "frame/core/string_ids.h"
+#include "settings/core/choices.h"
+#include "settings/core/host_list.h"
+#include "settings/core/options_record.h"
+#include "settings/core/proxy_list.h"
+#include "settings/core/url_history.h"
 
 namespace {
 

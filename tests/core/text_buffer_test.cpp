@@ -3,7 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "frame/text_buffer.h"
+#include "frame/core/text_buffer.h"
 
 TEST(TextBuffer, NullAndWholeTextAppends) {
     TextBuffer b(64);

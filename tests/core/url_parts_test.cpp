@@ -2,8 +2,8 @@
 
 #include <string>
 
-#include "frame/text_buffer.h"
-#include "transfer/url_parts.h"
+#include "frame/core/text_buffer.h"
+#include "transfer/core/url_parts.h"
 
 namespace {
 

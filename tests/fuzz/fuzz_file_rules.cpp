@@ -9,10 +9,10 @@
 #include <strings.h>
 #include <vector>
 
-#include "frame/text_buffer.h"
-#include "transfer/url_parts.h"
-#include "ui/filedialog/file_rules.h"
-#include "ui/filedialog/remote_location.h"
+#include "frame/core/text_buffer.h"
+#include "transfer/core/url_parts.h"
+#include "ui/filedialog/core/file_rules.h"
+#include "ui/filedialog/core/remote_location.h"
 
 namespace {
 

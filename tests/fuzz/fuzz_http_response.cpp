@@ -7,8 +7,8 @@
 #include <string>
 #include <vector>
 
-#include "frame/text_buffer.h"
-#include "transfer/http_text.h"
+#include "frame/core/text_buffer.h"
+#include "transfer/core/http_text.h"
 #include "fuzz_reads.h"
 
 namespace {

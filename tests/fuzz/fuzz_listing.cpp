@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ftp/listing_collector.h"
+#include "ftp/core/listing_collector.h"
 #include "fuzz_reads.h"
 
 namespace {

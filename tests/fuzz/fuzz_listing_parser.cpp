@@ -10,9 +10,9 @@
 #include <string>
 #include <vector>
 
-#include "frame/text_buffer.h"
-#include "transfer/listing_filter.h"
-#include "transfer/listing_parser.h"
+#include "frame/core/text_buffer.h"
+#include "transfer/core/listing_filter.h"
+#include "transfer/core/listing_parser.h"
 
 namespace {
 

@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "frame/text_buffer.h"
-#include "ftp/ftp_text.h"
+#include "frame/core/text_buffer.h"
+#include "ftp/core/ftp_text.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     const char* line = reinterpret_cast<const char*>(data);

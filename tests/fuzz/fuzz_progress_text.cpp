@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "transfer/progress_text.h"
+#include "transfer/core/progress_text.h"
 
 namespace {
 uint64_t Take64(const uint8_t*& data, size_t& size) {

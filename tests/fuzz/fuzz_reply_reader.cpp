@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "ftp/reply_reader.h"
+#include "ftp/core/reply_reader.h"
 #include "fuzz_reads.h"
 
 namespace {

@@ -5,7 +5,7 @@
 #include <cstring>
 #include <string>
 
-#include "settings/field_codec.h"
+#include "settings/core/field_codec.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string hex(reinterpret_cast<const char*>(data), size);

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "settings/host_list.h"
-#include "settings/list_formats.h"
+#include "settings/core/host_list.h"
+#include "settings/core/list_formats.h"
 
 namespace {
 void CheckLimits(const HostValue& h) {

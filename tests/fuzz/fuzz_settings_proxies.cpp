@@ -6,8 +6,8 @@
 #include <cstring>
 #include <string>
 
-#include "settings/list_formats.h"
-#include "settings/proxy_list.h"
+#include "settings/core/list_formats.h"
+#include "settings/core/proxy_list.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string value(reinterpret_cast<const char*>(data), size);

@@ -5,8 +5,8 @@
 #include <cstring>
 #include <string>
 
-#include "settings/list_formats.h"
-#include "settings/url_history.h"
+#include "settings/core/list_formats.h"
+#include "settings/core/url_history.h"
 
 extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     std::string value(reinterpret_cast<const char*>(data), size);

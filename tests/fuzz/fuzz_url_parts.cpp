@@ -6,9 +6,9 @@
 #include <cstring>
 #include <string>
 
-#include "frame/text_buffer.h"
-#include "transfer/redirect_rules.h"
-#include "transfer/url_parts.h"
+#include "frame/core/text_buffer.h"
+#include "transfer/core/redirect_rules.h"
+#include "transfer/core/url_parts.h"
 
 namespace {
 

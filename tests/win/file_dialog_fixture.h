@@ -15,7 +15,7 @@
 #include "file_dialog_driver.h"
 #include "frame/orbnet_api.h"
 #include "message_box_answerer.h"
-#include "settings/list_formats.h"
+#include "settings/core/list_formats.h"
 #include "test_support.h"
 #include "window_picture.h"
 

@@ -10,7 +10,7 @@
 #include <vector>
 
 #include "frame/module.h"
-#include "frame/string_ids.h"
+#include "frame/core/string_ids.h"
 #include "settings/settings.h"
 #include "test_support.h"
 

@@ -14,7 +14,7 @@
 
 #include "frame/orbnet_api.h"
 #include "message_box_answerer.h"
-#include "settings/list_formats.h"
+#include "settings/core/list_formats.h"
 #include "test_support.h"
 
 inline const char kMissing[] = "<missing>";

@@ -12,8 +12,8 @@
 #include <vector>
 
 #include "frame/orbnet_api.h"
-#include "settings/field_codec.h"
-#include "settings/list_formats.h"
+#include "settings/core/field_codec.h"
+#include "settings/core/list_formats.h"
 #include "test_support.h"
 #include "url_transfer_suite.h"
 

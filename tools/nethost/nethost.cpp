@@ -24,7 +24,7 @@
 #include "file_dialog_driver.h"
 #include "message_box_answerer.h"
 #include "test_ca.h"
-#include "settings/list_formats.h"
+#include "settings/core/list_formats.h"
 #include "window_picture.h"
 
 namespace {

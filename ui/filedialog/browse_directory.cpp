@@ -8,9 +8,9 @@
 #include "frame/strings.h"
 #include "net/network.h"
 #include "settings/settings.h"
-#include "transfer/url_parts.h"
+#include "transfer/core/url_parts.h"
 #include "ui/framework/dialog_items.h"
-#include "ui/framework/linked_list.h"
+#include "ui/framework/core/linked_list.h"
 
 namespace {
 

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "frame/text_buffer.h"
+#include "frame/core/text_buffer.h"
 #include "ui/filedialog/file_dialog.h"
 
 // The remote directory browser: the file dialog showing directories only,

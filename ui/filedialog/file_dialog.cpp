@@ -11,7 +11,7 @@
 #include "net/protocol_log.h"
 #include "net/socket.h"
 #include "settings/settings.h"
-#include "transfer/redirect_rules.h"
+#include "transfer/core/redirect_rules.h"
 #include "ui/framework/dialog_items.h"
 #include "ui/settings/settings_dialogs.h"
 

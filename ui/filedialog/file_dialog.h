@@ -4,12 +4,12 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "frame/byte_buffer.h"
+#include "frame/core/byte_buffer.h"
 #include "frame/orbnet_api.h"
-#include "frame/text_buffer.h"
+#include "frame/core/text_buffer.h"
 #include "transfer/directory_listing.h"
-#include "ui/filedialog/file_rules.h"
-#include "ui/filedialog/remote_location.h"
+#include "ui/filedialog/core/file_rules.h"
+#include "ui/filedialog/core/remote_location.h"
 #include "ui/framework/painters.h"
 
 class FtpSession;

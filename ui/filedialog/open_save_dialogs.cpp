@@ -11,9 +11,9 @@
 #include "net/socket.h"
 #include "net/handler_scope.h"
 #include "settings/settings.h"
-#include "transfer/redirect_rules.h"
+#include "transfer/core/redirect_rules.h"
 #include "transfer/temp_file.h"
-#include "transfer/url_parts.h"
+#include "transfer/core/url_parts.h"
 #include "ui/filedialog/file_dialog.h"
 #include "ui/framework/dialog_items.h"
 

@@ -3,8 +3,8 @@
 
 #include <cstdint>
 
-#include "frame/text_buffer.h"
-#include "settings/list_formats.h"
+#include "frame/core/text_buffer.h"
+#include "settings/core/list_formats.h"
 #include "ui/framework/dialog_object.h"
 
 // Asks for one password. With an expected text it asks for it again and

@@ -4,7 +4,7 @@
 #include <windows.h>
 #include <cstdint>
 
-#include "frame/text_buffer.h"
+#include "frame/core/text_buffer.h"
 
 // Thin helpers for the list boxes, combo boxes and edit fields of a dialog,
 // one per control message. Indexes are 16-bit; kNoItem means none. Text

@@ -1,7 +1,7 @@
 #include "ui/framework/dialog_object.h"
 
 #include "frame/module.h"
-#include "ui/framework/linked_list.h"
+#include "ui/framework/core/linked_list.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-list(APPEND ORB_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/linked_list.cpp)
+list(APPEND ORB_CORE_SOURCES ${CMAKE_CURRENT_LIST_DIR}/core/linked_list.cpp)
 list(APPEND ORB_SHELL_SOURCES
   ${CMAKE_CURRENT_LIST_DIR}/dialog_object.cpp
   ${CMAKE_CURRENT_LIST_DIR}/dialog_items.cpp

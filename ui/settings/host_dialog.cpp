@@ -3,7 +3,7 @@
 #include <strings.h>
 
 #include "frame/strings.h"
-#include "settings/list_formats.h"
+#include "settings/core/list_formats.h"
 #include "settings/settings.h"
 #include "ui/filedialog/password_prompt.h"
 #include "ui/framework/dialog_items.h"

@@ -4,8 +4,8 @@
 
 #include "frame/module.h"
 #include "frame/strings.h"
-#include "settings/list_formats.h"
-#include "settings/proxy_list.h"
+#include "settings/core/list_formats.h"
+#include "settings/core/proxy_list.h"
 #include "ui/framework/dialog_items.h"
 #include "ui/framework/painters.h"
 #include "ui/settings/settings_dialogs.h"

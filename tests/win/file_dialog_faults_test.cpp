@@ -358,6 +358,17 @@ TEST_F(DialogFaults, AFolderThatCannotBeMadeIsSaid) {
     auto mkd = std::find(lines.begin(), lines.end(), "MKD docs");
     ASSERT_NE(mkd, lines.end());
     EXPECT_EQ(std::count(mkd, lines.end(), "LIST"), 0);
+    // The protocol log shows where the conversation stood: each change of
+    // state, and the refused MKD in the middle of a listing.
+    const std::string log = ReadProtocolLog();
+    size_t at = 0;
+    for (const char* step : {"--- file dialog: idle -> connecting", "--- file dialog: connecting -> logging in",
+                             "--- file dialog: logging in -> listing", "--- file dialog: listing -> idle",
+                             "--> MKD docs", "--- file dialog: idle -> listing", "<-- 550 docs: File exists.",
+                             "--- file dialog: listing -> idle", "--- file dialog: idle -> closing"}) {
+        at = log.find(step, at);
+        ASSERT_NE(at, std::string::npos) << step << "\n" << log;
+    }
 }
 
 TEST_F(DialogFaults, SaveAsAsksBeforeReplacing) {

@@ -156,7 +156,7 @@ void BrowseDirectoryDialog::BeginRun(const char* prompt) {
 }
 
 void BrowseDirectoryDialog::Activate() {
-    if (state == kStateTransferring || state == kStateHalfFetched) return;
+    if (state_ == kStateTransferring || state_ == kStateHalfFetched) return;
     ChooseDirectory();
 }
 
@@ -180,7 +180,7 @@ void BrowseDirectoryDialog::ChooseDirectory() {
 
 void BrowseDirectoryDialog::Finish() {
     Disconnect(0);
-    state = kStateIdle;
+    SetState(kStateIdle);
     EndWithCode();
 }
 

@@ -40,7 +40,31 @@ bool FitsControl(const char* text, void* context) {
     return size.cx <= measure->width;
 }
 
+const char* StateName(uint16_t state) {
+    switch (state) {
+    case kStateIdle: return "idle";
+    case kStateConnecting: return "connecting";
+    case kStateClosing: return "closing";
+    case kStateLoggingIn: return "logging in";
+    case kStateListing: return "listing";
+    case kStateTransferring: return "transferring";
+    case kStateHalfFetched: return "fetched, waiting for the reply";
+    case kStateSwitching: return "switching hosts";
+    case kStateWebFetch: return "fetching from the Web";
+    default: return "?";
+    }
+}
+
 }  // namespace
+
+void FileDialog::SetState(uint16_t next) {
+    if (next == state_) return;
+    // The log shows where a conversation stood when it failed.
+    char line[96];
+    wsprintfA(line, "--- file dialog: %s -> %s\r\n", StateName(state_), StateName(next));
+    WriteLog(line, 0);
+    state_ = next;
+}
 
 void FileDialog::ConnectToHost() {
     if (session || StartNetwork() != 1) return;
@@ -79,7 +103,7 @@ void FileDialog::ConnectToHost() {
     }
     currentHost.Assign(hostName.Text());
     SetStatus(kStatusConnecting);
-    state = kStateConnecting;
+    SetState(kStateConnecting);
     SetFocus(GetDlgItem(window, kFdName));
     SelectEditText(window, kFdName, 0, -1);
 }
@@ -91,9 +115,9 @@ void FileDialog::ToggleConnection() {
         ConnectToHost();
         return;
     }
-    if (state != kStateClosing && state != kStateSwitching && session->Quit()) {
+    if (state_ != kStateClosing && state_ != kStateSwitching && session->Quit()) {
         SetStatus(kStatusClosing);
-        state = kStateSwitching;
+        SetState(kStateSwitching);
         return;
     }
     Disconnect(0);
@@ -125,7 +149,7 @@ void FileDialog::Disconnect(uint16_t kind) {
         EnableItem(window, kFdConnect, true);
         EnableItem(window, kFdAction, true);
         listPurpose = kListOrdinary;
-        state = kStateIdle;
+        SetState(kStateIdle);
     } else if (kind == 1 && webSession) {
         Retire(webSession);
         webSession = nullptr;
@@ -133,7 +157,7 @@ void FileDialog::Disconnect(uint16_t kind) {
         EnableItem(window, kFdConnect, true);
         EnableItem(window, kFdAction, true);
         listPurpose = kListOrdinary;
-        state = kStateIdle;
+        SetState(kStateIdle);
     }
 }
 
@@ -203,9 +227,9 @@ void FileDialog::LogInToHost() {
     }
     if (session && session->Login(user.Text(), password.Text())) {
         SetStatus(kStatusLoggingIn);
-        state = kStateLoggingIn;
+        SetState(kStateLoggingIn);
     } else {
-        state = kStateIdle;
+        SetState(kStateIdle);
         SetStatusText("");
     }
 }
@@ -224,7 +248,7 @@ void FileDialog::ChangeDirectory(uint16_t fromLevels) {
         if (!LevelDirectory(item.Text(), currentDirectory.Text(), directory)) return;
     }
     if (!NameFits(directory.Text(), directory.length) || !ListIn(directory.Text())) return;
-    state = kStateListing;
+    SetState(kStateListing);
     SetStatus(kStatusListing);
 }
 
@@ -240,10 +264,10 @@ uint16_t FileDialog::ListSoon(const char* directory) {
 }
 
 void FileDialog::StartListingSoon() {
-    if (state != kStateListing || !session) return;
+    if (state_ != kStateListing || !session) return;
     if (!ListIn(soonDirectory_.Text())) {
         listPurpose = kListOrdinary;
-        state = kStateIdle;
+        SetState(kStateIdle);
     }
 }
 
@@ -281,7 +305,7 @@ uint16_t FileDialog::EnterOrCreateFolder() {
         if (!NameFits(chosen, length)) return 1;
         TextBuffer name(64);
         if (!name.Assign(chosen, length) || !ListIn(name.Text())) return 1;
-        state = kStateListing;
+        SetState(kStateListing);
         SetStatus(kStatusListing);
         return 1;
     }
@@ -300,7 +324,7 @@ uint16_t FileDialog::EnterOrCreateFolder() {
     if (session->MakeDirectory(name.Text(), PassiveFlag())) {
         makingFolder_.Assign(name.Text());
         listingCut_ = 0;
-        state = kStateListing;
+        SetState(kStateListing);
         SetStatus(kStatusListing);
     }
     return 1;
@@ -328,7 +352,7 @@ uint16_t FileDialog::TakeTypedName(TextBuffer& name) {
             if (directory.Empty()) directory.Assign(std::strrchr(name.Text(), '\\') ? "\\" : "/");
             SetItemText(window, kFdName, rest.Text());
             if (ListIn(directory.Text())) {
-                state = kStateListing;
+                SetState(kStateListing);
                 SetStatus(kStatusListing);
             }
         } else {
@@ -340,7 +364,7 @@ uint16_t FileDialog::TakeTypedName(TextBuffer& name) {
 }
 
 void FileDialog::Cancel() {
-    switch (state) {
+    switch (state_) {
     case kStateConnecting:
         Disconnect(0);
         return;
@@ -362,10 +386,10 @@ void FileDialog::Cancel() {
         else Options->flags &= static_cast<uint16_t>(~kOptionListByDescription);
     }
     if (session) {
-        const uint16_t wasClosing = state == kStateClosing;
+        const uint16_t wasClosing = state_ == kStateClosing;
         if (!wasClosing && session->Quit()) {
             SetStatus(kStatusClosing);
-            state = kStateClosing;
+            SetState(kStateClosing);
             return;
         }
         Disconnect(0);
@@ -373,228 +397,253 @@ void FileDialog::Cancel() {
     EndWithCode();
 }
 
+// ---- the notifications: one handler per code, each switching on the state
+
 void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
     const char* text = reinterpret_cast<const char*>(value);
     switch (code) {
-    case kCodeChainDone:
-        switch (state) {
-        case kStateConnecting: LogInToHost(); return;
-        case kStateClosing:
-            Disconnect(0);
-            state = kStateIdle;
-            EndWithCode();
-            return;
-        case kStateLoggingIn: {
-            TextBuffer shown(64);
-            AppendFormatted(shown, kStatusConnected, 0);
-            SetItemText(window, kFdConnection, shown.Text());
-            connected = 1;
-            Redraw(window, kFdGlobe);
-            location.Reset();
-            ChangeDirectory(0);
-            return;
-        }
-        case kStateListing: {
-            if (listPurpose != kListAgain) SetStatusText("");
-            ShowListingCut();
-            TextBuffer typed(64);
-            GetWholeItemText(window, kFdName, typed);
-            if (listPurpose == kListTypedName && !std::strpbrk(typed.Text(), "*?")) ApplyFileType();
-            listPurpose = kListOrdinary;
-            makingFolder_.Clear();
-            state = kStateIdle;
-            return;
-        }
-        case kStateTransferring:
-        case kStateHalfFetched:
-        case kStateWebFetch: Finish(); return;
-        case kStateSwitching:
-            Disconnect(0);
-            ConnectToHost();
-            return;
-        default: return;
-        }
-    case kCodeFailed: {
-        directoryPending_ = false;
-        if (state == kStateListing && !makingFolder_.Empty()) {
-            // MKD refused: the folder was not made and the listing stays as
-            // it was. A failure after it is a listing's failure.
-            Command* current = session ? session->CurrentCommand() : nullptr;
-            if (current && current->type == kMkdCommand) {
-                TextBuffer message(128), shown(64);
-                ShownName(makingFolder_.Text(), shown);
-                AppendFormatted(message, kMsgFolderNotMade, 1, shown.Text(), currentHost.Text());
-                makingFolder_.Clear();
-                listPurpose = kListOrdinary;
-                state = kStateIdle;
-                SetStatus(kStatusReply, text ? text : "");
-                ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
-                return;
-            }
-            makingFolder_.Clear();
-        }
-        if (listPurpose != kListTypedName) SetStatus(kStatusReply, text ? text : "");
-        if (state == kStateListing) {
-            if (listPurpose == kListTypedName && IsSaveTemplate()) {
-                // The name was no directory either: the store failed.
-                StoreFailed();
-            } else {
-                TextBuffer message(128);
-                if (listPurpose == kListTypedName) {
-                    TextBuffer typed(64), shown(64);
-                    GetWholeItemText(window, kFdName, typed);
-                    ShownName(typed.Text(), shown);
-                    AppendFormatted(message, kMsgTransferFailed, 1, shown.Empty() ? "/" : shown.Text(),
-                                    currentHost.Text());
-                } else {
-                    AppendFormatted(message, kMsgListingFailed, 1);
-                }
-                ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
-            }
-            if (ended) return;
-        }
-        const uint16_t purpose = listPurpose;
-        listPurpose = kListOrdinary;
-        switch (state) {
-        case kStateConnecting: {
-            endCode = kEndFailed;
-            TextBuffer message(128);
-            if (currentHost.Empty()) AppendFormatted(message, kMsgNoHost, 1);
-            else AppendFormatted(message, kMsgCannotConnect, 1, currentHost.Text());
-            Disconnect(0);
-            SetStatusText(message.Text());
-            ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
-            return;
-        }
-        case kStateLoggingIn: {
-            endCode = kEndFailed;
-            TextBuffer message(128);
-            AppendFormatted(message, kMsgLoginRefused, 1, currentHost.Text());
-            Disconnect(0);
-            SetStatus(kStatusReply, text ? text : "");
-            ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
-            return;
-        }
-        case kStateListing:
-            // A listing that tried the typed name and failed: the current
-            // directory is listed again. A failure of that one ends here.
-            if (purpose == kListAgain || !ListSoon("")) {
-                state = kStateIdle;
-                return;
-            }
-            listPurpose = kListAgain;
-            return;
-        case kStateTransferring:
-        case kStateHalfFetched: {
-            DiscardTemporary(fetchFile.Text());
-            state = kStateIdle;
-            if (text && text[0] && text[1] == '5') {
-                // "550": perhaps the typed name is a directory.
-                TextBuffer typed(64);
-                GetWholeItemText(window, kFdName, typed);
-                SelectEditText(window, kFdName, 0, -1);
-                if (!typed.Empty() && ListSoon(typed.Text())) state = kStateListing;
-            }
-            EnableItem(window, kFdAction, true);
-            // Otherwise the dialog is idle again and the user can try
-            // another name.
-            if (state == kStateListing) listPurpose = kListTypedName;
-            else StoreFailed();
-            return;
-        }
-        case kStateWebFetch: {
-            endCode = kEndFailed;
-            TextBuffer message(128), caption(64);
-            // The session may know why (the server's identity, a proxy's
-            // refusal).
-            if (webSession && !webSession->failureText.Empty()) message.Assign(webSession->failureText.Text());
-            else AppendFormatted(message, kMsgCannotConnect, 1, webHost.Text());
-            AppendFormatted(caption, kMsgCaption, 0);
-            Disconnect(1);
-            DiscardTemporary(fetchFile.Text());
-            ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION, caption.Text());
-            return;
-        }
-        default:
-            RefreshConnectButton();
-            state = kStateIdle;
-            return;
-        }
+    case kCodeChainDone: OnOperationDone(); return;
+    case kCodeFailed: OnOperationFailed(text); return;
+    case kCodeControlClosed: OnConnectionClosed(); return;
+    case kCodeListingCut: listingCut_ = static_cast<uint16_t>(value); return;
+    case kCodeListing: OnListing(text); return;
+    case kCodeDirectory: OnDirectory(text); return;
+    case kCodeTransferDone: OnTransferDone(value != 0); return;
+    case kCodeHeaderValue: fileDate.Assign(text ? text : ""); return;
+    default: return;
     }
-    case kCodeControlClosed: {
-        const uint16_t was = state;
-        // A server that hangs up once QUIT has been sent only ends the
-        // conversation early: the chain's end follows (its answer, or the
-        // wait for it running out).
-        Command* current = session ? session->CurrentCommand() : nullptr;
-        if ((was == kStateClosing || was == kStateTransferring || was == kStateHalfFetched || was == kStateSwitching) &&
-            (!current || current->type == kQuitCommand))
-            return;
-        const bool storing = IsSaveTemplate() && was == kStateTransferring;
-        const bool tell = was != kStateIdle && was != kStateConnecting && was != kStateClosing && !storing;
-        TextBuffer message(128);
-        AppendFormatted(message, kMsgCannotConnect, 1, currentHost.Text());
-        if (was == kStateTransferring || was == kStateHalfFetched) DiscardTemporary(fetchFile.Text());
-        if (was == kStateClosing) {
-            Disconnect(0);
-            EndWithCode();
-            return;
-        }
-        // A store cut off with its connection: the store's own message,
-        // while the dialog still knows the host.
-        if (storing) StoreFailed();
+}
+
+void FileDialog::OnOperationDone() {
+    switch (state_) {
+    case kStateConnecting: LogInToHost(); return;
+    case kStateClosing: EndAfterQuit(); return;
+    case kStateLoggingIn: ShowLoggedIn(); return;
+    case kStateListing: EndListing(); return;
+    case kStateTransferring:
+    case kStateHalfFetched:
+    case kStateWebFetch: Finish(); return;
+    case kStateSwitching:
+        Disconnect(0);
+        ConnectToHost();
+        return;
+    default: return;
+    }
+}
+
+void FileDialog::OnOperationFailed(const char* text) {
+    directoryPending_ = false;
+    if (FolderRefused(text)) return;
+    if (listPurpose != kListTypedName) SetStatus(kStatusReply, text ? text : "");
+    if (state_ == kStateListing) {
+        TellListingFailed();
         if (ended) return;
-        if (was != kStateConnecting) Disconnect(0);
-        if (was == kStateSwitching) ConnectToHost();
-        else if (was == kStateIdle) SetStatusText("");
-        if (tell && !ended) ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
-        return;
     }
-    case kCodeListingCut:
-        listingCut_ = static_cast<uint16_t>(value);
-        return;
-    case kCodeListing:
-        if (!ParseListing(*this, text, text ? static_cast<uint32_t>(std::strlen(text)) : 0) && !listingCut_)
-            listingCut_ = ListingCollector::kCutLines;
-        // The listing may come after its chain's end.
-        if (state != kStateListing) ShowListingCut();
-        return;
-    case kCodeDirectory: {
-        // The server is where the listing went; PWD names it, or (refused,
-        // unreadable, no path) the dialog's own record does.
-        if (directoryPending_) location.Enter(pendingDirectory_.Text());
-        directoryPending_ = false;
-        if (text) {
-            location.TakeServerPath(text);
-            currentDirectory.Assign(text);
-        } else {
-            location.Display(currentDirectory);
-        }
-        ShowDirectoryPath(currentDirectory.Text());
-        return;
-    }
-    case kCodeTransferDone: {
-        const uint16_t was = state;
-        if (value == 0) {
-            SetStatus(kStatusTransferFailed);
-            EnableItem(window, kFdAction, true);
-            state = kStateIdle;
-            DiscardTemporary(fetchFile.Text());
-            if (was == kStateTransferring) StoreFailed();
-        } else {
-            Finish();
-        }
-        if (session && was != kStateWebFetch && !ended)
-            SendMessageA(session->window, SocketEventMessage, static_cast<WPARAM>(session->handle),
-                         MAKELPARAM(kEventTransferDone, 0));
-        return;
-    }
-    case kCodeHeaderValue:
-        fileDate.Assign(text ? text : "");
-        return;
+    const uint16_t purpose = listPurpose;
+    listPurpose = kListOrdinary;
+    switch (state_) {
+    case kStateConnecting: FailConnection(); return;
+    case kStateLoggingIn: FailLogin(text); return;
+    case kStateListing: ListAgainAfter(purpose); return;
+    case kStateTransferring:
+    case kStateHalfFetched: FailTransfer(text); return;
+    case kStateWebFetch: FailWebConnection(); return;
     default:
+        RefreshConnectButton();
+        SetState(kStateIdle);
         return;
     }
+}
+
+void FileDialog::OnConnectionClosed() {
+    const uint16_t was = state_;
+    // A server that hangs up once QUIT has been sent only ends the
+    // conversation early: the chain's end follows (its answer, or the
+    // wait for it running out).
+    Command* current = session ? session->CurrentCommand() : nullptr;
+    if ((was == kStateClosing || was == kStateTransferring || was == kStateHalfFetched || was == kStateSwitching) &&
+        (!current || current->type == kQuitCommand))
+        return;
+    const bool storing = IsSaveTemplate() && was == kStateTransferring;
+    const bool tell = was != kStateIdle && was != kStateConnecting && was != kStateClosing && !storing;
+    TextBuffer message(128);
+    AppendFormatted(message, kMsgCannotConnect, 1, currentHost.Text());
+    if (was == kStateTransferring || was == kStateHalfFetched) DiscardTemporary(fetchFile.Text());
+    if (was == kStateClosing) {
+        Disconnect(0);
+        EndWithCode();
+        return;
+    }
+    // A store cut off with its connection: the store's own message, while
+    // the dialog still knows the host.
+    if (storing) StoreFailed();
+    if (ended) return;
+    if (was != kStateConnecting) Disconnect(0);
+    if (was == kStateSwitching) ConnectToHost();
+    else if (was == kStateIdle) SetStatusText("");
+    if (tell && !ended) ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void FileDialog::OnListing(const char* text) {
+    if (!ParseListing(*this, text, text ? static_cast<uint32_t>(std::strlen(text)) : 0) && !listingCut_)
+        listingCut_ = ListingCollector::kCutLines;
+    // The listing may come after its chain's end.
+    if (state_ != kStateListing) ShowListingCut();
+}
+
+void FileDialog::OnDirectory(const char* text) {
+    // The server is where the listing went; PWD names it, or (refused,
+    // unreadable, no path) the dialog's own record does.
+    if (directoryPending_) location.Enter(pendingDirectory_.Text());
+    directoryPending_ = false;
+    if (text) {
+        location.TakeServerPath(text);
+        currentDirectory.Assign(text);
+    } else {
+        location.Display(currentDirectory);
+    }
+    ShowDirectoryPath(currentDirectory.Text());
+}
+
+void FileDialog::OnTransferDone(bool whole) {
+    const uint16_t was = state_;
+    if (!whole) {
+        SetStatus(kStatusTransferFailed);
+        EnableItem(window, kFdAction, true);
+        SetState(kStateIdle);
+        DiscardTemporary(fetchFile.Text());
+        if (was == kStateTransferring) StoreFailed();
+    } else {
+        Finish();
+    }
+    if (session && was != kStateWebFetch && !ended)
+        SendMessageA(session->window, SocketEventMessage, static_cast<WPARAM>(session->handle),
+                     MAKELPARAM(kEventTransferDone, 0));
+}
+
+// ---- what the handlers do
+
+void FileDialog::EndAfterQuit() {
+    Disconnect(0);
+    SetState(kStateIdle);
+    EndWithCode();
+}
+
+void FileDialog::ShowLoggedIn() {
+    TextBuffer shown(64);
+    AppendFormatted(shown, kStatusConnected, 0);
+    SetItemText(window, kFdConnection, shown.Text());
+    connected = 1;
+    Redraw(window, kFdGlobe);
+    location.Reset();
+    ChangeDirectory(0);
+}
+
+void FileDialog::EndListing() {
+    if (listPurpose != kListAgain) SetStatusText("");
+    ShowListingCut();
+    TextBuffer typed(64);
+    GetWholeItemText(window, kFdName, typed);
+    // The typed name was a directory: the file type's pattern comes back.
+    if (listPurpose == kListTypedName && !std::strpbrk(typed.Text(), "*?")) ApplyFileType();
+    listPurpose = kListOrdinary;
+    makingFolder_.Clear();
+    SetState(kStateIdle);
+}
+
+bool FileDialog::FolderRefused(const char* text) {
+    if (state_ != kStateListing || makingFolder_.Empty()) return false;
+    // MKD refused: the folder was not made and the listing stays as it
+    // was. A failure after it is a listing's failure.
+    Command* current = session ? session->CurrentCommand() : nullptr;
+    if (!current || current->type != kMkdCommand) {
+        makingFolder_.Clear();
+        return false;
+    }
+    TextBuffer message(128), shown(64);
+    ShownName(makingFolder_.Text(), shown);
+    AppendFormatted(message, kMsgFolderNotMade, 1, shown.Text(), currentHost.Text());
+    makingFolder_.Clear();
+    listPurpose = kListOrdinary;
+    SetState(kStateIdle);
+    SetStatus(kStatusReply, text ? text : "");
+    ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
+    return true;
+}
+
+void FileDialog::TellListingFailed() {
+    if (listPurpose == kListTypedName && IsSaveTemplate()) {
+        // The name was no directory either: the store failed.
+        StoreFailed();
+        return;
+    }
+    TextBuffer message(128);
+    if (listPurpose == kListTypedName) {
+        TextBuffer typed(64), shown(64);
+        GetWholeItemText(window, kFdName, typed);
+        ShownName(typed.Text(), shown);
+        AppendFormatted(message, kMsgTransferFailed, 1, shown.Empty() ? "/" : shown.Text(), currentHost.Text());
+    } else {
+        AppendFormatted(message, kMsgListingFailed, 1);
+    }
+    ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void FileDialog::FailConnection() {
+    endCode = kEndFailed;
+    TextBuffer message(128);
+    if (currentHost.Empty()) AppendFormatted(message, kMsgNoHost, 1);
+    else AppendFormatted(message, kMsgCannotConnect, 1, currentHost.Text());
+    Disconnect(0);
+    SetStatusText(message.Text());
+    ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void FileDialog::FailLogin(const char* text) {
+    endCode = kEndFailed;
+    TextBuffer message(128);
+    AppendFormatted(message, kMsgLoginRefused, 1, currentHost.Text());
+    Disconnect(0);
+    SetStatus(kStatusReply, text ? text : "");
+    ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION);
+}
+
+void FileDialog::ListAgainAfter(uint16_t purpose) {
+    // A listing that failed: the current directory is listed again. A
+    // failure of that one ends here.
+    if (purpose == kListAgain || !ListSoon("")) {
+        SetState(kStateIdle);
+        return;
+    }
+    listPurpose = kListAgain;
+}
+
+void FileDialog::FailTransfer(const char* text) {
+    DiscardTemporary(fetchFile.Text());
+    SetState(kStateIdle);
+    if (text && text[0] && text[1] == '5') {
+        // "550": perhaps the typed name is a directory.
+        TextBuffer typed(64);
+        GetWholeItemText(window, kFdName, typed);
+        SelectEditText(window, kFdName, 0, -1);
+        if (!typed.Empty() && ListSoon(typed.Text())) SetState(kStateListing);
+    }
+    EnableItem(window, kFdAction, true);
+    // Otherwise the dialog is idle again and the user can try another name.
+    if (state_ == kStateListing) listPurpose = kListTypedName;
+    else StoreFailed();
+}
+
+void FileDialog::FailWebConnection() {
+    endCode = kEndFailed;
+    TextBuffer message(128), caption(64);
+    // The session may know why (the server's identity, a proxy's refusal).
+    if (webSession && !webSession->failureText.Empty()) message.Assign(webSession->failureText.Text());
+    else AppendFormatted(message, kMsgCannotConnect, 1, webHost.Text());
+    AppendFormatted(caption, kMsgCaption, 0);
+    Disconnect(1);
+    DiscardTemporary(fetchFile.Text());
+    ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION, caption.Text());
 }
 
 void FileDialog::ShowListingCut() {

@@ -40,7 +40,6 @@ const int kWebProxyControls[] = {1056, 1057, 1064, kFdProxies, kFdProxyPort, kFd
 FileDialog::FileDialog(OrbFilterCallback filter, uint16_t dialogTemplate)
     : session(nullptr),
       webSession(nullptr),
-      state(kStateIdle),
       localPath(64),
       resultUrl(64),
       currentHost(64),
@@ -53,6 +52,7 @@ FileDialog::FileDialog(OrbFilterCallback filter, uint16_t dialogTemplate)
       connected(0),
       listPurpose(kListOrdinary),
       filterCallback(filter),
+      state_(kStateIdle),
       soonDirectory_(64),
       fetchFile(64),
       pendingDirectory_(64),

@@ -139,11 +139,13 @@ public:
     uint16_t EnterOrCreateFolder();
     void OnSessionNotification(WPARAM code, LPARAM text);
     void ShowDirectoryPath(const char* text);
+    // The conversation's state; changed only by SetState, which writes each
+    // change to the protocol log.
+    uint16_t State() const { return state_; }
 
     DialogPictures pictures;  // banner, globes, folders, icons
     FtpSession* session;      // owned; null while not connected
     HttpSession* webSession;  // owned
-    uint16_t state;
     HostChoice host;          // the host connected to; not listed when none
     RemoteLocation location;  // where the session stands on it
     TextBuffer localPath;
@@ -160,6 +162,27 @@ public:
     OrbFilterCallback filterCallback;
 
 protected:
+    void SetState(uint16_t next);
+    // The notifications, one handler each (they switch on the state).
+    void OnOperationDone();
+    void OnOperationFailed(const char* text);
+    void OnConnectionClosed();
+    void OnListing(const char* text);
+    void OnDirectory(const char* text);
+    void OnTransferDone(bool whole);
+    // What they do.
+    void EndAfterQuit();
+    void ShowLoggedIn();
+    void EndListing();
+    bool FolderRefused(const char* text);  // MKD refused: said, true
+    void TellListingFailed();
+    void FailConnection();
+    void FailLogin(const char* text);
+    void ListAgainAfter(uint16_t purpose);
+    void FailTransfer(const char* text);
+    void FailWebConnection();
+    uint16_t state_;
+
     void OnInitDialog() override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     static INT_PTR CALLBACK FileDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

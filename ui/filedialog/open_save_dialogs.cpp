@@ -87,7 +87,7 @@ void OpenDialog::Initialize() {
 }
 
 void OpenDialog::Activate() {
-    if (state == kStateTransferring || state == kStateHalfFetched || state == kStateWebFetch) return;
+    if (state_ == kStateTransferring || state_ == kStateHalfFetched || state_ == kStateWebFetch) return;
     if (IsItemChecked(window, kFdFtp)) OpenFtp();
     else if (IsItemChecked(window, kFdWeb)) OpenWeb();
 }
@@ -135,7 +135,7 @@ void OpenDialog::OpenFtp() {
         }
     }
     SetStatus(kStatusFetching);
-    state = kStateTransferring;
+    SetState(kStateTransferring);
     // A fetch that ends well ends the dialog with success, whatever an
     // earlier attempt left in the end code.
     endCode = kEndOk;
@@ -198,7 +198,7 @@ void OpenDialog::OpenWeb() {
     fetchFile.Assign(temporary);
     fileDate.Clear();
     SetStatus(kStatusFetching);
-    state = kStateWebFetch;
+    SetState(kStateWebFetch);
     endCode = kEndOk;
     EnableItem(window, kFdAction, false);
     resultUrl.Assign(target.url.Text());
@@ -223,7 +223,7 @@ void OpenDialog::FailWebFetch(uint16_t messageId, const char* argument) {
 }
 
 bool OpenDialog::TakeRedirect(const RedirectNotice& notice) {
-    if (state != kStateWebFetch || !webSession || !notice.location) return false;
+    if (state_ != kStateWebFetch || !webSession || !notice.location) return false;
     TextBuffer next(256), shown(64);
     if (uint16_t refused =
             RedirectRefusal(resultUrl.Text(), notice.location, redirects_, next, shown, notice.whole)) {
@@ -240,7 +240,7 @@ bool OpenDialog::TakeRedirect(const RedirectNotice& notice) {
 }
 
 void OpenDialog::FollowRedirect() {
-    if (state != kStateWebFetch || nextUrl_.Empty()) return;
+    if (state_ != kStateWebFetch || nextUrl_.Empty()) return;
     TextBuffer next(256), shown(64);
     next.Assign(nextUrl_.Text());
     nextUrl_.Clear();
@@ -275,18 +275,18 @@ bool OpenDialog::FetchComplete() const {
 }
 
 void OpenDialog::Finish() {
-    if (state == kStateTransferring) {
-        state = kStateHalfFetched;
+    if (state_ == kStateTransferring) {
+        SetState(kStateHalfFetched);
         return;
     }
-    if (state == kStateHalfFetched && !FetchComplete()) {
+    if (state_ == kStateHalfFetched && !FetchComplete()) {
         // Fewer or more bytes than the server announced: no document.
         Disconnect(0);
         DiscardTemporary(fetchFile.Text());
         SetStatus(kStatusTransferFailed);
         return;
     }
-    if (state == kStateWebFetch) {
+    if (state_ == kStateWebFetch) {
         Disconnect(1);
         char proxy[128] = "";
         const bool throughProxy = IsItemChecked(window, kFdUseProxy);
@@ -296,7 +296,7 @@ void OpenDialog::Finish() {
     } else {
         Disconnect(0);
     }
-    state = kStateIdle;
+    SetState(kStateIdle);
     StoreServerChoice();
     EndWithCode();
 }
@@ -345,13 +345,13 @@ void SaveAsDialog::Initialize() {
 }
 
 void SaveAsDialog::Activate() {
-    if (state == kStateTransferring || state == kStateHalfFetched) return;
+    if (state_ == kStateTransferring || state_ == kStateHalfFetched) return;
     SaveFtp();
 }
 
 void SaveAsDialog::Cancel() {
     // A store failed and the person gives up: the document was not saved.
-    if (storeFailed_ && endCode == kEndCancelled && state != kStateTransferring) endCode = kEndFailed;
+    if (storeFailed_ && endCode == kEndCancelled && state_ != kStateTransferring) endCode = kEndFailed;
     FileDialog::Cancel();
 }
 
@@ -428,7 +428,7 @@ void SaveAsDialog::SaveFtp() {
         storing_.Assign(name.Text());
         failureShown_ = false;
         SetStatus(kStatusStoring);
-        state = kStateTransferring;
+        SetState(kStateTransferring);
         endCode = kEndOk;
         EnableItem(window, kFdAction, false);
     } else if (!missing) {
@@ -440,9 +440,9 @@ void SaveAsDialog::SaveFtp() {
 void SaveAsDialog::Finish() {
     // A store is done when every file's reply has come and the chain has
     // ended, not when the first file's bytes are out.
-    if (state != kStateTransferring || handling != kCodeChainDone) return;
+    if (state_ != kStateTransferring || handling != kCodeChainDone) return;
     Disconnect(0);
-    state = kStateIdle;
+    SetState(kStateIdle);
     if (Options) {
         uint16_t flags = Options->flags;
         flags = static_cast<uint16_t>(flags & ~(kOptionListByDescription | kOptionSaveHtmlGraphics));

@@ -26,8 +26,10 @@ for fuzzer in "$native"/fuzz_*; do
   name=$(basename "$fuzzer"); name=${name#fuzz_}
   corpus=$(mktemp -d)
   [ -d "$root/tests/fuzz/seeds/$name" ] && cp -r "$root/tests/fuzz/seeds/$name/." "$corpus/"
-  "$fuzzer" -max_total_time="${ORB_FUZZ_SECONDS:-5}" -print_final_stats=0 "$corpus" >"$corpus.log" 2>&1 \
-    || { tail -40 "$corpus.log"; echo "fuzz_$name failed"; exit 1; }
+  # An input that fails is written beside the corpus, never into the tree.
+  "$fuzzer" -max_total_time="${ORB_FUZZ_SECONDS:-5}" -print_final_stats=0 -artifact_prefix="$corpus." \
+    "$corpus" >"$corpus.log" 2>&1 \
+    || { tail -40 "$corpus.log"; echo "fuzz_$name failed (its input: $corpus.crash-*)"; exit 1; }
   echo "fuzz_$name: $(grep -oE 'Done [0-9]+ runs' "$corpus.log" | tail -1)"
   rm -rf "$corpus" "$corpus.log"
 done

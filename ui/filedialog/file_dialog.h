@@ -9,8 +9,8 @@
 #include "frame/core/text_buffer.h"
 #include "transfer/directory_listing.h"
 #include "ui/filedialog/core/file_rules.h"
-#include "ui/filedialog/file_dialog_ids.h"
 #include "ui/filedialog/core/remote_location.h"
+#include "ui/filedialog/file_dialog_ids.h"
 #include "ui/framework/painters.h"
 
 class FtpSession;

@@ -38,6 +38,8 @@ target_link_options(OrbNetN01 PRIVATE ${ORB_WIN_FLAGS} -Wl,--kill-at -Wl,--enabl
 # orbntenn1.dll: resources only, no code.
 add_library(orbntenn1 SHARED ${CMAKE_SOURCE_DIR}/lang/en/orbntenn.rc ${CMAKE_SOURCE_DIR}/lang/empty.c)
 set_target_properties(orbntenn1 PROPERTIES PREFIX "" OUTPUT_NAME orbntenn1 LINKER_LANGUAGE C)
+# The templates name their ids from the dialogs' headers.
+target_include_directories(orbntenn1 PRIVATE ${CMAKE_SOURCE_DIR})
 target_link_options(orbntenn1 PRIVATE -nostdlib -nostartfiles -Wl,--entry,0 -s)
 
 add_executable(nethost ${CMAKE_SOURCE_DIR}/tools/nethost/nethost.cpp

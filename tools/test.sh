@@ -11,6 +11,9 @@ jobs=${ORB_JOBS:-2}
 echo "== core include rule"
 "$root/tools/check_core.sh"
 
+echo "== dialog templates name their ids"
+"$root/tools/check_rc_ids.py"
+
 echo "== core tests (native, ASan/UBSan)"
 native=$ORB_BUILD/native
 if [ ! -f "$native/CMakeCache.txt" ]; then

@@ -8,15 +8,16 @@
 #include "frame/core/text_buffer.h"
 #include "transfer/core/listing_filter.h"
 #include "transfer/core/listing_parser.h"
+#include "ui/filedialog/file_dialog_ids.h"
 #include "ui/framework/dialog_object.h"
 
 // Control ids of the lists a directory listing fills.
 enum : int {
-    kListingPattern = 1000,  // edit: the name or pattern typed
-    kListingShown = 1001,    // the entries that pass the pattern (owner-drawn)
-    kListingLevels = 1006,   // the levels of the current directory (owner-drawn)
-    kListingEntries = 1025,  // hidden: every entry, item data its raw line
-    kListingRaw = 1028,      // hidden: the raw listing lines
+    kListingPattern = ORB_FD_NAME,         // edit: the name or pattern typed
+    kListingShown = ORB_FD_ENTRIES,        // the entries that pass the pattern (owner-drawn)
+    kListingLevels = ORB_FD_LEVELS,        // the levels of the current directory (owner-drawn)
+    kListingEntries = ORB_FD_ALL_ENTRIES,  // hidden: every entry, item data its raw line
+    kListingRaw = ORB_FD_RAW_LINES,        // hidden: the raw listing lines
 };
 
 // The most raw lines a listing shows: every list index stays below the
@@ -95,7 +96,7 @@ public:
 // lists take (the first kMaxListedLines are shown).
 uint16_t ParseListing(ListingDialog& dialog, const char* listing, uint32_t length);
 // Fills the visible list from the hidden one through the pattern typed in
-// 1000 (or the file type's pattern).
+// kListingPattern (or the file type's pattern).
 void ShowFilteredEntries(ListingDialog& dialog);
 // The platform's upper case of every byte, for patterns.
 const CaseFold& PlatformCaseFold();

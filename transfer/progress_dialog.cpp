@@ -11,7 +11,7 @@
 #include "net/handler_scope.h"
 
 namespace {
-constexpr uint16_t kProgressTemplate = 103;
+constexpr uint16_t kProgressTemplate = ORB_PROGRESS_TEMPLATE;
 constexpr uint16_t kProgressBitmap = 113;
 constexpr UINT_PTR kRefreshTimer = 1;
 constexpr int kBarScale = 1000;

@@ -5,19 +5,20 @@
 #include <cstdint>
 
 #include "transfer/core/progress_text.h"
+#include "transfer/transfer_dialog_ids.h"
 #include "ui/framework/dialog_object.h"
 
 class Command;
 
-// Control ids of the progress window (template 103).
+// Control ids of the progress window.
 enum : int {
-    kProgressName = 1000,     // the remote name
-    kProgressCount = 1029,    // the running byte count
-    kProgressAction = 1032,   // receiving or sending
-    kProgressPicture = 1033,  // owner-drawn bitmap 113
-    kProgressBar = 1034,      // share done, when the total is known
-    kProgressPercent = 1035,  // "40%" beside it
-    kProgressRate = 1036,     // rate and time left
+    kProgressName = ORB_PROGRESS_NAME,        // the remote name
+    kProgressCount = ORB_PROGRESS_COUNT,      // the running byte count
+    kProgressAction = ORB_PROGRESS_ACTION,    // receiving or sending
+    kProgressPicture = ORB_PROGRESS_PICTURE,  // owner-drawn bitmap 113
+    kProgressBar = ORB_PROGRESS_BAR,          // share done, when the total is known
+    kProgressPercent = ORB_PROGRESS_PERCENT,  // "40%" beside it
+    kProgressRate = ORB_PROGRESS_RATE,        // rate and time left
 };
 
 // The modeless window of a running transfer. Its Cancel button calls the

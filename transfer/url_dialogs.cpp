@@ -19,7 +19,7 @@
 
 namespace {
 
-constexpr uint16_t kStatusTemplate = 104;
+constexpr uint16_t kStatusTemplate = ORB_STATUS_TEMPLATE;
 // Posted to itself: report the failure once the sockets' handlers are done.
 constexpr UINT kReportFailureMessage = WM_APP + 41;
 // ... and follow a redirect then.

@@ -6,14 +6,15 @@
 
 #include "frame/orbnet_api.h"
 #include "frame/core/text_buffer.h"
+#include "transfer/transfer_dialog_ids.h"
 #include "ui/framework/dialog_object.h"
 
 class FtpSession;
 class HttpSession;
 struct RedirectNotice;
 
-// Control ids of the status dialog (template 104).
-enum : int { kStatusServer = 1000, kStatusText = 1001 };
+// Control ids of the status dialog.
+enum : int { kStatusServer = ORB_STATUS_SERVER, kStatusText = ORB_STATUS_TEXT };
 
 // The small status dialog under which a transfer by URL runs. It names the
 // server, and its Cancel gives up a transfer that has not reached its

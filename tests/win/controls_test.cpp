@@ -9,7 +9,9 @@
 #include <vector>
 
 #include "frame/module.h"
+#include "test_dialog_ids.h"
 #include "transfer/directory_listing.h"
+#include "ui/filedialog/file_dialog_ids.h"
 #include "ui/framework/dialog_items.h"
 #include "ui/framework/painters.h"
 
@@ -122,7 +124,8 @@ protected:
     }
     void SetUp() override {
         ASSERT_TRUE(library_);
-        dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(510), nullptr, Quiet, 0);
+        dialog = CreateDialogParamA(GetModuleHandleA(nullptr), MAKEINTRESOURCEA(ORB_TEST_CONTROLS_TEMPLATE), nullptr,
+                                    Quiet, 0);
         ASSERT_TRUE(dialog);
         pictures.Load(kPictureBannerOpen);
         ASSERT_TRUE(pictures.openFolder && pictures.document && pictures.link && pictures.upIcon && pictures.banner);
@@ -157,69 +160,70 @@ protected:
 TEST_F(Controls, ComboAndListHelpers) {
     const std::string longText(600, 'L');
     // Combo boxes.
-    EXPECT_EQ(AddComboString(dialog, 1004, "beta"), 0);
-    EXPECT_EQ(InsertComboString(dialog, 1004, 0, "alpha"), 0);
-    EXPECT_EQ(InsertComboString(dialog, 1004, kNoItem, longText.c_str()), 2);  // appended
+    EXPECT_EQ(AddComboString(dialog, ORB_FD_HOSTS, "beta"), 0);
+    EXPECT_EQ(InsertComboString(dialog, ORB_FD_HOSTS, 0, "alpha"), 0);
+    EXPECT_EQ(InsertComboString(dialog, ORB_FD_HOSTS, kNoItem, longText.c_str()), 2);  // appended
     uint16_t index = 7;
-    EXPECT_EQ(FindComboStringExact(dialog, 1004, "beta", &index), 1);
+    EXPECT_EQ(FindComboStringExact(dialog, ORB_FD_HOSTS, "beta", &index), 1);
     EXPECT_EQ(index, 1);
-    EXPECT_EQ(FindComboStringExact(dialog, 1004, "gamma", &index), 0);
+    EXPECT_EQ(FindComboStringExact(dialog, ORB_FD_HOSTS, "gamma", &index), 0);
     EXPECT_EQ(index, kNoItem);
-    EXPECT_EQ(SelectComboString(dialog, 1004, "be", &index), 1);
+    EXPECT_EQ(SelectComboString(dialog, ORB_FD_HOSTS, "be", &index), 1);
     EXPECT_EQ(index, 1);
-    EXPECT_EQ(GetComboSelection(dialog, 1004, &index), 1);
+    EXPECT_EQ(GetComboSelection(dialog, ORB_FD_HOSTS, &index), 1);
     EXPECT_EQ(index, 1);
-    EXPECT_EQ(SetComboSelection(dialog, 1004, kNoItem), 1);  // clears, and says so
-    EXPECT_EQ(GetComboSelection(dialog, 1004, &index), 0);
+    EXPECT_EQ(SetComboSelection(dialog, ORB_FD_HOSTS, kNoItem), 1);  // clears, and says so
+    EXPECT_EQ(GetComboSelection(dialog, ORB_FD_HOSTS, &index), 0);
     EXPECT_EQ(index, kNoItem);
-    EXPECT_EQ(SetComboSelection(dialog, 1004, 9), 0);
+    EXPECT_EQ(SetComboSelection(dialog, ORB_FD_HOSTS, 9), 0);
     char small[16];
-    EXPECT_EQ(GetComboItemText(dialog, 1004, 2, small, sizeof small), 15);
+    EXPECT_EQ(GetComboItemText(dialog, ORB_FD_HOSTS, 2, small, sizeof small), 15);
     EXPECT_EQ(std::string(small), longText.substr(0, 15));  // cut, terminated
-    EXPECT_EQ(GetComboItemText(dialog, 1004, 9, small, sizeof small), -1);
-    EXPECT_EQ(IsComboDroppedDown(dialog, 1004), 0);
-    ResetCombo(dialog, 1004);
-    EXPECT_EQ(SendDlgItemMessageA(dialog, 1004, CB_GETCOUNT, 0, 0), 0);
+    EXPECT_EQ(GetComboItemText(dialog, ORB_FD_HOSTS, 9, small, sizeof small), -1);
+    EXPECT_EQ(IsComboDroppedDown(dialog, ORB_FD_HOSTS), 0);
+    ResetCombo(dialog, ORB_FD_HOSTS);
+    EXPECT_EQ(SendDlgItemMessageA(dialog, ORB_FD_HOSTS, CB_GETCOUNT, 0, 0), 0);
 
     // List boxes.
-    EXPECT_EQ(AddListString(dialog, 1028, "one"), 0);
-    EXPECT_EQ(AddListString(dialog, 1028, ""), 1);
-    EXPECT_EQ(InsertListString(dialog, 1028, 0, longText.c_str()), 0);
-    EXPECT_EQ(GetListCount(dialog, 1028), 3);
+    EXPECT_EQ(AddListString(dialog, ORB_FD_RAW_LINES, "one"), 0);
+    EXPECT_EQ(AddListString(dialog, ORB_FD_RAW_LINES, ""), 1);
+    EXPECT_EQ(InsertListString(dialog, ORB_FD_RAW_LINES, 0, longText.c_str()), 0);
+    EXPECT_EQ(GetListCount(dialog, ORB_FD_RAW_LINES), 3);
     char buffer[32];
-    EXPECT_EQ(GetListItemText(dialog, 1028, 1, buffer, sizeof buffer), 3);
+    EXPECT_EQ(GetListItemText(dialog, ORB_FD_RAW_LINES, 1, buffer, sizeof buffer), 3);
     EXPECT_STREQ(buffer, "one");
-    EXPECT_EQ(GetListItemText(dialog, 1028, 2, buffer, sizeof buffer), kNoItem);  // empty text
-    EXPECT_EQ(GetListItemText(dialog, 1028, 5, buffer, sizeof buffer), kNoItem);  // no such item
-    EXPECT_EQ(GetListItemText(dialog, 1028, 0, buffer, sizeof buffer), 31);
+    EXPECT_EQ(GetListItemText(dialog, ORB_FD_RAW_LINES, 2, buffer, sizeof buffer), kNoItem);  // empty text
+    EXPECT_EQ(GetListItemText(dialog, ORB_FD_RAW_LINES, 5, buffer, sizeof buffer), kNoItem);  // no such item
+    EXPECT_EQ(GetListItemText(dialog, ORB_FD_RAW_LINES, 0, buffer, sizeof buffer), 31);
     EXPECT_EQ(std::string(buffer), longText.substr(0, 31));
-    EXPECT_EQ(FindListStringExact(dialog, 1028, "one", &index), 1);
+    EXPECT_EQ(FindListStringExact(dialog, ORB_FD_RAW_LINES, "one", &index), 1);
     EXPECT_EQ(index, 1);
-    EXPECT_EQ(FindListStringExact(dialog, 1028, "two", &index), 0);
+    EXPECT_EQ(FindListStringExact(dialog, ORB_FD_RAW_LINES, "two", &index), 0);
     EXPECT_EQ(index, kNoItem);
-    EXPECT_EQ(SetListSelection(dialog, 1028, 1), 1);
-    EXPECT_EQ(GetListSelection(dialog, 1028, &index), 1);
+    EXPECT_EQ(SetListSelection(dialog, ORB_FD_RAW_LINES, 1), 1);
+    EXPECT_EQ(GetListSelection(dialog, ORB_FD_RAW_LINES, &index), 1);
     EXPECT_EQ(index, 1);
-    EXPECT_EQ(SetListSelection(dialog, 1028, kNoItem), 1);
-    EXPECT_EQ(GetListSelection(dialog, 1028, &index), 0);
-    DeleteListString(dialog, 1028, 0);
-    EXPECT_EQ(GetListCount(dialog, 1028), 2);
-    ResetList(dialog, 1028);
-    EXPECT_EQ(GetListCount(dialog, 1028), 0);
+    EXPECT_EQ(SetListSelection(dialog, ORB_FD_RAW_LINES, kNoItem), 1);
+    EXPECT_EQ(GetListSelection(dialog, ORB_FD_RAW_LINES, &index), 0);
+    DeleteListString(dialog, ORB_FD_RAW_LINES, 0);
+    EXPECT_EQ(GetListCount(dialog, ORB_FD_RAW_LINES), 2);
+    ResetList(dialog, ORB_FD_RAW_LINES);
+    EXPECT_EQ(GetListCount(dialog, ORB_FD_RAW_LINES), 0);
 
     // Edit fields and placement.
-    SetItemText(dialog, 1000, "report.doc");
-    GetItemText(dialog, 1000, small, 7);
+    SetItemText(dialog, ORB_FD_NAME, "report.doc");
+    GetItemText(dialog, ORB_FD_NAME, small, 7);
     EXPECT_STREQ(small, "report");
-    SelectEditText(dialog, 1000, 0, -1);
+    SelectEditText(dialog, ORB_FD_NAME, 0, -1);
     DWORD start = 0, end = 0;
-    SendDlgItemMessageA(dialog, 1000, EM_GETSEL, reinterpret_cast<WPARAM>(&start), reinterpret_cast<LPARAM>(&end));
+    SendDlgItemMessageA(dialog, ORB_FD_NAME, EM_GETSEL, reinterpret_cast<WPARAM>(&start),
+                        reinterpret_cast<LPARAM>(&end));
     EXPECT_EQ(start, 0u);
     EXPECT_EQ(end, 10u);
-    MoveItem(dialog, 1000, 20, 30, 100, 14);
+    MoveItem(dialog, ORB_FD_NAME, 20, 30, 100, 14);
     RECT want = {20, 30, 120, 44}, got;
     MapDialogRect(dialog, &want);
-    GetWindowRect(Control(1000), &got);
+    GetWindowRect(Control(ORB_FD_NAME), &got);
     MapWindowPoints(nullptr, dialog, reinterpret_cast<POINT*>(&got), 2);
     EXPECT_EQ(got.left, want.left);
     EXPECT_EQ(got.top, want.top);
@@ -242,10 +246,10 @@ TEST_F(Controls, LevelItemsShowTheirFolderAtTheirLevel) {
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text + 1);
-        ResetCombo(dialog, 1006);
-        AddComboString(dialog, 1006, c.text);
+        ResetCombo(dialog, ORB_FD_LEVELS);
+        AddComboString(dialog, ORB_FD_LEVELS, c.text);
         Canvas canvas(200, 20);
-        DRAWITEMSTRUCT item = Item(Control(1006), 0, 0, canvas.Dc(), RECT{0, 0, 200, 18});
+        DRAWITEMSTRUCT item = Item(Control(ORB_FD_LEVELS), 0, 0, canvas.Dc(), RECT{0, 0, 200, 18});
         DrawLevelItem(pictures, &item);
         ExpectPicture(canvas, pictures.*(c.picture), c.left, 0, window);
         // The name after the picture, and nothing between them.
@@ -276,10 +280,10 @@ TEST_F(Controls, EntryItemsShowTheirPictureAndName) {
     const COLORREF window = GetSysColor(COLOR_WINDOW);
     for (const auto& c : cases) {
         SCOPED_TRACE(c.shown);
-        ResetList(dialog, 1001);
-        AddListString(dialog, 1001, c.text.c_str());
+        ResetList(dialog, ORB_FD_ENTRIES);
+        AddListString(dialog, ORB_FD_ENTRIES, c.text.c_str());
         Canvas canvas(200, 20);
-        DRAWITEMSTRUCT item = Item(Control(1001), 0, 0, canvas.Dc(), RECT{0, 0, 200, 18});
+        DRAWITEMSTRUCT item = Item(Control(ORB_FD_ENTRIES), 0, 0, canvas.Dc(), RECT{0, 0, 200, 18});
         DrawEntryItem(pictures, &item);
         ExpectPicture(canvas, pictures.*(c.picture), 4, 0, kUntouched, 20, window);
         Canvas reference(200, 20);
@@ -296,8 +300,8 @@ TEST_F(Controls, EntryItemsShowTheirPictureAndName) {
 }
 
 TEST_F(Controls, SelectedAndFocusedItems) {
-    AddListString(dialog, 1001, "\xff" "a.txt");
-    AddComboString(dialog, 1006, "\x43" "docs");
+    AddListString(dialog, ORB_FD_ENTRIES, "\xff" "a.txt");
+    AddComboString(dialog, ORB_FD_LEVELS, "\x43" "docs");
     const COLORREF highlight = GetSysColor(COLOR_HIGHLIGHT);
     for (bool level : {false, true}) {
         SCOPED_TRACE(level ? "level" : "entry");
@@ -305,7 +309,8 @@ TEST_F(Controls, SelectedAndFocusedItems) {
         for (auto [canvas, state] : {std::pair<Canvas*, UINT>{&selected, ODS_SELECTED},
                                      std::pair<Canvas*, UINT>{&focused, ODS_FOCUS},
                                      std::pair<Canvas*, UINT>{&plain, 0}}) {
-            DRAWITEMSTRUCT item = Item(Control(level ? 1006 : 1001), 0, state, canvas->Dc(), RECT{0, 0, 200, 18});
+            DRAWITEMSTRUCT item =
+                Item(Control(level ? ORB_FD_LEVELS : ORB_FD_ENTRIES), 0, state, canvas->Dc(), RECT{0, 0, 200, 18});
             if (level) DrawLevelItem(pictures, &item);
             else DrawEntryItem(pictures, &item);
         }
@@ -328,11 +333,11 @@ TEST_F(Controls, IconButtonsPressedReleasedAndDisabled) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE), shadow = GetSysColor(COLOR_BTNSHADOW);
     const COLORREF white = RGB(255, 255, 255), black = RGB(0, 0, 0);
     Canvas up(22, 22), down(22, 22), disabled(22, 22), iconAlone(40, 40);
-    DRAWITEMSTRUCT item = Item(Control(1070), 0, 0, up.Dc(), r);
+    DRAWITEMSTRUCT item = Item(Control(ORB_FD_UP), 0, 0, up.Dc(), r);
     DrawIconButton(pictures, &item, kPictureUpIcon, 0);
-    item = Item(Control(1070), 0, ODS_SELECTED, down.Dc(), r);
+    item = Item(Control(ORB_FD_UP), 0, ODS_SELECTED, down.Dc(), r);
     DrawIconButton(pictures, &item, kPictureUpIcon, 0);
-    item = Item(Control(1070), 0, 0, disabled.Dc(), r);
+    item = Item(Control(ORB_FD_UP), 0, 0, disabled.Dc(), r);
     DrawIconButton(pictures, &item, kPictureUpIcon, 1);
     // Released: white top and left, black bottom and right, shadow inside.
     EXPECT_EQ(up.At(0, 10), white);
@@ -381,14 +386,14 @@ TEST_F(Controls, GlobeAndBanner) {
     const COLORREF face = GetSysColor(COLOR_BTNFACE);
     for (uint16_t connected : {0, 1}) {
         Canvas canvas(80, 40);
-        DRAWITEMSTRUCT item = Item(Control(1038), 0, 0, canvas.Dc(), RECT{0, 0, 80, 40});
+        DRAWITEMSTRUCT item = Item(Control(ORB_FD_GLOBE), 0, 0, canvas.Dc(), RECT{0, 0, 80, 40});
         DrawGlobe(pictures, &item, connected);
         Picture globe(connected ? pictures.globeConnected : pictures.globe);
         EXPECT_EQ(canvas.Area(0, 0, globe.width, globe.height), globe.pixels) << connected;
         EXPECT_EQ(canvas.At(70, 38), face);
     }
     Canvas canvas(360, 30);
-    DRAWITEMSTRUCT item = Item(Control(1033), 0, 0, canvas.Dc(), RECT{0, 0, 360, 30});
+    DRAWITEMSTRUCT item = Item(Control(ORB_FD_BANNER), 0, 0, canvas.Dc(), RECT{0, 0, 360, 30});
     DrawBanner(pictures.banner, &item);
     Picture banner(pictures.banner);
     EXPECT_EQ(canvas.Area(0, 0, banner.width, banner.height), banner.pixels);
@@ -396,28 +401,28 @@ TEST_F(Controls, GlobeAndBanner) {
 
     ShowWindow(dialog, SW_SHOW);
     UpdateWindow(dialog);
-    PaintPale(Control(1033));
-    HDC dc = GetDC(Control(1033));
+    PaintPale(Control(ORB_FD_BANNER));
+    HDC dc = GetDC(Control(ORB_FD_BANNER));
     EXPECT_EQ(GetPixel(dc, 5, 5), RGB(255, 255, 192));
-    ReleaseDC(Control(1033), dc);
+    ReleaseDC(Control(ORB_FD_BANNER), dc);
 }
 
 TEST_F(Controls, PaintersKeepNoGdiObjects) {
-    AddListString(dialog, 1001, "\x02 bin >usr/bin");
-    AddComboString(dialog, 1006, "\x43" "docs");
+    AddListString(dialog, ORB_FD_ENTRIES, "\x02 bin >usr/bin");
+    AddComboString(dialog, ORB_FD_LEVELS, "\x43" "docs");
     Canvas canvas(200, 40);
     const int before = FreeGdiSlots();
     for (int i = 0; i < 1000; ++i) {
         UINT state = (i & 1 ? ODS_SELECTED : 0) | (i & 2 ? ODS_FOCUS : 0);
-        DRAWITEMSTRUCT item = Item(Control(1001), 0, state, canvas.Dc(), RECT{0, 0, 200, 18});
+        DRAWITEMSTRUCT item = Item(Control(ORB_FD_ENTRIES), 0, state, canvas.Dc(), RECT{0, 0, 200, 18});
         DrawEntryItem(pictures, &item);
-        item.hwndItem = Control(1006);
+        item.hwndItem = Control(ORB_FD_LEVELS);
         DrawLevelItem(pictures, &item);
         DrawIconButton(pictures, &item, kPictureNewFolderIcon, i & 4 ? 1 : 0);
         DrawGlobe(pictures, &item, i & 1);
         DrawBanner(pictures.banner, &item);
     }
-    PaintPale(Control(1033));
+    PaintPale(Control(ORB_FD_BANNER));
     EXPECT_GE(FreeGdiSlots(), before - 2) << "the painters leave GDI objects behind";
 }
 
@@ -425,7 +430,7 @@ TEST_F(Controls, PaintersKeepNoGdiObjects) {
 class Browser : public ListingDialog {
 public:
     Browser() {
-        templateId = 510;
+        templateId = ORB_TEST_CONTROLS_TEMPLATE;
         dialogProc = DialogProc;
     }
     void RefreshFolderButtons() override { ++refreshed; }

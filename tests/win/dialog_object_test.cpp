@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "frame/module.h"
+#include "test_dialog_ids.h"
 #include "ui/framework/dialog_object.h"
 
 namespace {
@@ -38,7 +39,7 @@ protected:
         if (!modeless) EndDialog(window, endCode);
         return TRUE;
     }
-    bool IsExemptControl(int id) const override { return id == 1200; }
+    bool IsExemptControl(int id) const override { return id == ORB_TEST_OTHER; }
 };
 
 class Dialogs : public ::testing::Test {
@@ -64,15 +65,15 @@ DWORD SendFlag(HWND dialog, UINT message, HWND control) {
 }
 
 TEST_F(Dialogs, RegisteredMessagesAnswered) {
-    Probe probe(500);
+    Probe probe(ORB_TEST_PANEL_TEMPLATE);
     probe.body = [](Probe& p) {
-        HWND title = GetDlgItem(p.window, 26700), other = GetDlgItem(p.window, 1200);
+        HWND title = GetDlgItem(p.window, ORB_PANEL_TITLE), other = GetDlgItem(p.window, ORB_TEST_OTHER);
         EXPECT_EQ(SendFlag(p.window, SetFontMessage, title), 0u);
         EXPECT_EQ(SendFlag(p.window, SetFontMessage, other), 5u);
         EXPECT_EQ(SendFlag(p.window, ForceSubclassMessage, other), 0u);  // exempt
         EXPECT_EQ(SendFlag(p.window, ForceSubclassMessage, title), 5u);
         EXPECT_EQ(SendFlag(p.window, HelpMessage, nullptr), 1u);
-        SendMessageA(p.window, WM_COMMAND, MAKEWPARAM(1008, BN_CLICKED), 0);
+        SendMessageA(p.window, WM_COMMAND, MAKEWPARAM(ORB_HELP_BUTTON, BN_CLICKED), 0);
         p.endCode = 3;
     };
     EXPECT_EQ(probe.DoModal(nullptr), 3);
@@ -81,19 +82,20 @@ TEST_F(Dialogs, RegisteredMessagesAnswered) {
 
 TEST_F(Dialogs, BeforeInitDialogOnlySetFontIsAnswered) {
     // A window of the same procedure without an object yet.
-    HWND bare = CreateDialogParamA(ResourceModule, MAKEINTRESOURCEA(500), nullptr, Probe::DialogProc, 0);
+    HWND bare =
+        CreateDialogParamA(ResourceModule, MAKEINTRESOURCEA(ORB_TEST_PANEL_TEMPLATE), nullptr, Probe::DialogProc, 0);
     ASSERT_TRUE(bare);
     EXPECT_EQ(SendFlag(bare, HelpMessage, nullptr), 5u);
-    EXPECT_EQ(SendFlag(bare, ForceSubclassMessage, GetDlgItem(bare, 1200)), 5u);
-    EXPECT_EQ(SendFlag(bare, SetFontMessage, GetDlgItem(bare, 26700)), 0u);
+    EXPECT_EQ(SendFlag(bare, ForceSubclassMessage, GetDlgItem(bare, ORB_TEST_OTHER)), 5u);
+    EXPECT_EQ(SendFlag(bare, SetFontMessage, GetDlgItem(bare, ORB_PANEL_TITLE)), 0u);
     EXPECT_TRUE(helpCalls.empty());
     DestroyWindow(bare);
 }
 
 TEST_F(Dialogs, NotePanel) {
-    Probe probe(500);
+    Probe probe(ORB_TEST_PANEL_TEMPLATE);
     probe.body = [](Probe& p) {
-        HWND panel = GetDlgItem(p.window, 26600);
+        HWND panel = GetDlgItem(p.window, ORB_PANEL_FRAME);
         ASSERT_TRUE(p.savedPanelProc);
         LONG_PTR proc = GetWindowLongPtrA(panel, GWLP_WNDPROC);
         WNDPROC saved = p.savedPanelProc;
@@ -108,10 +110,10 @@ TEST_F(Dialogs, NotePanel) {
 
         HDC dc = GetDC(p.window);
         LRESULT brush = SendMessageA(p.window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                                     reinterpret_cast<LPARAM>(GetDlgItem(p.window, 26701)));
+                                     reinterpret_cast<LPARAM>(GetDlgItem(p.window, ORB_PANEL_BODY)));
         EXPECT_EQ(brush, reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)));
         brush = SendMessageA(p.window, WM_CTLCOLORSTATIC, reinterpret_cast<WPARAM>(dc),
-                             reinterpret_cast<LPARAM>(GetDlgItem(p.window, 1200)));
+                             reinterpret_cast<LPARAM>(GetDlgItem(p.window, ORB_TEST_OTHER)));
         EXPECT_NE(brush, reinterpret_cast<LRESULT>(GetStockObject(NULL_BRUSH)));
         ReleaseDC(p.window, dc);
 
@@ -131,9 +133,9 @@ TEST_F(Dialogs, NotePanel) {
 TEST_F(Dialogs, ModalResultsAndFailures) {
     Probe none(0);
     EXPECT_EQ(none.DoModal(nullptr), 0);  // nothing to show
-    Probe missing(777);
+    Probe missing(ORB_TEST_MISSING_TEMPLATE);
     EXPECT_EQ(missing.DoModal(nullptr), 0xFFFF);  // no such template
-    Probe plain(501);  // no panel: nothing subclassed
+    Probe plain(ORB_TEST_BARE_TEMPLATE);  // no panel: nothing subclassed
     plain.body = [](Probe& p) {
         EXPECT_EQ(p.savedPanelProc, nullptr);
         p.endCode = 2;
@@ -143,10 +145,10 @@ TEST_F(Dialogs, ModalResultsAndFailures) {
 }
 
 TEST_F(Dialogs, ModelessLivesWithItsObject) {
-    Probe* probe = new Probe(500);
+    Probe* probe = new Probe(ORB_TEST_PANEL_TEMPLATE);
     ASSERT_EQ(probe->CreateModeless(nullptr), 1);
     HWND window = probe->window;
-    HWND panel = GetDlgItem(window, 26600);
+    HWND panel = GetDlgItem(window, ORB_PANEL_FRAME);
     EXPECT_TRUE(IsWindow(window));
     EXPECT_EQ(DialogObject::FromWindow(window), probe);
     delete probe;

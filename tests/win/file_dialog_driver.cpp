@@ -13,12 +13,14 @@ bool IsWorkedDialog(HWND window) {
     return IsFileDialog(window) || IsOptionsDialog(window) || IsHostDialog(window) || IsProxyDialog(window);
 }
 
-bool IsPasswordPrompt(HWND window) { return GetDlgItem(window, 1018) && GetDlgItem(window, 1053); }
+bool IsPasswordPrompt(HWND window) {
+    return GetDlgItem(window, ORB_PASSWORD_EDIT) && GetDlgItem(window, ORB_PASSWORD_TEXT);
+}
 
 void CALLBACK AnswerPrompt(HWND prompt, UINT, UINT_PTR id, DWORD) {
     KillTimer(prompt, id);
     if (!active) return;
-    SetDlgItemTextA(prompt, 1018, active->password.c_str());
+    SetDlgItemTextA(prompt, ORB_PASSWORD_EDIT, active->password.c_str());
     PostMessageA(prompt, WM_COMMAND, MAKEWPARAM(active->passwordButton, BN_CLICKED), 0);
 }
 
@@ -47,7 +49,7 @@ LRESULT CALLBACK FileDialogDriver::Hook(int code, WPARAM wParam, LPARAM lParam) 
         if (IsPasswordPrompt(window)) {
             char title[128] = "", text[256] = "";
             GetWindowTextA(window, title, sizeof title);
-            GetDlgItemTextA(window, 1053, text, sizeof text);
+            GetDlgItemTextA(window, ORB_PASSWORD_TEXT, text, sizeof text);
             active->prompts.push_back(std::string(title) + "|" + text);
             SetTimer(window, 1, 10, AnswerPrompt);
         } else if (IsWorkedDialog(window) && window != active->dialog) {
@@ -96,11 +98,17 @@ void FileDialogDriver::RunStep() {
 }
 
 bool IsFileDialog(HWND window) {
-    return GetDlgItem(window, 1034) && GetDlgItem(window, 1001) && GetDlgItem(window, 1033);
+    return GetDlgItem(window, ORB_FD_FTP) && GetDlgItem(window, ORB_FD_ENTRIES) && GetDlgItem(window, ORB_FD_BANNER);
 }
-bool IsOptionsDialog(HWND window) { return GetDlgItem(window, 1046) && GetDlgItem(window, 1051); }
-bool IsHostDialog(HWND window) { return GetDlgItem(window, 1039) && GetDlgItem(window, 1019); }
-bool IsProxyDialog(HWND window) { return GetDlgItem(window, 1065) && GetDlgItem(window, 1063); }
+bool IsOptionsDialog(HWND window) {
+    return GetDlgItem(window, ORB_OPTIONS_AUTO_OPEN) && GetDlgItem(window, ORB_OPTIONS_EDIT_HOSTS);
+}
+bool IsHostDialog(HWND window) {
+    return GetDlgItem(window, ORB_HOST_STORE_PASSWORDS) && GetDlgItem(window, ORB_HOST_ANONYMOUS);
+}
+bool IsProxyDialog(HWND window) {
+    return GetDlgItem(window, ORB_PROXY_DEFAULT_SHOWN) && GetDlgItem(window, ORB_PROXY_IS_DEFAULT);
+}
 
 std::string ItemText(HWND dialog, int id) {
     char text[1024] = "";
@@ -110,12 +118,12 @@ std::string ItemText(HWND dialog, int id) {
 
 std::vector<std::string> ShownEntries(HWND dialog) {
     std::vector<std::string> names;
-    LRESULT count = SendDlgItemMessageA(dialog, 1001, LB_GETCOUNT, 0, 0);
+    LRESULT count = SendDlgItemMessageA(dialog, ORB_FD_ENTRIES, LB_GETCOUNT, 0, 0);
     for (LRESULT i = 0; i < count; ++i) {
-        LRESULT n = SendDlgItemMessageA(dialog, 1001, LB_GETTEXTLEN, i, 0);
+        LRESULT n = SendDlgItemMessageA(dialog, ORB_FD_ENTRIES, LB_GETTEXTLEN, i, 0);
         if (n < 1) continue;
         std::string text(static_cast<size_t>(n) + 1, '\0');
-        SendDlgItemMessageA(dialog, 1001, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
+        SendDlgItemMessageA(dialog, ORB_FD_ENTRIES, LB_GETTEXT, i, reinterpret_cast<LPARAM>(&text[0]));
         text.resize(static_cast<size_t>(n));
         names.push_back(text.substr(1));
     }
@@ -129,8 +137,8 @@ bool HasEntry(HWND dialog, const std::string& name) {
 }
 
 bool Connected(HWND dialog) {
-    return ItemText(dialog, 1011) == "Connected" && ItemText(dialog, 1012).empty() &&
-           IsWindowEnabled(GetDlgItem(dialog, 1032));
+    return ItemText(dialog, ORB_FD_CONNECTION) == "Connected" && ItemText(dialog, ORB_FD_STATUS).empty() &&
+           IsWindowEnabled(GetDlgItem(dialog, ORB_FD_ACTION));
 }
 
 bool Enabled(HWND dialog, int id) { return IsWindowEnabled(GetDlgItem(dialog, id)) != FALSE; }
@@ -187,15 +195,15 @@ LRESULT EntryIndex(HWND dialog, const std::string& name) {
 bool SelectEntry(HWND dialog, const std::string& name) {
     LRESULT at = EntryIndex(dialog, name);
     if (at < 0) return false;
-    HWND list = GetDlgItem(dialog, 1001);
+    HWND list = GetDlgItem(dialog, ORB_FD_ENTRIES);
     SendMessageA(list, LB_SETCURSEL, static_cast<WPARAM>(at), 0);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1001, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ORB_FD_ENTRIES, LBN_SELCHANGE), reinterpret_cast<LPARAM>(list));
     return true;
 }
 
 bool OpenEntry(HWND dialog, const std::string& name) {
     if (!SelectEntry(dialog, name)) return false;
-    HWND list = GetDlgItem(dialog, 1001);
-    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(1001, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
+    HWND list = GetDlgItem(dialog, ORB_FD_ENTRIES);
+    SendMessageA(dialog, WM_COMMAND, MAKEWPARAM(ORB_FD_ENTRIES, LBN_DBLCLK), reinterpret_cast<LPARAM>(list));
     return true;
 }

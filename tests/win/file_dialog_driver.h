@@ -14,6 +14,11 @@
 #include <string>
 #include <vector>
 
+#include "ui/filedialog/file_dialog_ids.h"
+#include "ui/filedialog/password_prompt_ids.h"
+#include "ui/framework/dialog_ids.h"
+#include "ui/settings/settings_dialog_ids.h"
+
 class FileDialogDriver {
 public:
     using Step = std::function<bool(HWND dialog)>;
@@ -57,7 +62,7 @@ bool IsProxyDialog(HWND window);
 
 // What the dialog shows.
 std::string ItemText(HWND dialog, int id);
-// The entries of the file list (1001), names without their marker byte.
+// The entries of the file list (ORB_FD_ENTRIES), names without their marker byte.
 std::vector<std::string> ShownEntries(HWND dialog);
 bool HasEntry(HWND dialog, const std::string& name);
 // The conversation rests: connected, nothing under way (status line empty).

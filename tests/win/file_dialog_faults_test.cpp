@@ -77,7 +77,7 @@ protected:
     // Selects the entry and presses the action button.
     void Choose(const std::string& name) {
         Select(name);
-        Press(1032);
+        Press(ORB_FD_ACTION);
     }
     std::string Browse() {
         std::string url;
@@ -156,7 +156,7 @@ TEST_F(DialogFaults, ReturnedUrlsLeadBackToTheSameFile) {
     WriteServerScript(kState, Script("\"PWD\": \"257 \\\"/pub/a%41\\\" is current.\\r\\n\", \"LIST\": " +
                                      ListReply(FileLine(name))));
     WaitConnected("/pub/a%41");
-    Press(1032);
+    Press(ORB_FD_ACTION);
     LONG code = -1;
     std::string chosen;
     Run([&] {
@@ -176,7 +176,7 @@ TEST_F(DialogFaults, DirectoryKnownWhenPwdFails) {
     struct Case {
         const char* what;
         std::string pwd;    // the reply after entering "docs"
-        std::string shown;  // 1010 afterwards (shortened to fit when long)
+        std::string shown;  // the directory shown afterwards (shortened to fit when long)
         std::string url;
     } cases[] = {
         {"refused", "550 PWD not allowed.", "/docs", "ftp://127.0.0.71/docs/new.txt"},
@@ -193,7 +193,7 @@ TEST_F(DialogFaults, DirectoryKnownWhenPwdFails) {
         driver.Add("enter docs", [](HWND d) { return OpenEntry(d, "docs"); });
         const std::string shown = c.shown;
         driver.Add("in docs", [shown](HWND d) {
-            return Connected(d) && HasEntry(d, "new.txt") && (shown.empty() || ItemText(d, 1010) == shown);
+            return Connected(d) && HasEntry(d, "new.txt") && (shown.empty() || ItemText(d, ORB_FD_DIRECTORY) == shown);
         });
         Choose("new.txt");
         EXPECT_EQ(Browse(), c.url);
@@ -271,8 +271,8 @@ TEST_F(DialogFaults, PatternsFoldAccentedLetters) {
     WriteServerScript(kState, Script("\"LIST\": " + ListReply(FileLine("\xe9t\xe9.txt") + FileLine("autre.txt"))));
     Connect("/");
     driver.Add("type \xc9*", [](HWND d) {
-        Type(d, 1000, "\xc9*");
-        Click(d, 1032);
+        Type(d, ORB_FD_NAME, "\xc9*");
+        Click(d, ORB_FD_ACTION);
         return true;
     });
     driver.Add("only \xe9t\xe9.txt shown", [](HWND d) {
@@ -306,18 +306,20 @@ TEST_F(DialogFaults, ListingsAreBoundedAndACutIsSaid) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         WriteServerScript(kState, Script("\"LIST\": " + ListReplyWrites(c.data)));
-        driver.Add("choose the host", [](HWND d) { return Pick(d, 1004, "Scripted"); });
+        driver.Add("choose the host", [](HWND d) { return Pick(d, ORB_FD_HOSTS, "Scripted"); });
         driver.Add("connect", [](HWND d) {
-            if (!Enabled(d, 1005)) return false;
-            Click(d, 1005);
+            if (!Enabled(d, ORB_FD_CONNECT)) return false;
+            Click(d, ORB_FD_CONNECT);
             return true;
         });
         const std::string status = c.status, last = c.lastEntry;
         const size_t count = c.entries;
         driver.stepTimeout = 60000;
         driver.Add("listed", [=](HWND d) {
-            if (ItemText(d, 1011) != "Connected" || !Enabled(d, 1032) || ItemText(d, 1012) != status) return false;
-            const LRESULT shown = SendDlgItemMessageA(d, 1001, LB_GETCOUNT, 0, 0);
+            if (ItemText(d, ORB_FD_CONNECTION) != "Connected" || !Enabled(d, ORB_FD_ACTION) ||
+                ItemText(d, ORB_FD_STATUS) != status)
+                return false;
+            const LRESULT shown = SendDlgItemMessageA(d, ORB_FD_ENTRIES, LB_GETCOUNT, 0, 0);
             if (shown != static_cast<LRESULT>(count)) return false;
             return last.empty() || ShownEntries(d).back() == last;
         });
@@ -336,17 +338,17 @@ TEST_F(DialogFaults, ListingsAreBoundedAndACutIsSaid) {
 TEST_F(DialogFaults, AFolderThatCannotBeMadeIsSaid) {
     WriteServerScript(kState, Script("\"LIST\": " + ListReply(kListing) + ", \"MKD\": \"550 docs: File exists.\\r\\n\""));
     Connect("/");
-    Press(1040);
+    Press(ORB_FD_NEW_FOLDER);
     driver.Add("name it docs", [](HWND d) {
-        HWND edit = GetDlgItem(d, 2000);
+        HWND edit = GetDlgItem(d, ORB_FD_FOLDER_EDIT);
         if (!edit) return false;
         SetWindowTextA(edit, "docs");
-        Click(d, 1032);
+        Click(d, ORB_FD_ACTION);
         return true;
     });
     driver.Add("told, listing kept", [](HWND d) {
-        return ItemText(d, 1012) == "Server: 550 docs: File exists." && HasEntry(d, "docs") &&
-               HasEntry(d, "new.txt") && Enabled(d, 1032);
+        return ItemText(d, ORB_FD_STATUS) == "Server: 550 docs: File exists." && HasEntry(d, "docs") &&
+               HasEntry(d, "new.txt") && Enabled(d, ORB_FD_ACTION);
     });
     Press(IDCANCEL);
     std::string name = "letter.txt";
@@ -379,12 +381,12 @@ TEST_F(DialogFaults, SaveAsAsksBeforeReplacing) {
         boxButton = answer;
         Connect("/");
         driver.Add("type letter.txt", [](HWND d) {
-            Type(d, 1000, "letter.txt");
-            Click(d, 1032);
+            Type(d, ORB_FD_NAME, "letter.txt");
+            Click(d, ORB_FD_ACTION);
             return true;
         });
         if (answer == IDNO) {
-            driver.Add("still open", [](HWND d) { return Connected(d) && Enabled(d, 1032); });
+            driver.Add("still open", [](HWND d) { return Connected(d) && Enabled(d, ORB_FD_ACTION); });
             Press(IDCANCEL);
         }
         std::string name = "letter.txt";
@@ -443,12 +445,13 @@ TEST_F(DialogFaults, AFailedSaveAsSaysSo) {
                                          ", \"CWD\": \"550 No such directory.\\r\\n\""));
         Connect("/");
         driver.Add("type big.bin", [](HWND d) {
-            Type(d, 1000, "big.bin");
-            Click(d, 1032);
+            Type(d, ORB_FD_NAME, "big.bin");
+            Click(d, ORB_FD_ACTION);
             return true;
         });
         driver.Add("failed, said", [this](HWND d) {
-            return answering && !answering->boxes.empty() && Enabled(d, 1032) && ItemText(d, 1012) != "Storing the file...";
+            return answering && !answering->boxes.empty() && Enabled(d, ORB_FD_ACTION) &&
+                   ItemText(d, ORB_FD_STATUS) != "Storing the file...";
         });
         Press(IDCANCEL);
         std::string name = "big.bin";
@@ -480,10 +483,12 @@ namespace {
 // closes the dialog.
 bool DeleteTheScriptedHost(HWND d) {
     if (!IsHostDialog(d)) return false;
-    SendDlgItemMessageA(d, 1004, CB_SELECTSTRING, static_cast<WPARAM>(-1), reinterpret_cast<LPARAM>("Scripted"));
-    SendMessageA(d, WM_COMMAND, MAKEWPARAM(1004, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(d, 1004)));
-    Click(d, 1014);
-    ClickLater(d, 1007);
+    SendDlgItemMessageA(d, ORB_HOST_DESCRIPTION, CB_SELECTSTRING, static_cast<WPARAM>(-1),
+                        reinterpret_cast<LPARAM>("Scripted"));
+    SendMessageA(d, WM_COMMAND, MAKEWPARAM(ORB_HOST_DESCRIPTION, CBN_SELCHANGE),
+                 reinterpret_cast<LPARAM>(GetDlgItem(d, ORB_HOST_DESCRIPTION)));
+    Click(d, ORB_HOST_DELETE);
+    ClickLater(d, ORB_HOST_CLOSE);
     return true;
 }
 
@@ -505,10 +510,12 @@ const std::string kRootThenDocs = "\"PWD\": " + Replies({"257 \"/\" is current.\
 TEST_F(DialogFaults, HostDeletedWhileConnected) {
     WriteServerScript(kState, Script(kRootThenDocs + ", \"LIST\": " + ListReply(kListing)));
     Connect("/");
-    PressLater(1009);
+    PressLater(ORB_FD_EDIT_HOSTS);
     driver.Add("delete it in the host dialog", DeleteTheScriptedHost);
     driver.Add("back, enter docs", [](HWND d) { return IsFileDialog(d) && OpenEntry(d, "docs"); });
-    driver.Add("in docs", [](HWND d) { return Connected(d) && ItemText(d, 1010) == "/docs" && PassiveAfterEnteringDocs(); });
+    driver.Add("in docs", [](HWND d) {
+        return Connected(d) && ItemText(d, ORB_FD_DIRECTORY) == "/docs" && PassiveAfterEnteringDocs();
+    });
     Choose("new.txt");
     std::string url;
     EXPECT_EQ(FileDialogFixture::Browse(url), 0);
@@ -536,14 +543,14 @@ TEST_F(DialogFaults, HostDeletedBetweenBrowserRuns) {
         return code;
     };
     WaitConnected("/");
-    Press(1032);
+    Press(ORB_FD_ACTION);
     std::string url;
     ASSERT_EQ(browse(&url), 0);
     EXPECT_EQ(url, "ftp://127.0.0.71/");
 
     driver.Add("options: hosts", [](HWND d) {
         if (!IsOptionsDialog(d)) return false;
-        ClickLater(d, 1051);
+        ClickLater(d, ORB_OPTIONS_EDIT_HOSTS);
         return true;
     });
     driver.Add("delete the browser's host", DeleteTheScriptedHost);
@@ -565,7 +572,7 @@ TEST_F(DialogFaults, HostDeletedBetweenBrowserRuns) {
 
     driver.Add("where it was, enter docs", [](HWND d) { return Connected(d) && OpenEntry(d, "docs"); });
     driver.Add("in docs", [](HWND d) { return Connected(d) && PassiveAfterEnteringDocs(); });
-    Press(1032);
+    Press(ORB_FD_ACTION);
     EXPECT_EQ(browse(&url), 0);
     EXPECT_EQ(url, "ftp://127.0.0.71/docs/");
     closeDir_(reinterpret_cast<HWND>(static_cast<LONG_PTR>(static_cast<LONG>(handle))));
@@ -586,13 +593,14 @@ TEST_F(DialogFaults, TheChosenOfTwoHostsForOneAddressLogsIn) {
             std::string chosen;
             driver.Add("choose", [&chosen, at, byDescription](HWND d) {
                 char description[64] = "";
-                SendDlgItemMessageA(d, 1004, CB_GETLBTEXT, static_cast<WPARAM>(at), reinterpret_cast<LPARAM>(description));
+                SendDlgItemMessageA(d, ORB_FD_HOSTS, CB_GETLBTEXT, static_cast<WPARAM>(at),
+                                    reinterpret_cast<LPARAM>(description));
                 chosen = description;
-                return PickAt(d, byDescription ? 1004 : 1016, at);
+                return PickAt(d, byDescription ? ORB_FD_HOSTS : ORB_FD_HOST_NAMES, at);
             });
             driver.Add("connect", [](HWND d) {
-                if (!Enabled(d, 1005)) return false;
-                Click(d, 1005);
+                if (!Enabled(d, ORB_FD_CONNECT)) return false;
+                Click(d, ORB_FD_CONNECT);
                 return true;
             });
             WaitConnected("/");

@@ -142,14 +142,14 @@ protected:
     // Steps a person takes again and again.
     void WaitConnected(const std::string& directory) {
         driver.Add("connected in " + directory, [directory](HWND d) {
-            return Connected(d) && ItemText(d, 1010) == directory;
+            return Connected(d) && ItemText(d, ORB_FD_DIRECTORY) == directory;
         });
     }
     void ConnectTo(const std::string& host, const std::string& directory) {
-        driver.Add("choose " + host, [host](HWND d) { return Pick(d, 1004, host); });
+        driver.Add("choose " + host, [host](HWND d) { return Pick(d, ORB_FD_HOSTS, host); });
         driver.Add("connect", [](HWND d) {
-            if (!Enabled(d, 1005)) return false;
-            Click(d, 1005);
+            if (!Enabled(d, ORB_FD_CONNECT)) return false;
+            Click(d, ORB_FD_CONNECT);
             return true;
         });
         WaitConnected(directory);

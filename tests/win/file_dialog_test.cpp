@@ -40,8 +40,8 @@ TEST(PublicHeader, UsableFromC) {
 
 // What a person sees of the dialog: no two visible controls overlap (the
 // note panel's texts lie on its frame), every label's text fits its
-// control, the tab order goes down the rows, 1032 is the default button.
-void CheckLayout(HWND d, const char* mode, int defaultButton = 1032) {
+// control, the tab order goes down the rows, the action button is the default.
+void CheckLayout(HWND d, const char* mode, int defaultButton = ORB_FD_ACTION) {
     SCOPED_TRACE(mode);
     struct Control {
         HWND window;
@@ -66,7 +66,7 @@ void CheckLayout(HWND d, const char* mode, int defaultButton = 1032) {
             << "control " << item.id << " is cut off by the window";
         shown.push_back(item);
     }
-    auto onPanel = [](int id) { return id == 26600 || id == 26700 || id == 26701; };
+    auto onPanel = [](int id) { return id == ORB_PANEL_FRAME || id == ORB_PANEL_TITLE || id == ORB_PANEL_BODY; };
     for (size_t i = 0; i < shown.size(); ++i)
         for (size_t j = i + 1; j < shown.size(); ++j) {
             if (onPanel(shown[i].id) && onPanel(shown[j].id)) continue;
@@ -84,7 +84,7 @@ void CheckLayout(HWND d, const char* mode, int defaultButton = 1032) {
         char buffer[512] = "";
         GetWindowTextA(c.window, buffer, sizeof buffer);
         std::string text = buffer;
-        if (text.empty() || c.id == 1012 || (c.id == 1010 && IsFileDialog(d))) continue;
+        if (text.empty() || c.id == ORB_FD_STATUS || (c.id == ORB_FD_DIRECTORY && IsFileDialog(d))) continue;
         std::string shownText;
         for (char ch : text)
             if (ch != '&') shownText += ch;
@@ -118,7 +118,9 @@ std::vector<int> TabOrder(HWND d) {
 TEST_F(FileDialogTest, LayoutOfBothModes) {
     driver.Add("FTP mode", [](HWND d) {
         CheckLayout(d, "FTP");
-        const std::vector<int> order = {1034, 1004, 1005, 1009, 1053, 1006, 1001, 1000, 1003, 1032, 2, 1008};
+        const std::vector<int> order = {ORB_FD_FTP, ORB_FD_HOSTS, ORB_FD_CONNECT, ORB_FD_EDIT_HOSTS,
+                                        ORB_FD_BY_DESCRIPTION, ORB_FD_LEVELS, ORB_FD_ENTRIES, ORB_FD_NAME,
+                                        ORB_FD_TYPES, ORB_FD_ACTION, IDCANCEL, ORB_HELP_BUTTON};
         std::vector<int> tabs = TabOrder(d);
         // Buttons without a use yet (disabled) are passed over.
         std::vector<int> expected;
@@ -129,13 +131,16 @@ TEST_F(FileDialogTest, LayoutOfBothModes) {
     });
     Shot("layout_ftp");
     driver.Add("World Wide Web mode", [](HWND d) {
-        CheckDlgButton(d, 1034, BST_UNCHECKED);
-        CheckDlgButton(d, 1035, BST_CHECKED);
-        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1035, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, 1035)));
+        CheckDlgButton(d, ORB_FD_FTP, BST_UNCHECKED);
+        CheckDlgButton(d, ORB_FD_WEB, BST_CHECKED);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(ORB_FD_WEB, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(d, ORB_FD_WEB)));
         CheckLayout(d, "Web");
-        CheckDlgButton(d, 1021, BST_CHECKED);
-        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1021, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, 1021)));
-        std::vector<int> expected = {1035, 1036, 1021, 1059, 1023, 1061, 1032, 2, 1008};
+        CheckDlgButton(d, ORB_FD_USE_PROXY, BST_CHECKED);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(ORB_FD_USE_PROXY, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(d, ORB_FD_USE_PROXY)));
+        std::vector<int> expected = {ORB_FD_WEB, ORB_FD_URL, ORB_FD_USE_PROXY, ORB_FD_PROXIES, ORB_FD_PROXY_PORT,
+                                     ORB_FD_EDIT_PROXIES, ORB_FD_ACTION, IDCANCEL, ORB_HELP_BUTTON};
         EXPECT_EQ(TabOrder(d), expected);
         return true;
     });
@@ -144,8 +149,8 @@ TEST_F(FileDialogTest, LayoutOfBothModes) {
     // Cancel kept the server choice: the next dialog opens on the Web.
     driver = FileDialogDriver();
     driver.Add("opens on the Web", [](HWND d) {
-        EXPECT_EQ(IsDlgButtonChecked(d, 1035), BST_CHECKED);
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1036)));
+        EXPECT_EQ(IsDlgButtonChecked(d, ORB_FD_WEB), BST_CHECKED);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, ORB_FD_URL)));
         return true;
     });
     Press(IDCANCEL);
@@ -155,7 +160,7 @@ TEST_F(FileDialogTest, LayoutOfBothModes) {
 TEST_F(FileDialogTest, LayoutOfSaveAs) {
     driver.Add("Save As", [](HWND d) {
         CheckLayout(d, "Save As");
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1069)));
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, ORB_FD_GRAPHICS)));
         return true;
     });
     Shot("layout_save");
@@ -171,29 +176,29 @@ TEST_F(FileDialogTest, OpenEntersDirectoriesAndFetchesAFileWhoseNameHasSpaces) {
     driver.Add("root listed, up disabled", [](HWND d) {
         EXPECT_TRUE(HasEntry(d, "pub"));
         EXPECT_FALSE(HasEntry(d, "readme.txt"));
-        EXPECT_FALSE(Enabled(d, 1070));
-        EXPECT_EQ(ItemText(d, 1011), "Connected");
-        // The two file types, the second chosen: its pattern in 1000.
-        EXPECT_EQ(ItemText(d, 1003), "Pages");
-        EXPECT_EQ(SendDlgItemMessageA(d, 1003, CB_GETCOUNT, 0, 0), 2);
-        EXPECT_EQ(ItemText(d, 1000), "*.htm");
+        EXPECT_FALSE(Enabled(d, ORB_FD_UP));
+        EXPECT_EQ(ItemText(d, ORB_FD_CONNECTION), "Connected");
+        // The two file types, the second chosen: its pattern in the name field.
+        EXPECT_EQ(ItemText(d, ORB_FD_TYPES), "Pages");
+        EXPECT_EQ(SendDlgItemMessageA(d, ORB_FD_TYPES, CB_GETCOUNT, 0, 0), 2);
+        EXPECT_EQ(ItemText(d, ORB_FD_NAME), "*.htm");
         return true;
     });
     Enter("pub", "/pub");
-    driver.Add("up enabled", [](HWND d) { return Enabled(d, 1070); });
+    driver.Add("up enabled", [](HWND d) { return Enabled(d, ORB_FD_UP); });
     driver.Add("every file", [](HWND d) {
-        Type(d, 1000, "*");
+        Type(d, ORB_FD_NAME, "*");
         return true;
     });
     Enter("my docs", "/pub/my docs");
     driver.Add("pick the file", [](HWND d) {
         if (!SelectEntry(d, "two words.txt")) return false;
-        EXPECT_EQ(ItemText(d, 1000), "two words.txt");
-        EXPECT_NE(ItemText(d, 1012).find("two words.txt"), std::string::npos) << ItemText(d, 1012);
+        EXPECT_EQ(ItemText(d, ORB_FD_NAME), "two words.txt");
+        EXPECT_NE(ItemText(d, ORB_FD_STATUS).find("two words.txt"), std::string::npos) << ItemText(d, ORB_FD_STATUS);
         return true;
     });
     Shot("open_ftp");
-    Press(1032);
+    Press(ORB_FD_ACTION);
     OpenResult r = Open(TwoTypes);
     ASSERT_EQ(r.code, 0);
     EXPECT_EQ(r.url, "ftp://127.0.0.8/pub/my%20docs/two%20words.txt");
@@ -210,15 +215,16 @@ TEST_F(FileDialogTest, UpButtonLevelListAndThePasswordPrompt) {
     Enter("pub", "/pub");
     Enter("docs", "/pub/docs");
     driver.Add("level list to pub", [](HWND d) {
-        EXPECT_EQ(SendDlgItemMessageA(d, 1006, CB_GETCOUNT, 0, 0), 3);
-        SendDlgItemMessageA(d, 1006, CB_SETCURSEL, 1, 0);
-        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1006, CBN_SELCHANGE), reinterpret_cast<LPARAM>(GetDlgItem(d, 1006)));
+        EXPECT_EQ(SendDlgItemMessageA(d, ORB_FD_LEVELS, CB_GETCOUNT, 0, 0), 3);
+        SendDlgItemMessageA(d, ORB_FD_LEVELS, CB_SETCURSEL, 1, 0);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(ORB_FD_LEVELS, CBN_SELCHANGE),
+                     reinterpret_cast<LPARAM>(GetDlgItem(d, ORB_FD_LEVELS)));
         return true;
     });
     WaitConnected("/pub");
-    Press(1070);
+    Press(ORB_FD_UP);
     WaitConnected("/");
-    driver.Add("up disabled at the root", [](HWND d) { return !Enabled(d, 1070) && HasEntry(d, "pub"); });
+    driver.Add("up disabled at the root", [](HWND d) { return !Enabled(d, ORB_FD_UP) && HasEntry(d, "pub"); });
     Press(IDCANCEL);
     OpenResult r = Open();
     EXPECT_EQ(r.code, 1);
@@ -230,8 +236,8 @@ TEST_F(FileDialogTest, PreselectsTheStoredHosts) {
     SetSetting("Options", "Open Host", "Public files");
     SetSetting("Options", "Save Host", "Ask me");
     driver.Add("open host", [](HWND d) {
-        EXPECT_EQ(ItemText(d, 1004), "Public files");
-        EXPECT_TRUE(Enabled(d, 1005));
+        EXPECT_EQ(ItemText(d, ORB_FD_HOSTS), "Public files");
+        EXPECT_TRUE(Enabled(d, ORB_FD_CONNECT));
         return true;
     });
     Press(IDCANCEL);
@@ -241,7 +247,7 @@ TEST_F(FileDialogTest, PreselectsTheStoredHosts) {
         driver = FileDialogDriver();
         const std::string expected = given[0] ? "Wrong password" : "Ask me";
         driver.Add("save host", [expected](HWND d) {
-            EXPECT_EQ(ItemText(d, 1004), expected);
+            EXPECT_EQ(ItemText(d, ORB_FD_HOSTS), expected);
             return true;
         });
         Press(IDCANCEL);
@@ -253,11 +259,11 @@ TEST_F(FileDialogTest, PreselectsTheStoredHosts) {
 TEST_F(FileDialogTest, HostsListedByName) {
     SetNumberSetting("Options", "List by Description", 0);
     driver.Add("names shown", [](HWND d) {
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1016)));
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1004)));
-        return Pick(d, 1016, "127.0.0.8:0021");
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, ORB_FD_HOST_NAMES)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, ORB_FD_HOSTS)));
+        return Pick(d, ORB_FD_HOST_NAMES, "127.0.0.8:0021");
     });
-    Press(1005);
+    Press(ORB_FD_CONNECT);
     WaitConnected("/pub");
     Press(IDCANCEL);
     EXPECT_EQ(Open().code, 1);
@@ -269,7 +275,7 @@ TEST_F(FileDialogTest, AnonymousHostStartsInItsDirectoryAndFetchesActively) {
     // The entry has no passive flag: the data connection comes to us.
     driver.Add("open a.txt", [](HWND d) {
         if (!SelectEntry(d, "a.txt")) return false;
-        Click(d, 1032);
+        Click(d, ORB_FD_ACTION);
         return true;
     });
     OpenResult r = Open();
@@ -285,33 +291,33 @@ TEST_F(FileDialogTest, TypedPatternsAndDirectoryNames) {
     ConnectTo("Test server", "/");
     // A pattern with a directory part changes into that directory.
     driver.Add("type pub/*.txt", [](HWND d) {
-        Type(d, 1000, "pub/*.txt");
-        Click(d, 1032);
+        Type(d, ORB_FD_NAME, "pub/*.txt");
+        Click(d, ORB_FD_ACTION);
         return true;
     });
     driver.Add("in pub, pattern kept", [](HWND d) {
-        return Connected(d) && ItemText(d, 1010) == "/pub" && ItemText(d, 1000) == "*.txt";
+        return Connected(d) && ItemText(d, ORB_FD_DIRECTORY) == "/pub" && ItemText(d, ORB_FD_NAME) == "*.txt";
     });
     driver.Add("only .txt shown", [](HWND d) { return HasEntry(d, "a.txt") && !HasEntry(d, "one.bin"); });
     // A directory's name: the fetch gets 550, the directory is listed and
     // the type's pattern comes back.
     driver.Add("type docs", [](HWND d) {
-        Type(d, 1000, "docs");
-        Click(d, 1032);
+        Type(d, ORB_FD_NAME, "docs");
+        Click(d, ORB_FD_ACTION);
         return true;
     });
     driver.Add("in docs, pattern back", [](HWND d) {
-        return Connected(d) && ItemText(d, 1010) == "/pub/docs" && ItemText(d, 1000) == "*";
+        return Connected(d) && ItemText(d, ORB_FD_DIRECTORY) == "/pub/docs" && ItemText(d, ORB_FD_NAME) == "*";
     });
     // A name that is neither: 1293, and the directory is listed again.
     driver.Add("type missing", [](HWND d) {
-        Type(d, 1000, "missing");
-        Click(d, 1032);
+        Type(d, ORB_FD_NAME, "missing");
+        Click(d, ORB_FD_ACTION);
         return true;
     });
     driver.Add("listed again", [](HWND d) {
-        return ItemText(d, 1010) == "/pub/docs" && HasEntry(d, "b.txt") && Enabled(d, 1032) &&
-               ItemText(d, 1012).rfind("Server: ", 0) == 0;
+        return ItemText(d, ORB_FD_DIRECTORY) == "/pub/docs" && HasEntry(d, "b.txt") && Enabled(d, ORB_FD_ACTION) &&
+               ItemText(d, ORB_FD_STATUS).rfind("Server: ", 0) == 0;
     });
     Press(IDCANCEL);
     OpenResult r = Open();
@@ -325,11 +331,13 @@ TEST_F(FileDialogTest, RefusedLoginAndAnotherHost) {
     boxButton = IDYES;
     // A host chosen with the list closed (the keyboard) is asked about,
     // while disconnected too; Yes connects.
-    driver.Add("choose the host", [](HWND d) { return Choose(d, 1004, "Wrong password"); });
-    driver.Add("refused", [](HWND d) { return ItemText(d, 1011) == "Not connected" && Enabled(d, 1005); });
+    driver.Add("choose the host", [](HWND d) { return Choose(d, ORB_FD_HOSTS, "Wrong password"); });
+    driver.Add("refused", [](HWND d) {
+        return ItemText(d, ORB_FD_CONNECTION) == "Not connected" && Enabled(d, ORB_FD_CONNECT);
+    });
     ConnectTo("Test server", "/");
     // Another host while connected: asked first, then reconnected.
-    driver.Add("choose another", [](HWND d) { return Choose(d, 1004, "Public files"); });
+    driver.Add("choose another", [](HWND d) { return Choose(d, ORB_FD_HOSTS, "Public files"); });
     WaitConnected("/pub");
     Press(IDCANCEL);
     EXPECT_EQ(Open().code, 1);
@@ -342,9 +350,10 @@ TEST_F(FileDialogTest, RefusedLoginAndAnotherHost) {
 // No keeps the dialog as it was: nothing connects until the person asks.
 TEST_F(FileDialogTest, HostChosenWhileDisconnectedAsksFirst) {
     boxButton = IDNO;
-    driver.Add("choose a host", [](HWND d) { return Choose(d, 1004, "Test server"); });
+    driver.Add("choose a host", [](HWND d) { return Choose(d, ORB_FD_HOSTS, "Test server"); });
     driver.Add("not connected, connect offered", [](HWND d) {
-        return ItemText(d, 1011) == "Not connected" && Enabled(d, 1005) && ItemText(d, 1012).empty();
+        return ItemText(d, ORB_FD_CONNECTION) == "Not connected" && Enabled(d, ORB_FD_CONNECT) &&
+               ItemText(d, ORB_FD_STATUS).empty();
     });
     Press(IDCANCEL);
     EXPECT_EQ(Open().code, 1);
@@ -358,15 +367,15 @@ TEST_F(FileDialogTest, CancelDuringTransferDisconnectsThenCloses) {
     WriteWholeFile(std::string(kRoot) + "big.bin", big);
     ConnectTo("Test server", "/");
     driver.Add("fetch big.bin", [](HWND d) {
-        Choose(d, 1003, "Documents");
-        Type(d, 1000, "big.bin");
-        Click(d, 1032);
+        Choose(d, ORB_FD_TYPES, "Documents");
+        Type(d, ORB_FD_NAME, "big.bin");
+        Click(d, ORB_FD_ACTION);
         return true;
     });
-    driver.Add("fetching", [](HWND d) { return ItemText(d, 1012) == "Fetching the file..."; });
+    driver.Add("fetching", [](HWND d) { return ItemText(d, ORB_FD_STATUS) == "Fetching the file..."; });
     Press(IDCANCEL);
     driver.Add("disconnected, open", [this](HWND d) {
-        return ItemText(d, 1011) == "Not connected" && IsWindowVisible(d) && TempFiles() == tempsBefore;
+        return ItemText(d, ORB_FD_CONNECTION) == "Not connected" && IsWindowVisible(d) && TempFiles() == tempsBefore;
     });
     Press(IDCANCEL);
     OpenResult r = Open(TwoTypes);
@@ -381,13 +390,13 @@ TEST_F(FileDialogTest, CancelDuringTransferDisconnectsThenCloses) {
 TEST_F(FileDialogTest, BrowseReturnsTheUrlWithoutFetching) {
     ConnectTo("Test server", "/");
     driver.Add("caption OK", [](HWND d) {
-        EXPECT_EQ(ItemText(d, 1032), "OK");
+        EXPECT_EQ(ItemText(d, ORB_FD_ACTION), "OK");
         char title[128];
         GetWindowTextA(d, title, sizeof title);
         EXPECT_STREQ(title, "Browse Internet Locations");
         return SelectEntry(d, "readme.txt");
     });
-    Press(1032);
+    Press(ORB_FD_ACTION);
     std::string url;
     EXPECT_EQ(Browse(url), 0);
     EXPECT_EQ(url, "ftp://127.0.0.8/readme.txt");
@@ -396,8 +405,8 @@ TEST_F(FileDialogTest, BrowseReturnsTheUrlWithoutFetching) {
 
 TEST_F(FileDialogTest, CallerFlagsZeroOffersFtpOnly) {
     driver.Add("no Web choice", [](HWND d) {
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1035)));
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1001)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, ORB_FD_WEB)));
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, ORB_FD_ENTRIES)));
         return true;
     });
     Press(IDCANCEL);
@@ -422,8 +431,8 @@ protected:
     std::string Address(const std::string& path) { return "127.0.0.1:" + std::to_string(port) + path; }
     void FetchTyped(const std::string& url) {
         driver.Add("fetch " + url, [url](HWND d) {
-            Type(d, 1036, url);
-            Click(d, 1032);
+            Type(d, ORB_FD_URL, url);
+            Click(d, ORB_FD_ACTION);
             return true;
         });
     }
@@ -435,20 +444,20 @@ TEST_F(FileDialogWeb, FetchesAUrlWithoutSchemeAndItsDate) {
           "notes by HTTP");
     SetNumberSetting("Options", "Record Open", 1);
     driver.Add("web mode", [](HWND d) {
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1036)));
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1001)));
-        EXPECT_NE(ItemText(d, 26701).find("World Wide Web"), std::string::npos);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, ORB_FD_URL)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, ORB_FD_ENTRIES)));
+        EXPECT_NE(ItemText(d, ORB_PANEL_BODY).find("World Wide Web"), std::string::npos);
         return true;
     });
     // An unsupported scheme is refused in the status line.
     FetchTyped("gopher://gopher.example/1");
     driver.Add("refused", [](HWND d) {
-        return ItemText(d, 1012) == "No connection could be made to gopher://gopher.example/1.";
+        return ItemText(d, ORB_FD_STATUS) == "No connection could be made to gopher://gopher.example/1.";
     });
     Shot("open_web");
     // A document the server lacks: told, nothing kept, the dialog stays.
     FetchTyped(Address("/missing.txt"));
-    driver.Add("failed", [](HWND d) { return Enabled(d, 1032); });
+    driver.Add("failed", [](HWND d) { return Enabled(d, ORB_FD_ACTION); });
     FetchTyped(Address("/notes.txt"));
     OpenResult r = Open();
     ASSERT_EQ(r.code, 0);
@@ -474,7 +483,7 @@ TEST_F(FileDialogWeb, FollowsRedirects) {
                                   ", \"/gone.txt\": " + Json("HTTP/1.0 302 Found\r\nLocation: gopher://g.example/1\r\n\r\n") +
                                   "}}");
     FetchTyped(Address("/gone.txt"));
-    driver.Add("refused", [](HWND d) { return Enabled(d, 1032); });
+    driver.Add("refused", [](HWND d) { return Enabled(d, ORB_FD_ACTION); });
     FetchTyped(Address("/old/report.txt"));
     OpenResult r = Open();
     ASSERT_EQ(r.code, 0);
@@ -497,7 +506,7 @@ TEST_F(FileDialogWeb, HttpsDocumentsAndAnImpostor) {
     WriteServerScript(kHttpsState, "{\"paths\": {\"/secure.txt\": " +
                                        Json("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nsecure notes") + "}}");
     FetchTyped("https://127.0.0.1:" + port + "/secure.txt");
-    driver.Add("refused", [](HWND d) { return Enabled(d, 1032); });
+    driver.Add("refused", [](HWND d) { return Enabled(d, ORB_FD_ACTION); });
     FetchTyped("https://localhost:" + port + "/secure.txt");
     OpenResult r = Open();
     ASSERT_EQ(r.code, 0);
@@ -515,9 +524,10 @@ TEST_F(FileDialogWeb, HttpsDocumentsAndAnImpostor) {
     driver = FileDialogDriver();
     boxes.clear();
     driver.Add("proxy on", [](HWND d) {
-        CheckDlgButton(d, 1021, BST_CHECKED);
-        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1021, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, 1021)));
-        return Choose(d, 1059, "127.0.0.1");
+        CheckDlgButton(d, ORB_FD_USE_PROXY, BST_CHECKED);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(ORB_FD_USE_PROXY, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(d, ORB_FD_USE_PROXY)));
+        return Choose(d, ORB_FD_PROXIES, "127.0.0.1");
     });
     FetchTyped("https://localhost:" + port + "/secure.txt");
     r = Open();
@@ -530,10 +540,11 @@ TEST_F(FileDialogWeb, HttpsDocumentsAndAnImpostor) {
 TEST_F(FileDialogWeb, ThroughTinyproxyAndRecordedWithIt) {
     Serve("/via.htm", "Content-Type: text/plain\r\n", "through the proxy");
     driver.Add("proxy on", [](HWND d) {
-        CheckDlgButton(d, 1021, BST_CHECKED);
-        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1021, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, 1021)));
-        EXPECT_TRUE(Enabled(d, 1059));
-        return Choose(d, 1059, "127.0.0.1");
+        CheckDlgButton(d, ORB_FD_USE_PROXY, BST_CHECKED);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(ORB_FD_USE_PROXY, BN_CLICKED),
+                     reinterpret_cast<LPARAM>(GetDlgItem(d, ORB_FD_USE_PROXY)));
+        EXPECT_TRUE(Enabled(d, ORB_FD_PROXIES));
+        return Choose(d, ORB_FD_PROXIES, "127.0.0.1");
     });
     FetchTyped("http://" + Address("/via.htm"));
     OpenResult r = Open();
@@ -544,10 +555,10 @@ TEST_F(FileDialogWeb, ThroughTinyproxyAndRecordedWithIt) {
     driver = FileDialogDriver();
     const std::string url = "http://" + Address("/via.htm");
     driver.Add("history", [url](HWND d) {
-        CheckDlgButton(d, 1021, BST_UNCHECKED);
-        if (!Choose(d, 1036, url)) return false;
-        EXPECT_EQ(IsDlgButtonChecked(d, 1021), BST_CHECKED);
-        EXPECT_EQ(ItemText(d, 1059), "127.0.0.1");
+        CheckDlgButton(d, ORB_FD_USE_PROXY, BST_UNCHECKED);
+        if (!Choose(d, ORB_FD_URL, url)) return false;
+        EXPECT_EQ(IsDlgButtonChecked(d, ORB_FD_USE_PROXY), BST_CHECKED);
+        EXPECT_EQ(ItemText(d, ORB_FD_PROXIES), "127.0.0.1");
         return true;
     });
     Press(IDCANCEL);
@@ -632,9 +643,9 @@ TEST_F(FileDialogWeb, RefusedRedirectsAndRunnableNames) {
                                   ", \"/tools/run.bat\": " + Json("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\necho hi") +
                                   "}}");
     FetchTyped(Address("/to-smtp"));
-    driver.Add("refused", [](HWND d) { return Enabled(d, 1032); });
+    driver.Add("refused", [](HWND d) { return Enabled(d, ORB_FD_ACTION); });
     FetchTyped(Address("/to-long"));
-    driver.Add("refused", [](HWND d) { return Enabled(d, 1032); });
+    driver.Add("refused", [](HWND d) { return Enabled(d, ORB_FD_ACTION); });
     FetchTyped(Address("/tools/run.bat"));
     OpenResult r = Open();
     ASSERT_EQ(r.code, 0);
@@ -660,7 +671,7 @@ TEST_F(FileDialogTest, ListedFileWithRunnableNameArrivesAsTmp) {
     ConnectTo("Test server", "/");
     Enter("pub", "/pub");
     driver.Add("pick evil.exe", [](HWND d) { return SelectEntry(d, "evil.exe"); });
-    Press(1032);
+    Press(ORB_FD_ACTION);
     OpenResult r = Open();
     DeleteFileA((std::string(kRoot) + "pub\\evil.exe").c_str());
     ASSERT_EQ(r.code, 0);
@@ -726,27 +737,27 @@ TEST_F(FileDialogSave, StoresIntoANewFolderWithTheDefaultExtension) {
     RemoveDirectoryA((std::string(kRoot) + "new folder").c_str());
     ConnectTo("Test server", "/");
     driver.Add("suggested name", [](HWND d) {
-        EXPECT_EQ(ItemText(d, 1000), "fd_local.txt");
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1034)));
+        EXPECT_EQ(ItemText(d, ORB_FD_NAME), "fd_local.txt");
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, ORB_FD_FTP)));
         return true;
     });
-    Press(1040);
+    Press(ORB_FD_NEW_FOLDER);
     driver.Add("name the folder", [](HWND d) {
-        HWND edit = GetDlgItem(d, 2000);
+        HWND edit = GetDlgItem(d, ORB_FD_FOLDER_EDIT);
         if (!edit) return false;
-        EXPECT_EQ(ItemText(d, 2000), "New Folder");
-        EXPECT_EQ(ItemText(d, 1032), "Create");
+        EXPECT_EQ(ItemText(d, ORB_FD_FOLDER_EDIT), "New Folder");
+        EXPECT_EQ(ItemText(d, ORB_FD_ACTION), "Create");
         SetWindowTextA(edit, "new folder");
         return true;
     });
     Shot("save_as");
-    Press(1032);
+    Press(ORB_FD_ACTION);
     driver.Add("folder made", [](HWND d) { return Connected(d) && HasEntry(d, "new folder"); });
     Enter("new folder", "/new folder");
     driver.Add("type page", [](HWND d) {
-        EXPECT_EQ(ItemText(d, 1032), "&Save");
-        Type(d, 1000, "page");
-        Click(d, 1032);
+        EXPECT_EQ(ItemText(d, ORB_FD_ACTION), "&Save");
+        Type(d, ORB_FD_NAME, "page");
+        Click(d, ORB_FD_ACTION);
         return true;
     });
     // The suggestion comes from the local path's last component.
@@ -763,8 +774,8 @@ TEST_F(FileDialogSave, PrepareCallbackRewritesThePathAndAddsAFile) {
     ConnectTo("Test server", "/");
     Enter("pub", "/pub");
     driver.Add("save", [](HWND d) {
-        Type(d, 1000, "report.doc");
-        Click(d, 1032);
+        Type(d, ORB_FD_NAME, "report.doc");
+        Click(d, ORB_FD_ACTION);
         return true;
     });
     std::string name = "ftp://127.0.0.8/";
@@ -782,11 +793,11 @@ TEST_F(FileDialogSave, PrepareCallbackCancelsAndTheCallerKeepsItsList) {
     prepared.addFile = true;
     ConnectTo("Test server", "/");
     driver.Add("save", [](HWND d) {
-        Type(d, 1000, "never.txt");
-        Click(d, 1032);
+        Type(d, ORB_FD_NAME, "never.txt");
+        Click(d, ORB_FD_ACTION);
         return true;
     });
-    driver.Add("still open", [](HWND d) { return prepared.calls == 1 && Enabled(d, 1032); });
+    driver.Add("still open", [](HWND d) { return prepared.calls == 1 && Enabled(d, ORB_FD_ACTION); });
     Press(IDCANCEL);
     std::string name;
     EXPECT_EQ(SaveAs(name, kLocalFile, nullptr, Prepare, 8), 1);
@@ -838,18 +849,18 @@ TEST_F(DirectoryBrowser, ModalFixedHostShowsDirectoriesAndReturnsTheCurrentOne) 
         EXPECT_TRUE(HasEntry(d, "docs"));
         EXPECT_TRUE(HasEntry(d, "my docs"));
         EXPECT_FALSE(HasEntry(d, "a.txt"));
-        EXPECT_FALSE(Enabled(d, 1004));
-        EXPECT_FALSE(Enabled(d, 1005));
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1000)));
-        EXPECT_EQ(ItemText(d, 26700), "Pick the folder");
-        EXPECT_EQ(ItemText(d, 1015), "Choose a directory on the FTP server.");
-        EXPECT_EQ(ItemText(d, 1032), "OK");
+        EXPECT_FALSE(Enabled(d, ORB_FD_HOSTS));
+        EXPECT_FALSE(Enabled(d, ORB_FD_CONNECT));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, ORB_FD_NAME)));
+        EXPECT_EQ(ItemText(d, ORB_PANEL_TITLE), "Pick the folder");
+        EXPECT_EQ(ItemText(d, ORB_FD_BROWSE_NOTE), "Choose a directory on the FTP server.");
+        EXPECT_EQ(ItemText(d, ORB_FD_ACTION), "OK");
         CheckLayout(d, "browser");
         return true;
     });
     Enter("docs", "/pub/docs");
     Shot("browse_directory");
-    Press(1032);
+    Press(ORB_FD_ACTION);
     std::string url;
     EXPECT_EQ(Browse("ftp://127.0.0.8/pub", 0, nullptr, &url), 0);
     EXPECT_EQ(url, "ftp://127.0.0.8/pub/docs/");
@@ -866,9 +877,9 @@ TEST_F(DirectoryBrowser, ModalCancelUnknownHostAndChoosingUnconnected) {
     EXPECT_EQ(Browse("ftp://unknown.example/x", 0, nullptr), 4);
     // ... that the user may change: shown unconnected, the hosts offered.
     driver.Add("unconnected", [](HWND d) {
-        EXPECT_EQ(ItemText(d, 1011), "Not connected");
-        EXPECT_TRUE(Enabled(d, 1004));
-        Click(d, 1032);  // choosing now fails, and the run goes on
+        EXPECT_EQ(ItemText(d, ORB_FD_CONNECTION), "Not connected");
+        EXPECT_TRUE(Enabled(d, ORB_FD_HOSTS));
+        Click(d, ORB_FD_ACTION);  // choosing now fails, and the run goes on
         return IsWindowVisible(d) != FALSE;
     });
     Press(IDCANCEL);
@@ -880,7 +891,7 @@ TEST_F(DirectoryBrowser, ModelessKeepsItsPlaceAndItsConnection) {
     DWORD handle = 0;
     WaitConnected("/pub");
     Enter("docs", "/pub/docs");
-    Press(1032);
+    Press(ORB_FD_ACTION);
     std::string url;
     ASSERT_EQ(Browse("ftp://127.0.0.8/pub", 0, &handle, &url), 0);
     EXPECT_EQ(url, "ftp://127.0.0.8/pub/docs/");
@@ -893,14 +904,14 @@ TEST_F(DirectoryBrowser, ModelessKeepsItsPlaceAndItsConnection) {
     // Again: the same window, still in docs, no new login; Cancel keeps it.
     driver.Add("where it was", [window](HWND d) {
         EXPECT_EQ(d, window);
-        return Connected(d) && ItemText(d, 1010) == "/pub/docs";
+        return Connected(d) && ItemText(d, ORB_FD_DIRECTORY) == "/pub/docs";
     });
     Press(IDCANCEL);
     const DWORD first = handle;
     EXPECT_EQ(Browse("ftp://127.0.0.8/pub", 0, &handle, &url), 1);
     EXPECT_EQ(handle, first);
     WaitConnected("/pub/docs");
-    Press(1032);
+    Press(ORB_FD_ACTION);
     EXPECT_EQ(Browse("ftp://127.0.0.8/pub", 0, &handle, &url), 0);
     EXPECT_EQ(url, "ftp://127.0.0.8/pub/docs/");
     EXPECT_EQ(Logins(), loginsBefore + 1);
@@ -927,7 +938,7 @@ TEST_F(DirectoryBrowser, ModelessKeepsItsPlaceAndItsConnection) {
 TEST_F(DirectoryBrowser, QuitMessageEndsTheRunWithItsCode) {
     DWORD handle = 0;
     driver.Add("choose unconnected, then quit", [](HWND d) {
-        Click(d, 1032);
+        Click(d, ORB_FD_ACTION);
         PostQuitMessage(7);
         return true;
     });
@@ -1063,63 +1074,63 @@ protected:
 TEST_F(SettingsDialogs, ProxyDialogFromTheFileDialog) {
     SetNumberSetting("Options", "Server Type", 1);
     boxButton = IDYES;
-    PressLater(1061);
+    PressLater(ORB_FD_EDIT_PROXIES);
     Step("proxy dialog, New", [](HWND d) {
         if (!IsProxyDialog(d)) return false;
-        CheckLayout(d, "proxy dialog", 1007);
-        Click(d, 1013);
-        EXPECT_EQ(ItemText(d, 1023), "80");
+        CheckLayout(d, "proxy dialog", ORB_PROXY_CLOSE);
+        Click(d, ORB_PROXY_NEW);
+        EXPECT_EQ(ItemText(d, ORB_PROXY_PORT), "80");
         return true;
     });
     Step("a default typed as a URL, port 70000", [](HWND d) {
-        SetDlgItemTextA(d, 1059, "http://cache.example");
-        SetDlgItemTextA(d, 1023, "70000");
-        CheckDlgButton(d, 1063, BST_CHECKED);
-        Click(d, 1015);
-        EXPECT_EQ(ItemText(d, 1059), "cache.example");
-        EXPECT_EQ(ItemText(d, 1023), "4464");
-        EXPECT_EQ(ItemText(d, 1065), "cache.example");
+        SetDlgItemTextA(d, ORB_PROXY_NAME, "http://cache.example");
+        SetDlgItemTextA(d, ORB_PROXY_PORT, "70000");
+        CheckDlgButton(d, ORB_PROXY_IS_DEFAULT, BST_CHECKED);
+        Click(d, ORB_PROXY_STORE);
+        EXPECT_EQ(ItemText(d, ORB_PROXY_NAME), "cache.example");
+        EXPECT_EQ(ItemText(d, ORB_PROXY_PORT), "4464");
+        EXPECT_EQ(ItemText(d, ORB_PROXY_DEFAULT_SHOWN), "cache.example");
         return true;
     });
     Shot("proxy_dialog");
     Step("a second one", [](HWND d) {
-        Click(d, 1013);
-        SetDlgItemTextA(d, 1059, "second.example");
-        SetDlgItemTextA(d, 1023, "3128");
-        Click(d, 1015);
-        EXPECT_EQ(ItemText(d, 1065), "cache.example");
+        Click(d, ORB_PROXY_NEW);
+        SetDlgItemTextA(d, ORB_PROXY_NAME, "second.example");
+        SetDlgItemTextA(d, ORB_PROXY_PORT, "3128");
+        Click(d, ORB_PROXY_STORE);
+        EXPECT_EQ(ItemText(d, ORB_PROXY_DEFAULT_SHOWN), "cache.example");
         return true;
     });
     Step("the default stored without its box", [](HWND d) {
-        Select(d, 1059, "cache.example", CBN_CLOSEUP);
-        EXPECT_EQ(IsDlgButtonChecked(d, 1063), BST_CHECKED);
-        CheckDlgButton(d, 1063, BST_UNCHECKED);
-        Click(d, 1015);
-        EXPECT_EQ(ItemText(d, 1065), "(none)");
+        Select(d, ORB_PROXY_NAME, "cache.example", CBN_CLOSEUP);
+        EXPECT_EQ(IsDlgButtonChecked(d, ORB_PROXY_IS_DEFAULT), BST_CHECKED);
+        CheckDlgButton(d, ORB_PROXY_IS_DEFAULT, BST_UNCHECKED);
+        Click(d, ORB_PROXY_STORE);
+        EXPECT_EQ(ItemText(d, ORB_PROXY_DEFAULT_SHOWN), "(none)");
         return true;
     });
     Step("remove keeps the default", [](HWND d) {
-        CheckDlgButton(d, 1063, BST_CHECKED);
-        Click(d, 1015);
-        Select(d, 1059, "cache.example", CBN_CLOSEUP);
-        Click(d, 1014);
-        EXPECT_EQ(ItemText(d, 1065), "cache.example");
-        EXPECT_EQ(SendDlgItemMessageA(d, 1059, CB_GETCOUNT, 0, 0), 1);
+        CheckDlgButton(d, ORB_PROXY_IS_DEFAULT, BST_CHECKED);
+        Click(d, ORB_PROXY_STORE);
+        Select(d, ORB_PROXY_NAME, "cache.example", CBN_CLOSEUP);
+        Click(d, ORB_PROXY_REMOVE);
+        EXPECT_EQ(ItemText(d, ORB_PROXY_DEFAULT_SHOWN), "cache.example");
+        EXPECT_EQ(SendDlgItemMessageA(d, ORB_PROXY_NAME, CB_GETCOUNT, 0, 0), 1);
         return true;
     });
     Step("an unstored change, then Cancel", [](HWND d) {
-        Select(d, 1059, "second.example", CBN_CLOSEUP);
-        SetDlgItemTextA(d, 1023, "8080");
+        Select(d, ORB_PROXY_NAME, "second.example", CBN_CLOSEUP);
+        SetDlgItemTextA(d, ORB_PROXY_PORT, "8080");
         Click(d, IDCANCEL);
         return true;
     });
     Step("back in the file dialog", [](HWND d) {
         if (IsProxyDialog(d)) return false;
-        EXPECT_NE(SendDlgItemMessageA(d, 1059, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+        EXPECT_NE(SendDlgItemMessageA(d, ORB_FD_PROXIES, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                       reinterpret_cast<LPARAM>("second.example")),
                   CB_ERR);
-        EXPECT_EQ(ItemText(d, 1059), "second.example");
-        EXPECT_EQ(ItemText(d, 1023), "8080");
+        EXPECT_EQ(ItemText(d, ORB_FD_PROXIES), "second.example");
+        EXPECT_EQ(ItemText(d, ORB_FD_PROXY_PORT), "8080");
         return true;
     });
     Press(IDCANCEL);
@@ -1136,58 +1147,58 @@ TEST_F(SettingsDialogs, ProxyDialogFromTheFileDialog) {
 }
 
 TEST_F(SettingsDialogs, HostDialogConfirmsPasswordsAndAsksBeforeLeaving) {
-    PressLater(1051);
+    PressLater(ORB_OPTIONS_EDIT_HOSTS);
     Step("New", [](HWND d) {
         if (!IsHostDialog(d)) return false;
-        Click(d, 1013);
-        EXPECT_EQ(IsDlgButtonChecked(d, 1019), BST_CHECKED);
-        EXPECT_EQ(IsDlgButtonChecked(d, 1039), BST_CHECKED);
-        EXPECT_EQ(ItemText(d, 1018), "visit");
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1020)));
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1017)));
-        CheckLayout(d, "host dialog, anonymous", 1007);
+        Click(d, ORB_HOST_NEW);
+        EXPECT_EQ(IsDlgButtonChecked(d, ORB_HOST_ANONYMOUS), BST_CHECKED);
+        EXPECT_EQ(IsDlgButtonChecked(d, ORB_HOST_STORE_PASSWORDS), BST_CHECKED);
+        EXPECT_EQ(ItemText(d, ORB_HOST_ANONYMOUS_PASSWORD), "visit");
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, ORB_HOST_ANONYMOUS_USER)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, ORB_HOST_USER)));
+        CheckLayout(d, "host dialog, anonymous", ORB_HOST_CLOSE);
         return true;
     });
     Shot("host_dialog_anonymous");
     Step("a named login", [](HWND d) {
-        SetDlgItemTextA(d, 1004, "New server");
-        SetDlgItemTextA(d, 1011, "ftp://new.example");
-        Click(d, 1019);
-        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, 1027)));
-        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, 1018)));
-        SetDlgItemTextA(d, 1017, "bob");
-        TypeChanged(d, 1027, "pw1");
-        CheckLayout(d, "host dialog, named", 1007);
+        SetDlgItemTextA(d, ORB_HOST_DESCRIPTION, "New server");
+        SetDlgItemTextA(d, ORB_HOST_NAME, "ftp://new.example");
+        Click(d, ORB_HOST_ANONYMOUS);
+        EXPECT_TRUE(IsWindowVisible(GetDlgItem(d, ORB_HOST_PASSWORD)));
+        EXPECT_FALSE(IsWindowVisible(GetDlgItem(d, ORB_HOST_ANONYMOUS_PASSWORD)));
+        SetDlgItemTextA(d, ORB_HOST_USER, "bob");
+        TypeChanged(d, ORB_HOST_PASSWORD, "pw1");
+        CheckLayout(d, "host dialog, named", ORB_HOST_CLOSE);
         return true;
     });
     Shot("host_dialog");
     Step("store, the prompt cancelled", [this](HWND d) {
         driver.passwordButton = IDCANCEL;
-        Click(d, 1015);
-        EXPECT_EQ(GetFocus(), GetDlgItem(d, 1027));
-        EXPECT_TRUE(SendDlgItemMessageA(d, 1027, EM_GETMODIFY, 0, 0));
+        Click(d, ORB_HOST_STORE);
+        EXPECT_EQ(GetFocus(), GetDlgItem(d, ORB_HOST_PASSWORD));
+        EXPECT_TRUE(SendDlgItemMessageA(d, ORB_HOST_PASSWORD, EM_GETMODIFY, 0, 0));
         return true;
     });
     Step("store, typed differently", [this](HWND d) {
         driver.passwordButton = IDOK;
         driver.password = "pw2";
-        Click(d, 1015);
+        Click(d, ORB_HOST_STORE);
         return true;
     });
     Step("store, typed again", [this](HWND d) {
         driver.password = "pw1";
-        Click(d, 1015);
-        EXPECT_EQ(ItemText(d, 1011), "new.example");
+        Click(d, ORB_HOST_STORE);
+        EXPECT_EQ(ItemText(d, ORB_HOST_NAME), "new.example");
         return true;
     });
     Step("leaving an edited host: Cancel keeps the form", [this](HWND d) {
-        SetDlgItemTextA(d, 1010, "/incoming");
+        SetDlgItemTextA(d, ORB_HOST_DIRECTORY, "/incoming");
         answering->SetButton(IDCANCEL);
-        Select(d, 1004, "Public files", CBN_SELCHANGE);
-        EXPECT_EQ(ItemText(d, 1010), "/incoming");
-        EXPECT_EQ(ItemText(d, 1011), "new.example");
+        Select(d, ORB_HOST_DESCRIPTION, "Public files", CBN_SELCHANGE);
+        EXPECT_EQ(ItemText(d, ORB_HOST_DIRECTORY), "/incoming");
+        EXPECT_EQ(ItemText(d, ORB_HOST_NAME), "new.example");
         answering->SetButton(IDYES);
-        Click(d, 1007);
+        Click(d, ORB_HOST_CLOSE);
         return true;
     });
     Step("back in Options", [](HWND d) {
@@ -1238,82 +1249,82 @@ TEST_F(SettingsDialogs, HostDialogStoresWhatWasTypedWhereItWasMeant) {
         std::map<std::string, std::string> stored;
     } cases[] = {
         {"a new description, Yes: a new host beside the shown one", false, "", {[&](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1004, "Mirror");
-             CloseWith(d, 1007);
+             TypeKeys(d, ORB_HOST_DESCRIPTION, "Mirror");
+             CloseWith(d, ORB_HOST_CLOSE);
          }}, {newMirror}, with({{"Mirror", test}})},
         {"a new description, No: nothing stored", false, "", {[&](HWND d, MessageBoxAnswerer* a) {
-             TypeKeys(d, 1004, "Mirror");
+             TypeKeys(d, ORB_HOST_DESCRIPTION, "Mirror");
              a->SetButton(IDNO);
-             CloseWith(d, 1007);
+             CloseWith(d, ORB_HOST_CLOSE);
          }}, {newMirror}, four},
         {"a new description and directory, Yes", false, "", {[&](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1004, "Mirror");
-             TypeKeys(d, 1010, "/incoming");
-             CloseWith(d, 1007);
+             TypeKeys(d, ORB_HOST_DESCRIPTION, "Mirror");
+             TypeKeys(d, ORB_HOST_DIRECTORY, "/incoming");
+             CloseWith(d, ORB_HOST_CLOSE);
          }}, {newMirror}, with({{"Mirror", "127.0.0.8|alice|guest@|secret|/incoming|12"}})},
         {"a new description and directory, another host chosen, Yes", false, "",
          {[&](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1004, "Mirror");
-             TypeKeys(d, 1010, "/incoming");
-             ASSERT_TRUE(ChooseFromList(d, 1004, "Public files"));
-             EXPECT_EQ(ItemText(d, 1004), "Public files");
-             EXPECT_EQ(ItemText(d, 1010), "/pub");
-             CloseWith(d, 1007);
+             TypeKeys(d, ORB_HOST_DESCRIPTION, "Mirror");
+             TypeKeys(d, ORB_HOST_DIRECTORY, "/incoming");
+             ASSERT_TRUE(ChooseFromList(d, ORB_HOST_DESCRIPTION, "Public files"));
+             EXPECT_EQ(ItemText(d, ORB_HOST_DESCRIPTION), "Public files");
+             EXPECT_EQ(ItemText(d, ORB_HOST_DIRECTORY), "/pub");
+             CloseWith(d, ORB_HOST_CLOSE);
          }}, {newMirror}, with({{"Mirror", "127.0.0.8|alice|guest@|secret|/incoming|12"}})},
         {"the same, Cancel keeps the form, then No", false, "", {[&](HWND d, MessageBoxAnswerer* a) {
-             TypeKeys(d, 1004, "Mirror");
-             TypeKeys(d, 1010, "/incoming");
+             TypeKeys(d, ORB_HOST_DESCRIPTION, "Mirror");
+             TypeKeys(d, ORB_HOST_DIRECTORY, "/incoming");
              a->SetButton(IDCANCEL);
-             ASSERT_TRUE(ChooseFromList(d, 1004, "Public files"));
+             ASSERT_TRUE(ChooseFromList(d, ORB_HOST_DESCRIPTION, "Public files"));
          }, [&](HWND d, MessageBoxAnswerer* a) {
-             EXPECT_EQ(ItemText(d, 1004), "Mirror");
-             EXPECT_EQ(ItemText(d, 1010), "/incoming");
-             EXPECT_EQ(ItemText(d, 1011), "127.0.0.8");
+             EXPECT_EQ(ItemText(d, ORB_HOST_DESCRIPTION), "Mirror");
+             EXPECT_EQ(ItemText(d, ORB_HOST_DIRECTORY), "/incoming");
+             EXPECT_EQ(ItemText(d, ORB_HOST_NAME), "127.0.0.8");
              a->SetButton(IDNO);
-             CloseWith(d, 1007);
+             CloseWith(d, ORB_HOST_CLOSE);
          }}, {newMirror, newMirror}, four},
         {"the shown host changed, another chosen, Yes", false, "", {[&](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1010, "/incoming");
-             ASSERT_TRUE(ChooseFromList(d, 1004, "Ask me"));
-             EXPECT_EQ(ItemText(d, 1011), "127.0.0.8:021");
-             CloseWith(d, 1007);
+             TypeKeys(d, ORB_HOST_DIRECTORY, "/incoming");
+             ASSERT_TRUE(ChooseFromList(d, ORB_HOST_DESCRIPTION, "Ask me"));
+             EXPECT_EQ(ItemText(d, ORB_HOST_NAME), "127.0.0.8:021");
+             CloseWith(d, ORB_HOST_CLOSE);
          }}, {"Do you want to store the changes to Test server?"},
          with({{"Test server", "127.0.0.8|alice|guest@|secret|/incoming|12"}})},
         {"the shown host deleted: the next one shown", false, "", {[&](HWND d, MessageBoxAnswerer*) {
-             Click(d, 1014);
-             EXPECT_NE(ItemText(d, 1004), "");
-             EXPECT_NE(ItemText(d, 1004), "Test server");
-             CloseWith(d, 1007);
+             Click(d, ORB_HOST_DELETE);
+             EXPECT_NE(ItemText(d, ORB_HOST_DESCRIPTION), "");
+             EXPECT_NE(ItemText(d, ORB_HOST_DESCRIPTION), "Test server");
+             CloseWith(d, ORB_HOST_CLOSE);
          }}, {}, with({{"Test server", ""}})},
         {"the only host deleted: an empty form", true, "", {[&](HWND d, MessageBoxAnswerer*) {
-             Click(d, 1014);
-             EXPECT_EQ(ItemText(d, 1004), "");
-             EXPECT_EQ(ItemText(d, 1011), "");
-             EXPECT_EQ(SendDlgItemMessageA(d, 1004, CB_GETCOUNT, 0, 0), 0);
-             CloseWith(d, 1007);
+             Click(d, ORB_HOST_DELETE);
+             EXPECT_EQ(ItemText(d, ORB_HOST_DESCRIPTION), "");
+             EXPECT_EQ(ItemText(d, ORB_HOST_NAME), "");
+             EXPECT_EQ(SendDlgItemMessageA(d, ORB_HOST_DESCRIPTION, CB_GETCOUNT, 0, 0), 0);
+             CloseWith(d, ORB_HOST_CLOSE);
          }}, {}, {}},
         {"the only host changed, then deleted", true, "", {[&](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1010, "/incoming");
-             Click(d, 1014);
-             CloseWith(d, 1007);
+             TypeKeys(d, ORB_HOST_DIRECTORY, "/incoming");
+             Click(d, ORB_HOST_DELETE);
+             CloseWith(d, ORB_HOST_CLOSE);
          }}, {}, {}},
         {"a 64-character password, confirmed whole", false, longest, {[&](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1027, longest);
-             CloseWith(d, 1007);
+             TypeKeys(d, ORB_HOST_PASSWORD, longest);
+             CloseWith(d, ORB_HOST_CLOSE);
          }}, {"Do you want to store the changes to Test server?"},
          with({{"Test server", "127.0.0.8|alice|guest@|" + longest + "||12"}})},
         {"a 64-character password confirmed with 63", false, longest.substr(0, 63),
          {[&](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1027, longest);
-             Click(d, 1007);
-             EXPECT_EQ(GetFocus(), GetDlgItem(d, 1027));
+             TypeKeys(d, ORB_HOST_PASSWORD, longest);
+             Click(d, ORB_HOST_CLOSE);
+             EXPECT_EQ(GetFocus(), GetDlgItem(d, ORB_HOST_PASSWORD));
              Click(d, IDCANCEL);
          }}, {"The passwords do not match. Please type the password again."}, four},
         {"a host too long to keep", false, longest, {[&](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1004, longDescription);
-             TypeKeys(d, 1027, longest);
-             Click(d, 1015);
-             EXPECT_EQ(ItemText(d, 1004), longDescription);
+             TypeKeys(d, ORB_HOST_DESCRIPTION, longDescription);
+             TypeKeys(d, ORB_HOST_PASSWORD, longest);
+             Click(d, ORB_HOST_STORE);
+             EXPECT_EQ(ItemText(d, ORB_HOST_DESCRIPTION), longDescription);
              Click(d, IDCANCEL);
          }}, {"The host " + longDescription + " cannot be stored: its description, host name, directory and "
              "passwords are too long to be kept together. Please shorten them."}, four},
@@ -1334,15 +1345,15 @@ TEST_F(SettingsDialogs, HostDialogStoresWhatWasTypedWhereItWasMeant) {
         driver.stepTimeout = 5000;  // a dialog that stays open fails the case soon
         Step("open the hosts", [](HWND d) {
             if (!IsOptionsDialog(d)) return false;
-            ClickLater(d, 1051);
+            ClickLater(d, ORB_OPTIONS_EDIT_HOSTS);
             return true;
         });
         Step("work the host dialog", [this, &c](HWND d) {
             if (!IsHostDialog(d)) return false;
             if (!c.onlyHost) {
-                EXPECT_TRUE(ChooseFromList(d, 1004, "Test server"));
+                EXPECT_TRUE(ChooseFromList(d, ORB_HOST_DESCRIPTION, "Test server"));
             }
-            EXPECT_EQ(ItemText(d, 1004), "Test server");
+            EXPECT_EQ(ItemText(d, ORB_HOST_DESCRIPTION), "Test server");
             c.steps[0](d, answering);
             return true;
         });
@@ -1387,47 +1398,47 @@ TEST_F(SettingsDialogs, ProxyDialogStoresWhatWasTypedWhereItWasMeant) {
         Proxies stored;
     } cases[] = {
         {"name:port typed over the shown one, Yes", false, [](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1059, "proxy-b:8080");
-             Click(d, 1007);
+             TypeKeys(d, ORB_PROXY_NAME, "proxy-b:8080");
+             Click(d, ORB_PROXY_CLOSE);
          }, {"Do you want to store the new proxy proxy-b with port 8080?"}, with({{"proxy-b", 8080}})},
         {"name and port typed, No", false, [](HWND d, MessageBoxAnswerer* a) {
-             TypeKeys(d, 1059, "proxy-b");
-             TypeKeys(d, 1023, "8080");
+             TypeKeys(d, ORB_PROXY_NAME, "proxy-b");
+             TypeKeys(d, ORB_PROXY_PORT, "8080");
              a->SetButton(IDNO);
-             Click(d, 1007);
+             Click(d, ORB_PROXY_CLOSE);
          }, {"Do you want to store the new proxy proxy-b with port 8080?"}, two},
         {"an address typed and stored", false, [](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1059, "HTTP://proxy-b:8080/");
-             Click(d, 1015);
-             EXPECT_EQ(ItemText(d, 1059), "proxy-b");
-             EXPECT_EQ(ItemText(d, 1023), "8080");
-             Click(d, 1007);
+             TypeKeys(d, ORB_PROXY_NAME, "HTTP://proxy-b:8080/");
+             Click(d, ORB_PROXY_STORE);
+             EXPECT_EQ(ItemText(d, ORB_PROXY_NAME), "proxy-b");
+             EXPECT_EQ(ItemText(d, ORB_PROXY_PORT), "8080");
+             Click(d, ORB_PROXY_CLOSE);
          }, {}, with({{"proxy-b", 8080}})},
         {"a name typed, another chosen from the list, Yes", false, [](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1059, "proxy-b");
-             ASSERT_TRUE(ChooseFromList(d, 1059, "proxy-c"));
-             EXPECT_EQ(ItemText(d, 1059), "proxy-c");
-             EXPECT_EQ(ItemText(d, 1023), "8000");
-             Click(d, 1007);
+             TypeKeys(d, ORB_PROXY_NAME, "proxy-b");
+             ASSERT_TRUE(ChooseFromList(d, ORB_PROXY_NAME, "proxy-c"));
+             EXPECT_EQ(ItemText(d, ORB_PROXY_NAME), "proxy-c");
+             EXPECT_EQ(ItemText(d, ORB_PROXY_PORT), "8000");
+             Click(d, ORB_PROXY_CLOSE);
          }, {"Do you want to store the new proxy proxy-b with port 3128?"}, with({{"proxy-b", 3128}})},
         {"the port changed, another chosen from the list, Yes", false, [](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1023, "8081");
-             ASSERT_TRUE(ChooseFromList(d, 1059, "proxy-c"));
-             Click(d, 1007);
+             TypeKeys(d, ORB_PROXY_PORT, "8081");
+             ASSERT_TRUE(ChooseFromList(d, ORB_PROXY_NAME, "proxy-c"));
+             Click(d, ORB_PROXY_CLOSE);
          }, {"Do you want to store the changes to proxy-a?"}, with({{"proxy-a", 8081}})},
         {"the shown one removed: the other shown", false, [](HWND d, MessageBoxAnswerer*) {
-             Click(d, 1014);
-             EXPECT_EQ(ItemText(d, 1059), "proxy-c");
-             EXPECT_EQ(ItemText(d, 1023), "8000");
-             Click(d, 1007);
+             Click(d, ORB_PROXY_REMOVE);
+             EXPECT_EQ(ItemText(d, ORB_PROXY_NAME), "proxy-c");
+             EXPECT_EQ(ItemText(d, ORB_PROXY_PORT), "8000");
+             Click(d, ORB_PROXY_CLOSE);
          }, {}, {{"proxy-c", 8000}}},
         {"the only one removed, after a change: an empty form", true, [](HWND d, MessageBoxAnswerer*) {
-             TypeKeys(d, 1023, "3129");
-             Click(d, 1014);
-             EXPECT_EQ(ItemText(d, 1059), "");
-             EXPECT_EQ(ItemText(d, 1023), "80");
-             EXPECT_EQ(SendDlgItemMessageA(d, 1059, CB_GETCOUNT, 0, 0), 0);
-             Click(d, 1007);
+             TypeKeys(d, ORB_PROXY_PORT, "3129");
+             Click(d, ORB_PROXY_REMOVE);
+             EXPECT_EQ(ItemText(d, ORB_PROXY_NAME), "");
+             EXPECT_EQ(ItemText(d, ORB_PROXY_PORT), "80");
+             EXPECT_EQ(SendDlgItemMessageA(d, ORB_PROXY_NAME, CB_GETCOUNT, 0, 0), 0);
+             Click(d, ORB_PROXY_CLOSE);
          }, {}, {}},
     };
     for (const Case& c : cases) {
@@ -1439,11 +1450,11 @@ TEST_F(SettingsDialogs, ProxyDialogStoresWhatWasTypedWhereItWasMeant) {
         if (!c.onlyOne) SetSetting("WWW Proxies", "Proxy1", EncodedProxy("proxy-c", 8000));
         SetSetting("WWW Proxies", c.onlyOne ? "Proxy1" : "Proxy2", EncodedProxy("proxy-a", 3128));
         driver.stepTimeout = 5000;  // a dialog that stays open fails the case soon
-        PressLater(1061);
+        PressLater(ORB_FD_EDIT_PROXIES);
         Step("work the proxy dialog", [this, &c](HWND d) {
             if (!IsProxyDialog(d)) return false;
-            EXPECT_EQ(ItemText(d, 1059), "proxy-a");
-            EXPECT_EQ(ItemText(d, 1023), "3128");
+            EXPECT_EQ(ItemText(d, ORB_PROXY_NAME), "proxy-a");
+            EXPECT_EQ(ItemText(d, ORB_PROXY_PORT), "3128");
             c.work(d, answering);
             return true;
         });
@@ -1463,13 +1474,13 @@ TEST_F(SettingsDialogs, OptionsStoreTheirChoicesAndCancelChangesNothing) {
     Step("by host name", [](HWND d) {
         if (!IsOptionsDialog(d)) return false;
         CheckLayout(d, "options", IDOK);
-        EXPECT_NE(SendDlgItemMessageA(d, 1047, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
+        EXPECT_NE(SendDlgItemMessageA(d, ORB_OPTIONS_OPEN_HOST, CB_FINDSTRINGEXACT, static_cast<WPARAM>(-1),
                                       reinterpret_cast<LPARAM>("127.0.0.8:0021")),
                   CB_ERR);
-        Select(d, 1049, "127.0.0.8:0021", CBN_SELCHANGE);
-        SetDlgItemTextA(d, 1047, "nowhere");
-        CheckDlgButton(d, 1046, BST_CHECKED);
-        CheckDlgButton(d, 1050, BST_CHECKED);
+        Select(d, ORB_OPTIONS_SAVE_HOST, "127.0.0.8:0021", CBN_SELCHANGE);
+        SetDlgItemTextA(d, ORB_OPTIONS_OPEN_HOST, "nowhere");
+        CheckDlgButton(d, ORB_OPTIONS_AUTO_OPEN, BST_CHECKED);
+        CheckDlgButton(d, ORB_OPTIONS_RECORD_OPEN, BST_CHECKED);
         SaveWindowPicture(d, std::string(kShots) + "options_dialog.bmp");
         Click(d, IDOK);
         return true;
@@ -1486,7 +1497,7 @@ TEST_F(SettingsDialogs, OptionsStoreTheirChoicesAndCancelChangesNothing) {
     SetNumberSetting("Options", "List by Description", 1);
     Step("by description", [](HWND d) {
         if (!IsOptionsDialog(d)) return false;
-        SetDlgItemTextA(d, 1047, "Typed text");
+        SetDlgItemTextA(d, ORB_OPTIONS_OPEN_HOST, "Typed text");
         Click(d, IDOK);
         return true;
     });
@@ -1496,15 +1507,15 @@ TEST_F(SettingsDialogs, OptionsStoreTheirChoicesAndCancelChangesNothing) {
     // Cancel after deleting a host: the host list is written, the options not.
     Step("delete a host", [](HWND d) {
         if (!IsOptionsDialog(d)) return false;
-        CheckDlgButton(d, 1046, BST_UNCHECKED);
-        ClickLater(d, 1051);
+        CheckDlgButton(d, ORB_OPTIONS_AUTO_OPEN, BST_UNCHECKED);
+        ClickLater(d, ORB_OPTIONS_EDIT_HOSTS);
         return true;
     });
     Step("in the host dialog", [](HWND d) {
         if (!IsHostDialog(d)) return false;
-        Select(d, 1004, "Wrong password", CBN_SELCHANGE);
-        Click(d, 1014);
-        Click(d, 1007);
+        Select(d, ORB_HOST_DESCRIPTION, "Wrong password", CBN_SELCHANGE);
+        Click(d, ORB_HOST_DELETE);
+        Click(d, ORB_HOST_CLOSE);
         return true;
     });
     Step("cancel the options", [](HWND d) {
@@ -1520,19 +1531,19 @@ TEST_F(SettingsDialogs, OptionsStoreTheirChoicesAndCancelChangesNothing) {
 
 TEST_F(SettingsDialogs, HostDialogFromTheFileDialogSelectsItsHost) {
     Step("open the hosts", [](HWND d) {
-        ClickLater(d, 1009);
+        ClickLater(d, ORB_FD_EDIT_HOSTS);
         return true;
     });
     Step("choose one and close", [](HWND d) {
         if (!IsHostDialog(d)) return false;
-        Select(d, 1004, "Public files", CBN_SELCHANGE);
-        Click(d, 1007);
+        Select(d, ORB_HOST_DESCRIPTION, "Public files", CBN_SELCHANGE);
+        Click(d, ORB_HOST_CLOSE);
         return true;
     });
     Step("it is the chosen host", [](HWND d) {
         if (IsHostDialog(d)) return false;
-        EXPECT_EQ(ItemText(d, 1004), "Public files");
-        EXPECT_TRUE(Enabled(d, 1005));
+        EXPECT_EQ(ItemText(d, ORB_FD_HOSTS), "Public files");
+        EXPECT_TRUE(Enabled(d, ORB_FD_CONNECT));
         return true;
     });
     Press(IDCANCEL);

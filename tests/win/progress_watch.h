@@ -10,6 +10,8 @@
 #include <string>
 #include <vector>
 
+#include "transfer/transfer_dialog_ids.h"
+
 struct ProgressSample {
     std::string count, percent, rate;
     bool bar = false;
@@ -56,18 +58,19 @@ public:
 
 private:
     static bool IsProgress(HWND window) {
-        return GetDlgItem(window, 1033) && GetDlgItem(window, 1029) && GetDlgItem(window, 1034);
+        return GetDlgItem(window, ORB_PROGRESS_PICTURE) && GetDlgItem(window, ORB_PROGRESS_COUNT) &&
+               GetDlgItem(window, ORB_PROGRESS_BAR);
     }
     static ProgressSample Read(HWND window) {
         ProgressSample s;
         char text[256];
-        GetDlgItemTextA(window, 1029, text, sizeof text);
+        GetDlgItemTextA(window, ORB_PROGRESS_COUNT, text, sizeof text);
         s.count = text;
-        GetDlgItemTextA(window, 1035, text, sizeof text);
+        GetDlgItemTextA(window, ORB_PROGRESS_PERCENT, text, sizeof text);
         s.percent = text;
-        GetDlgItemTextA(window, 1036, text, sizeof text);
+        GetDlgItemTextA(window, ORB_PROGRESS_RATE, text, sizeof text);
         s.rate = text;
-        HWND bar = GetDlgItem(window, 1034);
+        HWND bar = GetDlgItem(window, ORB_PROGRESS_BAR);
         s.bar = IsWindowVisible(bar) != FALSE;
         s.position = int(SendMessageA(bar, PBM_GETPOS, 0, 0));
         return s;

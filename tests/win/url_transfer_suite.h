@@ -16,6 +16,8 @@
 #include "message_box_answerer.h"
 #include "settings/core/list_formats.h"
 #include "test_support.h"
+#include "transfer/transfer_dialog_ids.h"
+#include "ui/filedialog/password_prompt_ids.h"
 
 inline const char kMissing[] = "<missing>";
 
@@ -61,19 +63,19 @@ inline LRESULT CALLBACK OnActivate(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE && driver) {
         HWND dialog = reinterpret_cast<HWND>(wParam);
         char title[256] = "", text[256] = "";
-        if (GetDlgItem(dialog, 1018) && GetDlgItem(dialog, 1053)) {
+        if (GetDlgItem(dialog, ORB_PASSWORD_EDIT) && GetDlgItem(dialog, ORB_PASSWORD_TEXT)) {
             GetWindowTextA(dialog, title, sizeof title);
-            GetDlgItemTextA(dialog, 1053, text, sizeof text);
+            GetDlgItemTextA(dialog, ORB_PASSWORD_TEXT, text, sizeof text);
             driver->prompts.push_back(std::string(title) + "|" + text);
-            SetDlgItemTextA(dialog, 1018, driver->password.c_str());
+            SetDlgItemTextA(dialog, ORB_PASSWORD_EDIT, driver->password.c_str());
             PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(driver->passwordButton, BN_CLICKED), 0);
-        } else if (GetDlgItem(dialog, 1001) && !GetDlgItem(dialog, 1033)) {
+        } else if (GetDlgItem(dialog, ORB_STATUS_TEXT) && !GetDlgItem(dialog, ORB_PROGRESS_PICTURE)) {
             if (dialog != driver->lastStatus) {
                 driver->lastStatus = dialog;
                 if (driver->statusWindows++ == 0 && driver->cancelStatusAfter)
                     SetTimer(dialog, kCancelTimer, driver->cancelStatusAfter, ClickCancel);
             }
-        } else if (GetDlgItem(dialog, 1033) && GetDlgItem(dialog, 1029)) {
+        } else if (GetDlgItem(dialog, ORB_PROGRESS_PICTURE) && GetDlgItem(dialog, ORB_PROGRESS_COUNT)) {
             if (dialog != driver->lastProgress) {
                 driver->lastProgress = dialog;
                 if (driver->progressWindows++ == 0 && driver->cancelProgressAfter)

@@ -25,6 +25,8 @@
 #include "message_box_answerer.h"
 #include "test_ca.h"
 #include "settings/core/list_formats.h"
+#include "transfer/transfer_dialog_ids.h"
+#include "ui/filedialog/password_prompt_ids.h"
 #include "window_picture.h"
 
 namespace {
@@ -53,7 +55,7 @@ void CALLBACK AnswerPassword(HWND prompt, UINT, UINT_PTR id, DWORD) {
     if (!dialogHelper.pictures.empty() && !dialogHelper.passwordTaken) {
         dialogHelper.passwordTaken = SaveWindowPicture(prompt, dialogHelper.pictures + "\\password.bmp");
     }
-    SetDlgItemTextA(prompt, 1018, dialogHelper.password.c_str());
+    SetDlgItemTextA(prompt, ORB_PASSWORD_EDIT, dialogHelper.password.c_str());
     PostMessageA(prompt, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), 0);
 }
 
@@ -67,7 +69,7 @@ LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam) {
     if (code == HCBT_ACTIVATE) {
         HWND dialog = reinterpret_cast<HWND>(wParam);
         bool pictures = !dialogHelper.pictures.empty();
-        if (GetDlgItem(dialog, 1018) && GetDlgItem(dialog, 1053)) {
+        if (GetDlgItem(dialog, ORB_PASSWORD_EDIT) && GetDlgItem(dialog, ORB_PASSWORD_TEXT)) {
             if (dialogHelper.answerPassword) {
                 // Shown for a moment first when it is to be pictured.
                 SetTimer(dialog, 0x4E48, pictures && !dialogHelper.passwordTaken ? 600 : 1, AnswerPassword);
@@ -75,7 +77,8 @@ LRESULT CALLBACK DialogHook(int code, WPARAM wParam, LPARAM lParam) {
                 std::printf("PASSWORD PROMPT (no --password given; cancelled)\n");
                 PostMessageA(dialog, WM_COMMAND, MAKEWPARAM(IDCANCEL, BN_CLICKED), 0);
             }
-        } else if (pictures && !dialogHelper.progressTaken && GetDlgItem(dialog, 1033) && GetDlgItem(dialog, 1029)) {
+        } else if (pictures && !dialogHelper.progressTaken && GetDlgItem(dialog, ORB_PROGRESS_PICTURE) &&
+                   GetDlgItem(dialog, ORB_PROGRESS_COUNT)) {
             // Once the rate and time left are measured.
             SetTimer(dialog, 0x4E49, 1600, PictureOfProgress);
         }
@@ -201,17 +204,18 @@ void AddScript(FileDialogDriver& driver, const std::string& script) {
         };
         auto listed = [](HWND d) { return Connected(d); };
         if (verb == "host") {
-            driver.Add(step, [arg](HWND d) { return Pick(d, 1004, arg) || Pick(d, 1016, arg); });
+            driver.Add(step, [arg](HWND d) { return Pick(d, ORB_FD_HOSTS, arg) || Pick(d, ORB_FD_HOST_NAMES, arg); });
             driver.Add(step, [](HWND d) {
-                if (!Enabled(d, 1005)) return false;
-                Click(d, 1005);
+                if (!Enabled(d, ORB_FD_CONNECT)) return false;
+                Click(d, ORB_FD_CONNECT);
                 return true;
             });
             driver.Add(step, [=](HWND d) { return listed(d) && done(true); });
         } else if (verb == "enter") {
             driver.Add(step, [arg](HWND d) { return OpenEntry(d, arg); });
-            driver.Add(step, [=](HWND d) { return listed(d) && ItemText(d, 1010).find(arg) != std::string::npos &&
-                                                  done(true); });
+            driver.Add(step, [=](HWND d) {
+                return listed(d) && ItemText(d, ORB_FD_DIRECTORY).find(arg) != std::string::npos && done(true);
+            });
         } else if (verb == "click") {
             const int id = std::atoi(arg.c_str());
             driver.Add(step, [=](HWND d) {
@@ -232,33 +236,33 @@ void AddScript(FileDialogDriver& driver, const std::string& script) {
             driver.Add(step, [=](HWND d) { return SelectEntry(d, arg) && done(true); });
         } else if (verb == "type") {
             driver.Add(step, [=](HWND d) {
-                Type(d, 1000, arg);
+                Type(d, ORB_FD_NAME, arg);
                 return done(true);
             });
         } else if (verb == "folder") {
             driver.Add(step, [](HWND d) {
-                Click(d, 1040);
-                return GetDlgItem(d, 2000) != nullptr;
+                Click(d, ORB_FD_NEW_FOLDER);
+                return GetDlgItem(d, ORB_FD_FOLDER_EDIT) != nullptr;
             });
             driver.Add(step, [arg](HWND d) {
-                SetWindowTextA(GetDlgItem(d, 2000), arg.c_str());
+                SetWindowTextA(GetDlgItem(d, ORB_FD_FOLDER_EDIT), arg.c_str());
                 return true;
             });
             driver.Add(step, [](HWND d) {
-                Click(d, 1032);
+                Click(d, ORB_FD_ACTION);
                 return true;
             });
             driver.Add(step, [=](HWND d) { return listed(d) && HasEntry(d, arg) && done(true); });
         } else if (verb == "web" || verb == "ftp") {
-            const int id = verb == "web" ? 1035 : 1034;
+            const int id = verb == "web" ? ORB_FD_WEB : ORB_FD_FTP;
             driver.Add(step, [=](HWND d) {
-                CheckRadioButton(d, 1034, 1035, id);
+                CheckRadioButton(d, ORB_FD_FTP, ORB_FD_WEB, id);
                 SendMessageA(d, WM_COMMAND, MAKEWPARAM(id, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, id)));
                 return done(true);
             });
         } else if (verb == "url") {
             driver.Add(step, [=](HWND d) {
-                Type(d, 1036, arg);
+                Type(d, ORB_FD_URL, arg);
                 return done(true);
             });
         } else if (verb == "shot") {
@@ -268,7 +272,7 @@ void AddScript(FileDialogDriver& driver, const std::string& script) {
                 return done(true);
             });
         } else if (verb == "action" || verb == "cancel") {
-            const int id = verb == "action" ? 1032 : IDCANCEL;
+            const int id = verb == "action" ? ORB_FD_ACTION : IDCANCEL;
             driver.Add(step, [=](HWND d) {
                 Click(d, id);
                 return done(true);

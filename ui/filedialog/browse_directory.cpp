@@ -15,7 +15,6 @@
 namespace {
 
 constexpr uint16_t kBrowseHelp = 4906;
-constexpr int kChooseNote = 1015;
 constexpr LONG kFailed = 2;
 
 // The start URL less its "ftp://": host, then the path from its first "/".
@@ -91,8 +90,8 @@ void BrowseDirectoryDialog::StartDirectory(TextBuffer& directory) {
 
 void BrowseDirectoryDialog::Initialize() {
     FileDialog::Initialize();
-    const int hidden[] = {kFdServerLabel, kFdFtp,    kFdWeb,  kPanelBody, kFdStatusLabel, kFdName,
-                          103,            kFdTypes, 1066,    kFdGraphics, kFdByDescription};
+    const int hidden[] = {kFdServerLabel, kFdFtp, kFdWeb, kPanelBody, kFdStatusLabel, kFdName,
+                          kFdNameLabel, kFdTypes, kFdTypesLabel, kFdGraphics, kFdByDescription};
     for (int id : hidden) ShowItem(window, id, false);
     // The host: the text after "ftp://" up to the first "/".
     const char* rest = AfterScheme(resultUrl.Text());
@@ -131,9 +130,9 @@ void BrowseDirectoryDialog::Initialize() {
     // The note sits where the name and type rows of Save As are.
     TextBuffer note(64);
     AppendFormatted(note, kMsgChooseDirectory, 0);
-    SetItemText(window, kChooseNote, note.Text());
-    MoveItem(window, kChooseNote, 6, 162, 224, 9);
-    ShowWindow(GetDlgItem(window, kChooseNote), SW_SHOW);
+    SetItemText(window, kFdBrowseNote, note.Text());
+    MoveItem(window, kFdBrowseNote, 6, 162, 224, 9);
+    ShowWindow(GetDlgItem(window, kFdBrowseNote), SW_SHOW);
     // The panel holds the prompt only: one line high, the window as much
     // shorter.
     MoveItem(window, kPanelFrame, 6, 210, 284, 16);

@@ -27,13 +27,13 @@ constexpr int kEntryHeight = 18;  // pixels of one entry or level line
 constexpr uint32_t kStaleLimit = 1u << 20;
 constexpr int kFolderEditIndent = 22;
 
-// The World Wide Web rows (1063, the address's label, goes with them).
-const int kFtpHidden[] = {kFdUrl,     kFdUseProxy,  1056,           1057, 1064,
-                          kFdProxies, kFdProxyPort, kFdEditProxies, 1063};
-const int kFtpShown[] = {kFdName,   kFdDirectory, 102,        103,     1066,          kFdConnect, kFdGlobe,
-                         kFdConnection, kFdEntries, kFdLevels, kFdTypes, kFdEditHosts, kFdByDescription, kFdUp,
-                         kFdNewFolder};
-const int kWebProxyControls[] = {1056, 1057, 1064, kFdProxies, kFdProxyPort, kFdEditProxies};
+// The World Wide Web rows (the address's label goes with them).
+const int kFtpHidden[] = {kFdUrl, kFdUseProxy, kFdProxyLabel, kFdPortLabel, kFdProxyNote,
+                          kFdProxies, kFdProxyPort, kFdEditProxies, kFdUrlLabel};
+const int kFtpShown[] = {kFdName, kFdDirectory, kFdHostLabel, kFdNameLabel, kFdTypesLabel,
+                         kFdConnect, kFdGlobe, kFdConnection, kFdEntries, kFdLevels,
+                         kFdTypes, kFdEditHosts, kFdByDescription, kFdUp, kFdNewFolder};
+const int kWebProxyControls[] = {kFdProxyLabel, kFdPortLabel, kFdProxyNote, kFdProxies, kFdProxyPort, kFdEditProxies};
 
 }  // namespace
 
@@ -394,7 +394,7 @@ void FileDialog::SetFtpMode() {
         SetItemText(window, kPanelBody, note.Text());
     }
     for (int id : kFtpHidden) ShowItem(window, id, false);
-    if (IsSaveTemplate()) ShowItem(window, 1062, false);
+    if (IsSaveTemplate()) ShowItem(window, kFdSaveWebLabel, false);
     for (int id : kFtpShown) ShowItem(window, id, true);
     const bool open = !IsSaveTemplate();
     MoveItem(window, kFdAction, 237, open ? 201 : 192, 45, 14);
@@ -418,7 +418,7 @@ void FileDialog::SetWebMode() {
     ShowItem(window, kFdHosts, false);
     ShowItem(window, kFdHostNames, false);
     for (int id : kFtpHidden) ShowItem(window, id, true);
-    if (IsSaveTemplate()) ShowItem(window, 1062, true);
+    if (IsSaveTemplate()) ShowItem(window, kFdSaveWebLabel, true);
     MoveItem(window, kHelpButton, 243, 40, 45, 14);
     MoveItem(window, IDCANCEL, 243, 23, 45, 14);
     MoveItem(window, kFdAction, 243, 6, 45, 14);
@@ -763,7 +763,7 @@ INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return TRUE;
     case kFdHostNames:
-        // The visible list of host names stands for 1004: same positions.
+        // The visible list of host names stands for kFdHosts: same positions.
         if (code == CBN_SELCHANGE) {
             uint16_t at;
             if (GetComboSelection(window, kFdHostNames, &at)) SetComboSelection(window, kFdHosts, at);

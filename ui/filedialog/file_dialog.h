@@ -10,6 +10,7 @@
 #include "transfer/directory_listing.h"
 #include "ui/filedialog/core/file_rules.h"
 #include "ui/filedialog/core/remote_location.h"
+#include "ui/filedialog/file_dialog_ids.h"
 #include "ui/framework/painters.h"
 
 class FtpSession;
@@ -38,37 +39,46 @@ public:
     TextBuffer initialDirectory;
 };
 
-// Controls of the Internet file dialogs (templates 101 and 105).
+// Controls of the Internet file dialogs (ui/filedialog/file_dialog_ids.h).
 enum FileDialogControl : int {
-    kFdName = 1000,
-    kFdEntries = 1001,
-    kFdTypes = 1003,
-    kFdHosts = 1004,
-    kFdConnect = 1005,
-    kFdLevels = 1006,
-    kFdEditHosts = 1009,
-    kFdDirectory = 1010,
-    kFdConnection = 1011,
-    kFdStatus = 1012,
-    kFdHostNames = 1016,
-    kFdUseProxy = 1021,
-    kFdProxyPort = 1023,
-    kFdServerLabel = 1024,
-    kFdTypeExtensions = 1027,
-    kFdAction = 1032,
-    kFdBanner = 1033,
-    kFdFtp = 1034,
-    kFdWeb = 1035,
-    kFdUrl = 1036,
-    kFdGlobe = 1038,
-    kFdNewFolder = 1040,
-    kFdByDescription = 1053,
-    kFdProxies = 1059,
-    kFdEditProxies = 1061,
-    kFdGraphics = 1069,
-    kFdUp = 1070,
-    kFdStatusLabel = 1071,
-    kFdFolderEdit = 2000,
+    kFdHostLabel = ORB_FD_HOST_LABEL,
+    kFdNameLabel = ORB_FD_NAME_LABEL,
+    kFdName = ORB_FD_NAME,
+    kFdEntries = ORB_FD_ENTRIES,
+    kFdTypes = ORB_FD_TYPES,
+    kFdHosts = ORB_FD_HOSTS,
+    kFdConnect = ORB_FD_CONNECT,
+    kFdLevels = ORB_FD_LEVELS,
+    kFdEditHosts = ORB_FD_EDIT_HOSTS,
+    kFdDirectory = ORB_FD_DIRECTORY,
+    kFdConnection = ORB_FD_CONNECTION,
+    kFdStatus = ORB_FD_STATUS,
+    kFdBrowseNote = ORB_FD_BROWSE_NOTE,
+    kFdHostNames = ORB_FD_HOST_NAMES,
+    kFdUseProxy = ORB_FD_USE_PROXY,
+    kFdProxyPort = ORB_FD_PROXY_PORT,
+    kFdServerLabel = ORB_FD_SERVER_LABEL,
+    kFdTypeExtensions = ORB_FD_TYPE_EXTENSIONS,
+    kFdAction = ORB_FD_ACTION,
+    kFdBanner = ORB_FD_BANNER,
+    kFdFtp = ORB_FD_FTP,
+    kFdWeb = ORB_FD_WEB,
+    kFdUrl = ORB_FD_URL,
+    kFdGlobe = ORB_FD_GLOBE,
+    kFdNewFolder = ORB_FD_NEW_FOLDER,
+    kFdByDescription = ORB_FD_BY_DESCRIPTION,
+    kFdProxyLabel = ORB_FD_PROXY_LABEL,
+    kFdPortLabel = ORB_FD_PORT_LABEL,
+    kFdProxies = ORB_FD_PROXIES,
+    kFdEditProxies = ORB_FD_EDIT_PROXIES,
+    kFdSaveWebLabel = ORB_FD_SAVE_WEB_LABEL,
+    kFdUrlLabel = ORB_FD_URL_LABEL,
+    kFdProxyNote = ORB_FD_PROXY_NOTE,
+    kFdTypesLabel = ORB_FD_TYPES_LABEL,
+    kFdGraphics = ORB_FD_GRAPHICS,
+    kFdUp = ORB_FD_UP,
+    kFdStatusLabel = ORB_FD_STATUS_LABEL,
+    kFdFolderEdit = ORB_FD_FOLDER_EDIT,
 };
 
 // Conversation states.
@@ -87,8 +97,8 @@ enum FileDialogState : uint16_t {
 // Why the current listing runs.
 enum ListPurpose : uint16_t { kListOrdinary = 0, kListAgain = 4, kListTypedName = 5 };
 
-constexpr uint16_t kOpenTemplate = 101;
-constexpr uint16_t kSaveTemplate = 105;
+constexpr uint16_t kOpenTemplate = ORB_FD_OPEN_TEMPLATE;
+constexpr uint16_t kSaveTemplate = ORB_FD_SAVE_TEMPLATE;
 
 // Posted to itself: a Web fetch's redirect is followed once no socket code
 // is on the stack.

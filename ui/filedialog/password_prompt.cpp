@@ -5,7 +5,7 @@
 #include "frame/strings.h"
 
 namespace {
-constexpr uint16_t kPasswordTemplate = 1018;
+constexpr uint16_t kPasswordTemplate = ORB_PASSWORD_TEMPLATE;
 constexpr uint16_t kPasswordHelp = 4905;
 }  // namespace
 

@@ -5,6 +5,7 @@
 
 #include "frame/core/text_buffer.h"
 #include "settings/core/list_formats.h"
+#include "ui/filedialog/password_prompt_ids.h"
 #include "ui/framework/dialog_object.h"
 
 // Asks for one password. With an expected text it asks for it again and
@@ -13,7 +14,7 @@
 // longer than kMaxPassword is refused with a message and the prompt stays.
 class PasswordPrompt : public DialogObject {
 public:
-    enum : int { kPasswordEdit = 1018, kPromptText = 1053 };
+    enum : int { kPasswordEdit = ORB_PASSWORD_EDIT, kPromptText = ORB_PASSWORD_TEXT };
     enum : uint16_t { kAccepted = 1, kCancelled = 2, kMismatch = 1052 };
     // As long as a host's stored passwords may be.
     static constexpr int kMaxPassword = static_cast<int>(kPasswordLimit);

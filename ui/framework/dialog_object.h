@@ -5,8 +5,15 @@
 #include <cstddef>
 #include <cstdint>
 
-// Control ids of the note panel that many templates carry.
-enum : int { kPanelFrame = 26600, kPanelTitle = 26700, kPanelBody = 26701, kHelpButton = 1008 };
+#include "ui/framework/dialog_ids.h"
+
+// Control ids of the note panel that many templates carry, and Help.
+enum : int {
+    kPanelFrame = ORB_PANEL_FRAME,
+    kPanelTitle = ORB_PANEL_TITLE,
+    kPanelBody = ORB_PANEL_BODY,
+    kHelpButton = ORB_HELP_BUTTON,
+};
 
 // Dialog end codes.
 enum : uint32_t { kEndOk = 0, kEndCancelled = 1, kEndFailed = 2, kEndNoHost = 4 };

@@ -49,9 +49,9 @@ public:
 
 // The painters of the owner-draw requests. Each makes and deletes its own
 // brushes, pens, masks and device contexts: nothing is kept between calls.
-// Entry texts (1001) and level texts (1006) begin with their marker byte.
-// What an entry of 1001 is, when its owner knows: its picture and the name
-// shown (a link's target is not shown).
+// Entry texts (the file list) and level texts (the level list) begin with
+// their marker byte. What an entry of the file list is, when its owner
+// knows: its picture and the name shown (a link's target is not shown).
 struct EntryLook {
     enum Kind : uint16_t { kFile = 0, kFolder = 1, kLink = 2 } kind;
     const char* name;

@@ -11,7 +11,7 @@
 
 namespace {
 
-constexpr uint16_t kHostTemplate = 102;
+constexpr uint16_t kHostTemplate = ORB_HOST_TEMPLATE;
 constexpr uint16_t kHostHelp = 4903;
 constexpr uint16_t kHostPicture = 110;
 // Posted to itself: the password check once an edit has the focus.
@@ -22,13 +22,32 @@ constexpr UINT kCheckLaterMessage = WM_USER + 50;
 constexpr UINT kShowBoxAgainMessage = WM_USER + 51;
 
 enum : int {
-    kDescription = 1004, kClose = 1007, kDirectory = 1010, kHostName = 1011, kNew = 1013, kDelete = 1014,
-    kStore = 1015, kUser = 1017, kAnonymousPassword = 1018, kAnonymous = 1019, kAnonymousUser = 1020,
-    kUseProxy = 1021, kProxyPort = 1023, kPassive = 1025, kPassword = 1027, kStorePasswords = 1039,
-    kProxy = 1059, kEditProxies = 1061,
+    kProxyLabel = ORB_HOST_PROXY_LABEL,
+    kDescription = ORB_HOST_DESCRIPTION,
+    kClose = ORB_HOST_CLOSE,
+    kDirectory = ORB_HOST_DIRECTORY,
+    kHostName = ORB_HOST_NAME,
+    kNew = ORB_HOST_NEW,
+    kDelete = ORB_HOST_DELETE,
+    kStore = ORB_HOST_STORE,
+    kUser = ORB_HOST_USER,
+    kAnonymousPassword = ORB_HOST_ANONYMOUS_PASSWORD,
+    kAnonymous = ORB_HOST_ANONYMOUS,
+    kAnonymousUser = ORB_HOST_ANONYMOUS_USER,
+    kUseProxy = ORB_HOST_USE_PROXY,
+    kPasswordLabel = ORB_HOST_PASSWORD_LABEL,
+    kProxyPort = ORB_HOST_PROXY_PORT,
+    kEmailLabel = ORB_HOST_EMAIL_LABEL,
+    kPassive = ORB_HOST_PASSIVE,
+    kPassword = ORB_HOST_PASSWORD,
+    kStorePasswords = ORB_HOST_STORE_PASSWORDS,
+    kProxy = ORB_HOST_PROXY,
+    kEditProxies = ORB_HOST_EDIT_PROXIES,
+    kPortLabel = ORB_HOST_PORT_LABEL,
+    kProxyNote = ORB_HOST_PROXY_NOTE,
 };
 
-const int kProxyControls[] = {104, 1067, 1068, kProxy, kProxyPort, kEditProxies};
+const int kProxyControls[] = {kProxyLabel, kPortLabel, kProxyNote, kProxy, kProxyPort, kEditProxies};
 
 // Control texts as the fields hold them, each read one character past its
 // limit so that a text too long to keep is seen as such.
@@ -184,8 +203,8 @@ void HostDialog::SwitchLogin(bool fillVisit) {
     ShowItem(window, kAnonymousUser, anonymous);
     ShowItem(window, kPassword, !anonymous);
     ShowItem(window, kAnonymousPassword, anonymous);
-    ShowItem(window, 1022, !anonymous);  // "Password:"
-    ShowItem(window, 1024, anonymous);   // "E-mail:"
+    ShowItem(window, kPasswordLabel, !anonymous);
+    ShowItem(window, kEmailLabel, anonymous);
     if (anonymous && fillVisit) {
         char current[65];
         GetItemText(window, kAnonymousPassword, current, sizeof current);

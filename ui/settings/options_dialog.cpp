@@ -5,12 +5,14 @@
 
 namespace {
 
-constexpr uint16_t kOptionsTemplate = 106;
+constexpr uint16_t kOptionsTemplate = ORB_OPTIONS_TEMPLATE;
 constexpr uint16_t kOptionsHelp = 4902;
 constexpr uint16_t kOptionsPicture = 111;
 
-enum : int { kAutoOpen = 1046, kOpenHost = 1047, kAutoSave = 1048, kSaveHost = 1049, kRecordOpen = 1050,
-             kEditHosts = 1051 };
+enum : int {
+    kAutoOpen = ORB_OPTIONS_AUTO_OPEN, kOpenHost = ORB_OPTIONS_OPEN_HOST, kAutoSave = ORB_OPTIONS_AUTO_SAVE,
+    kSaveHost = ORB_OPTIONS_SAVE_HOST, kRecordOpen = ORB_OPTIONS_RECORD_OPEN, kEditHosts = ORB_OPTIONS_EDIT_HOSTS,
+};
 
 bool ByDescription() { return Options && (Options->flags & kOptionListByDescription); }
 

@@ -12,7 +12,7 @@
 
 namespace {
 
-constexpr uint16_t kProxyTemplate = 1019;
+constexpr uint16_t kProxyTemplate = ORB_PROXY_TEMPLATE;
 constexpr uint16_t kProxyHelp = 4904;
 constexpr uint16_t kProxyPicture = 114;
 // Posted to itself: the proxy box shows again what it held when a choice
@@ -21,8 +21,9 @@ constexpr uint16_t kProxyPicture = 114;
 constexpr UINT kShowBoxAgainMessage = WM_USER + 51;
 
 enum : int {
-    kClose = 1007, kNew = 1013, kRemove = 1014, kStore = 1015, kPort = 1023, kPicture = 1033, kName = 1059,
-    kIsDefault = 1063, kDefaultShown = 1065,
+    kClose = ORB_PROXY_CLOSE, kNew = ORB_PROXY_NEW, kRemove = ORB_PROXY_REMOVE, kStore = ORB_PROXY_STORE,
+    kPort = ORB_PROXY_PORT, kPicture = ORB_SETTINGS_PICTURE, kName = ORB_PROXY_NAME,
+    kIsDefault = ORB_PROXY_IS_DEFAULT, kDefaultShown = ORB_PROXY_DEFAULT_SHOWN,
 };
 
 // What the proxy box can hold: a name, a scheme in front of it and a port

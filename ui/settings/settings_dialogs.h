@@ -6,10 +6,11 @@
 
 #include "frame/core/text_buffer.h"
 #include "ui/framework/dialog_object.h"
+#include "ui/settings/settings_dialog_ids.h"
 
 class ProxyList;
 
-// A settings dialog with a picture of the library's own in control 1033.
+// A settings dialog with a picture of the library's own in ORB_SETTINGS_PICTURE.
 class PictureDialog : public DialogObject {
 public:
     explicit PictureDialog(uint16_t pictureId);
@@ -37,7 +38,7 @@ public:
 protected:
     void OnInitDialog() override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
-    bool IsExemptControl(int id) const override { return id == 1023; }
+    bool IsExemptControl(int id) const override { return id == ORB_PROXY_PORT; }
 
 private:
     // The name the form stands for: the box's text, unless the box already
@@ -83,7 +84,8 @@ protected:
     void OnInitDialog() override;
     INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     bool IsExemptControl(int id) const override {
-        return id == 1010 || id == 1011 || id == 1017 || id == 1018 || id == 1027;
+        return id == ORB_HOST_DIRECTORY || id == ORB_HOST_NAME || id == ORB_HOST_USER ||
+               id == ORB_HOST_ANONYMOUS_PASSWORD || id == ORB_HOST_PASSWORD;
     }
 
 private:

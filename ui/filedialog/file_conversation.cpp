@@ -126,9 +126,8 @@ void FileDialog::Disconnect(uint16_t kind) {
         EnableItem(window, kFdAction, true);
         listPurpose = kListOrdinary;
         state = kStateIdle;
-    } else if (kind == 1 && webSession) {
-        Retire(webSession);
-        webSession = nullptr;
+    } else if (kind == 1 && webFetch && webFetch->Active()) {
+        webFetch->Stop();
         SetStatusText("");
         EnableItem(window, kFdConnect, true);
         EnableItem(window, kFdAction, true);
@@ -351,7 +350,6 @@ void FileDialog::Cancel() {
         return;
     case kStateWebFetch:
         Disconnect(1);
-        DiscardTemporary(fetchFile.Text());
         return;
     default:
         break;
@@ -406,8 +404,7 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
             return;
         }
         case kStateTransferring:
-        case kStateHalfFetched:
-        case kStateWebFetch: Finish(); return;
+        case kStateHalfFetched: Finish(); return;
         case kStateSwitching:
             Disconnect(0);
             ConnectToHost();
@@ -502,19 +499,6 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
             else StoreFailed();
             return;
         }
-        case kStateWebFetch: {
-            endCode = kEndFailed;
-            TextBuffer message(128), caption(64);
-            // The session may know why (the server's identity, a proxy's
-            // refusal).
-            if (webSession && !webSession->failureText.Empty()) message.Assign(webSession->failureText.Text());
-            else AppendFormatted(message, kMsgCannotConnect, 1, webHost.Text());
-            AppendFormatted(caption, kMsgCaption, 0);
-            Disconnect(1);
-            DiscardTemporary(fetchFile.Text());
-            ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION, caption.Text());
-            return;
-        }
         default:
             RefreshConnectButton();
             state = kStateIdle;
@@ -584,7 +568,7 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
         } else {
             Finish();
         }
-        if (session && was != kStateWebFetch && !ended)
+        if (session && !ended)
             SendMessageA(session->window, SocketEventMessage, static_cast<WPARAM>(session->handle),
                          MAKELPARAM(kEventTransferDone, 0));
         return;
@@ -596,6 +580,43 @@ void FileDialog::OnSessionNotification(WPARAM code, LPARAM value) {
         return;
     }
 }
+
+// ---- the World Wide Web fetch
+
+bool FileDialog::IsWebFetchCode(WPARAM code) const {
+    if (state != kStateWebFetch || !webFetch) return false;
+    return code == kCodeFailed || code == kCodeChainDone || code == kCodeTransferDone || code == kCodeHeaderValue ||
+           code == kCodeRedirect;
+}
+
+void FileDialog::WebEvents::OnWebFetched() { dialog_.Finish(); }
+
+void FileDialog::WebEvents::OnWebCancelled() {
+    dialog_.SetStatus(kStatusTransferFailed);
+    EnableItem(dialog_.window, kFdAction, true);
+    dialog_.state = kStateIdle;
+}
+
+void FileDialog::WebEvents::OnWebFailed(const char* why) {
+    FileDialog& dialog = dialog_;
+    dialog.endCode = kEndFailed;
+    TextBuffer message(128), caption(64);
+    if (why && *why) message.Assign(why);
+    else AppendFormatted(message, kMsgCannotConnect, 1, dialog.webFetch->ConnectHost());
+    AppendFormatted(caption, kMsgCaption, 0);
+    dialog.Disconnect(1);
+    dialog.ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION, caption.Text());
+}
+
+void FileDialog::WebEvents::OnWebDate(const char* value) { dialog_.fileDate.Assign(value ? value : ""); }
+
+void FileDialog::WebEvents::ProxyForRedirect(const char*, TextBuffer& host, uint16_t* port) {
+    // A redirect goes through the proxy of the fetch it belongs to.
+    host.Assign(dialog_.webProxy_.Text());
+    *port = dialog_.webProxyPort_;
+}
+
+void FileDialog::WebEvents::OnWebRedirected() { dialog_.resultUrl.Assign(dialog_.webFetch->Url()); }
 
 void FileDialog::ShowListingCut() {
     uint16_t id;

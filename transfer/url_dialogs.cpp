@@ -12,8 +12,6 @@
 #include "net/protocol_log.h"
 #include "net/socket.h"
 #include "settings/settings.h"
-#include "transfer/core/redirect_rules.h"
-#include "transfer/temp_file.h"
 #include "transfer/core/url_parts.h"
 #include "ui/filedialog/password_prompt.h"
 
@@ -22,8 +20,6 @@ namespace {
 constexpr uint16_t kStatusTemplate = ORB_STATUS_TEMPLATE;
 // Posted to itself: report the failure once the sockets' handlers are done.
 constexpr UINT kReportFailureMessage = WM_APP + 41;
-// ... and follow a redirect then.
-constexpr UINT kFollowRedirectMessage = WM_APP + 42;
 
 void LoadSchemes(char (&texts)[kSchemeCount][16], SchemePrefixes& schemes) {
     const uint16_t ids[kSchemeCount] = {kStrFtpScheme, kStrHttpScheme, kStrGopherScheme, kStrWaisScheme,
@@ -106,23 +102,6 @@ struct FtpHost {
     uint16_t port;
 };
 
-// The folder part of a local path, "." when it has none.
-void FolderOf(const char* path, char* out, size_t size) {
-    const char* last = nullptr;
-    for (const char* p = path; *p; ++p)
-        if (*p == '\\' || *p == '/') last = p;
-    size_t n = last ? static_cast<size_t>(last - path) + 1 : 0;
-    if (n == 0) {
-        std::strncpy(out, ".", size);
-    } else {
-        if (n >= size) n = size - 1;
-        std::memcpy(out, path, n);
-        out[n] = '\0';
-    }
-}
-
-bool FileExists(const char* path) { return GetFileAttributesA(path) != INVALID_FILE_ATTRIBUTES; }
-
 // Seconds of silence after which a transfer is given up ("Timeout").
 uint32_t IdleLimitSetting() { return Options ? Options->idleTimeout : kDefaultIdleSeconds; }
 
@@ -158,9 +137,6 @@ INT_PTR StatusDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         return TRUE;
     case kReportFailureMessage:
         ReportFailure();
-        return TRUE;
-    case kFollowRedirectMessage:
-        RunFollow();
         return TRUE;
     case WM_COMMAND:
         if (LOWORD(wParam) == IDCANCEL) {
@@ -202,17 +178,6 @@ void StatusDialog::FailWithText(const char* text) {
     if (ended || failing) return;
     failureText_.Assign(text ? text : "");
     Fail();
-}
-
-void StatusDialog::FollowWhenIdle() { PostWhenIdle(window, kFollowRedirectMessage); }
-
-void StatusDialog::RunFollow() {
-    if (ended || failing) return;
-    if (HandlerRunning()) {
-        PostWhenIdle(window, kFollowRedirectMessage);
-        return;
-    }
-    FollowRedirect();
 }
 
 void StatusDialog::ReportFailure() {
@@ -261,17 +226,14 @@ RetrieveDialog::RetrieveDialog(const char* urlText, const char* localName, const
       password(64),
       passive(0),
       ftpSession(nullptr),
-      httpSession(nullptr),
+      webFetch(nullptr),
       completions(0),
       scheme(kSchemeHttp),
       path(128),
-      receivePath(MAX_PATH),
-      madeLocalFile_(0),
+      webEvents_(*this),
       refused_(0),
       shownUrl_(64),
       callerProxy_(proxy),
-      nextUrl_(64),
-      redirects_(0),
       secureHost_(64),
       securePort_(kHttpsPort),
       tunnel_(0),
@@ -329,34 +291,42 @@ void RetrieveDialog::RouteWeb(const OrbProxyInfo* proxy) {
         secureHost_.Assign(host.Text());
         SplitHostPort(secureHost_, &securePort_);
     }
+    TextBuffer proxyHost(64);
+    uint16_t proxyPort = kHttpPort;
+    ChooseProxy(proxy, url.Text(), proxyHost, &proxyPort);
+    if (!proxy && proxyHost.Empty()) {
+        port = secure ? kHttpsPort : kHttpPort;
+        return;
+    }
+    host.Assign(proxyHost.Text());
+    port = proxyPort;
+    if (secure) {
+        tunnel_ = 1;
+    } else {
+        path.Assign(url.Text());
+        if (proxy) scheme = kSchemeHttp;
+    }
+}
+
+void RetrieveDialog::ChooseProxy(const OrbProxyInfo* proxy, const char* forUrl, TextBuffer& proxyHost,
+                                 uint16_t* proxyPort) {
+    proxyHost.Clear();
     if (proxy) {
-        host.Assign(proxy->host ? proxy->host : "");
-        port = proxy->port;
-        if (secure) {
-            tunnel_ = 1;
-        } else {
-            path.Assign(url.Text());
-            scheme = kSchemeHttp;
-        }
-        if (WwwProxies && !host.Empty()) {
-            WwwProxies->AddOrUpdate(host.Text(), port);
-            WwwProxies->defaultProxy.Assign(host.Text());
+        proxyHost.Assign(proxy->host ? proxy->host : "");
+        *proxyPort = proxy->port;
+        if (WwwProxies && !proxyHost.Empty()) {
+            WwwProxies->AddOrUpdate(proxyHost.Text(), *proxyPort);
+            WwwProxies->defaultProxy.Assign(proxyHost.Text());
         }
         return;
     }
-    port = secure ? kHttpsPort : kHttpPort;
     if (!WwwProxies) return;
-    WebRoute route = ChooseWebProxy(Urls, *WwwProxies, url.Text());
+    WebRoute route = ChooseWebProxy(Urls, *WwwProxies, forUrl);
     if (!route.proxyAddress) return;
-    host.Assign(route.proxyAddress);
-    port = route.port;
-    if (secure) tunnel_ = 1;
-    else path.Assign(url.Text());
-    if (route.rememberAsDefault) {
-        TextBuffer name(64);
-        name.Assign(route.proxyAddress);
-        WwwProxies->defaultProxy.Assign(name.Text());
-    }
+    // (the address may be the default's own text)
+    proxyHost.Assign(route.proxyAddress);
+    *proxyPort = route.port;
+    if (route.rememberAsDefault) WwwProxies->defaultProxy.Assign(proxyHost.Text());
 }
 
 bool RetrieveDialog::CarryLoginToProxy() {
@@ -375,129 +345,54 @@ bool RetrieveDialog::CarryLoginToProxy() {
     return false;
 }
 
-void RetrieveDialog::TakeRedirect(const RedirectNotice& notice) {
-    TextBuffer next(256);
-    TextBuffer shown(64);
-    if (uint16_t refused = RedirectRefusal(url.Text(), notice.location, redirects_, next, shown, notice.whole)) {
-        FailWith(refused, shown.Text());
-        return;
-    }
-    // The session that answered still has its code on the stack.
-    if (!nextUrl_.Assign(next.Text(), next.length)) {
-        FailWith(kMsgRedirectRefused, shown.Text());
-        return;
-    }
-    FollowWhenIdle();
-}
-
-void RetrieveDialog::FollowRedirect() {
-    if (nextUrl_.Empty()) return;
-    char schemeTexts[kSchemeCount][16];
-    SchemePrefixes schemes;
-    LoadSchemes(schemeTexts, schemes);
-    RetrieveUrl parts;
-    ParseRetrieveUrl(nextUrl_.Text(), schemes, parts);
-    TextBuffer shown(64);
-    ShownRedirectTarget(nextUrl_.Text(), shown);
-    nextUrl_.Clear();
-    if (parts.host.Empty() || parts.refused || (parts.scheme != kSchemeHttp && parts.scheme != kSchemeHttps)) {
-        FailWith(kMsgRedirectRefused, shown.Text());
-        return;
-    }
-    ++redirects_;
-    scheme = parts.scheme;
-    UrlWithoutLogin(parts.url.Text(), url);
-    host.Assign(parts.host.Text());
-    serverName.Assign(parts.host.Text());
-    path.Assign(parts.path.Text());
-    shownUrl_.Assign(shown.Text());
-    RouteWeb(callerProxy_);
-    delete httpSession;
-    httpSession = new (std::nothrow) HttpSession(window);
-    if (!httpSession) {
-        Fail();
-        return;
-    }
-    httpSession->SetIdleLimit(IdleLimitSetting());
-    if (!StartWebRequest()) Fail();
-}
-
 uint16_t RetrieveDialog::StartWebRequest() {
+    // A port after the host (or the proxy's name) is split off here.
     SplitHostPort(host, &port);
-    HttpRoute route = {host.Text(), port, path.Text(), secureHost_.Empty() ? nullptr : secureHost_.Text(),
-                       securePort_, tunnel_};
-    if (route.secureHost) {
-        // The protocol log names the server whose identity is checked.
-        TextBuffer note(96);
-        note.Append("--- secure connection to ");
-        char portText[8];
-        wsprintfA(portText, ":%u", unsigned(securePort_));
-        note.Append(secureHost_.Text());
-        note.Append(portText);
-        note.Append(tunnel_ ? " through the proxy\r\n" : "\r\n");
-        WriteLog(note.Text(), note.length);
-    }
-    return httpSession->StartHttpRequest(route, receivePath.Text());
+    WebTarget target;
+    target.url.Assign(url.Text());
+    target.server.Assign(serverName.Text());
+    target.host.Assign(host.Text());
+    target.port = port;
+    target.path.Assign(path.Text());
+    target.secureHost.Assign(secureHost_.Text());
+    target.securePort = securePort_;
+    target.tunnel = tunnel_;
+    return webFetch->Start(target);
 }
 
 void RetrieveDialog::DropSessions() {
     delete ftpSession;
     ftpSession = nullptr;
-    delete httpSession;
-    httpSession = nullptr;
+    if (webFetch) webFetch->Stop();
 }
 
 bool RetrieveDialog::TimedOut() const {
-    return (ftpSession && ftpSession->timedOut) || (httpSession && httpSession->timedOut);
+    return (ftpSession && ftpSession->timedOut) || (webFetch && webFetch->TimedOut());
 }
 
 RetrieveDialog::~RetrieveDialog() {
-    // The sessions go first: they close the files they write.
-    DropSessions();
-    if (endCode != kEndOk) {
-        if (!receivePath.Empty() && std::strcmp(receivePath.Text(), localFile.Text()) != 0)
-            DeleteFileA(receivePath.Text());
-        if (madeLocalFile_) DeleteFileA(localFile.Text());
-    }
+    // The sessions go first: they close the files they write. A local file
+    // not kept goes with them (the FTP one with its ReceivedFile).
+    delete ftpSession;
+    ftpSession = nullptr;
+    delete webFetch;
+    webFetch = nullptr;
 }
 
 bool RetrieveDialog::PrepareLocalFile() {
-    if (localFile.Empty()) {
-        char extension[40];
-        FileNameExtension(fileName.Text(), extension, sizeof extension);
-        char name[MAX_PATH + 1];
-        if (!MakeTempFileName(kMsgTempPrefix, name, sizeof name, extension[0] ? extension : nullptr)) return false;
-        localFile.Assign(name);
-        madeLocalFile_ = 1;
-    } else if (!FileExists(localFile.Text())) {
-        madeLocalFile_ = 1;
-    } else {
-        // The caller's file is replaced only by a whole document: the bytes
-        // go to a file beside it, or, where none can be made there (a long
-        // folder path, no right to create files), into the temporary folder.
-        char folder[MAX_PATH + 1];
-        char staging[MAX_PATH + 1];
-        FolderOf(localFile.Text(), folder, sizeof folder);
-        if (GetTempFileNameA(folder, "orb", 0, staging) ||
-            MakeTempFileName(kMsgTempPrefix, staging, sizeof staging, nullptr)) {
-            receivePath.Assign(staging);
-            return true;
-        }
-        return false;
-    }
-    receivePath.Assign(localFile.Text());
+    char extension[40];
+    FileNameExtension(fileName.Text(), extension, sizeof extension);
+    const uint16_t made = webFetch ? webFetch->PrepareFile(localFile.Text(), extension)
+                                   : ftpFile_.Prepare(localFile.Text(), extension);
+    if (!made) return false;
+    localFile.Assign(webFetch ? webFetch->LocalPath() : ftpFile_.Path());
     return true;
-}
-
-bool RetrieveDialog::PlaceReceivedFile() {
-    if (receivePath.Empty() || std::strcmp(receivePath.Text(), localFile.Text()) == 0) return true;
-    return MoveFileExA(receivePath.Text(), localFile.Text(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_COPY_ALLOWED) != 0;
 }
 
 bool RetrieveDialog::ReceivedAsAnnounced() const {
     if (!ftpSession || ftpSession->announcedSize == kUnknownSize) return true;
     WIN32_FILE_ATTRIBUTE_DATA data;
-    if (!GetFileAttributesExA(receivePath.Text(), GetFileExInfoStandard, &data)) return false;
+    if (!GetFileAttributesExA(ftpFile_.WritePath(), GetFileExInfoStandard, &data)) return false;
     uint64_t size = (static_cast<uint64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
     return size == ftpSession->announcedSize;
 }
@@ -516,10 +411,9 @@ bool RetrieveDialog::Initialize() {
         return false;
     }
     if (scheme == kSchemeFtp) ftpSession = new (std::nothrow) FtpSession(window);
-    else httpSession = new (std::nothrow) HttpSession(window);
-    if (!ftpSession && !httpSession) return false;
+    else webFetch = new (std::nothrow) WebFetch(window, webEvents_);
+    if (!ftpSession && !webFetch) return false;
     if (ftpSession) ftpSession->SetIdleLimit(IdleLimitSetting());
-    if (httpSession) httpSession->SetIdleLimit(IdleLimitSetting());
     if (scheme == kSchemeFtp && password.Empty() && !AskPassword(password)) return false;
     if (ftpThroughWebProxy_ && !CarryLoginToProxy()) return false;
     if (!PrepareLocalFile()) return false;
@@ -528,9 +422,8 @@ bool RetrieveDialog::Initialize() {
     uint16_t started = 0;
     if (ftpSession) {
         started = ftpSession->ConnectAndRetrieve(host.Text(), port, userName.Text(), password.Text(), directory.Text(),
-                                                 fileName.Text(), receivePath.Text(), passive);
+                                                 fileName.Text(), ftpFile_.WritePath(), passive);
     } else {
-        completions = 1;
         started = StartWebRequest();
     }
     if (!started) {
@@ -543,22 +436,40 @@ bool RetrieveDialog::Initialize() {
 void RetrieveDialog::CountCompletion() {
     if (failing) return;
     if (completions >= 1) {
-        // A file shorter or longer than the server announced was cut or
-        // padded on the way: it must not take the caller's file's place.
-        if (ReceivedAsAnnounced() && PlaceReceivedFile()) End(kEndOk);
-        else Fail();
+        Deliver();
         return;
     }
     ++completions;
 }
 
+void RetrieveDialog::Deliver() {
+    if (failing) return;
+    // A file shorter or longer than the server announced was cut or padded
+    // on the way: it must not take the caller's file's place.
+    const bool placed = webFetch ? webFetch->Keep() != 0 : ReceivedAsAnnounced() && ftpFile_.Keep();
+    if (placed) End(kEndOk);
+    else Fail();
+}
+
+INT_PTR RetrieveDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case kWebFetchFollowMessage:
+        if (webFetch && !ended && !failing) webFetch->OnPosted(message);
+        return TRUE;
+    case kWebFetchCleanUpMessage:
+        if (webFetch) webFetch->OnPosted(message);
+        return TRUE;
+    default:
+        return StatusDialog::OnMessage(message, wParam, lParam);
+    }
+}
+
 void RetrieveDialog::OnNotify(WPARAM code, LPARAM value) {
-    switch (code) {
-    case kCodeRedirect:
-        if (!httpSession || !value) return;
-        SetWindowLongPtrA(window, DWLP_MSGRESULT, kCodeRedirect);
-        TakeRedirect(*reinterpret_cast<const RedirectNotice*>(value));
+    if (webFetch) {
+        SetWindowLongPtrA(window, DWLP_MSGRESULT, webFetch->OnNotify(code, value));
         return;
+    }
+    switch (code) {
     case kCodeTransferDone:
         if (value == 0) {
             End(kEndCancelled);
@@ -583,14 +494,32 @@ void RetrieveDialog::OnNotify(WPARAM code, LPARAM value) {
     }
         [[fallthrough]];
     case kCodeFailed:
-        // A session that knows why it failed (the server's identity, the
-        // secure connection, a proxy's refusal) says so.
-        if (httpSession && !httpSession->failureText.Empty()) FailWithText(httpSession->failureText.Text());
-        else Fail();
+        Fail();
         return;
     default:
         return;
     }
+}
+
+void RetrieveDialog::WebEvents::OnWebFetched() { dialog_.Deliver(); }
+
+void RetrieveDialog::WebEvents::OnWebCancelled() { dialog_.End(kEndCancelled); }
+
+void RetrieveDialog::WebEvents::OnWebFailed(const char* why) {
+    if (why && *why) dialog_.FailWithText(why);
+    else dialog_.Fail();
+}
+
+void RetrieveDialog::WebEvents::ProxyForRedirect(const char* url, TextBuffer& host, uint16_t* port) {
+    dialog_.ChooseProxy(dialog_.callerProxy_, url, host, port);
+    // As the first request's: a port after the proxy's name is split off.
+    SplitHostPort(host, port);
+}
+
+void RetrieveDialog::WebEvents::OnWebRedirected() {
+    // Messages name the server the fetch went on to.
+    dialog_.url.Assign(dialog_.webFetch->Url());
+    dialog_.serverName.Assign(dialog_.webFetch->Server());
 }
 
 // ---- StoreDialog

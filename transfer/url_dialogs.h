@@ -7,11 +7,11 @@
 #include "frame/orbnet_api.h"
 #include "frame/core/text_buffer.h"
 #include "transfer/transfer_dialog_ids.h"
+#include "transfer/received_file.h"
+#include "transfer/web_fetch.h"
 #include "ui/framework/dialog_object.h"
 
 class FtpSession;
-class HttpSession;
-struct RedirectNotice;
 
 // Control ids of the status dialog.
 enum : int { kStatusServer = ORB_STATUS_SERVER, kStatusText = ORB_STATUS_TEXT };
@@ -44,10 +44,6 @@ protected:
     void FailWith(uint16_t messageId, const char* argument);
     // As Fail, with this message (empty: the usual one).
     void FailWithText(const char* text);
-    // Runs when a redirect is to be followed and no socket code is on the
-    // stack (after FollowWhenIdle).
-    virtual void FollowRedirect() {}
-    void FollowWhenIdle();
     // Closes the connections (and the files they write).
     virtual void DropSessions() = 0;
     // A session gave up because the server fell silent.
@@ -63,7 +59,6 @@ protected:
 private:
     void Close(uint32_t code);
     void ReportFailure();
-    void RunFollow();
 
     TextBuffer failureText_;  // the message of FailWith; empty: the usual one
 };
@@ -83,49 +78,61 @@ public:
     TextBuffer userName;
     TextBuffer password;
     uint16_t passive;
-    FtpSession* ftpSession;    // owned
-    HttpSession* httpSession;  // owned
+    FtpSession* ftpSession;  // owned
+    WebFetch* webFetch;      // owned; every scheme but ftp
     uint16_t completions;
     uint16_t scheme;
     TextBuffer path;
 
 protected:
     bool Initialize() override;
+    INT_PTR OnMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
     void OnNotify(WPARAM code, LPARAM value) override;
     void DropSessions() override;
     bool TimedOut() const override;
-    void FollowRedirect() override;
 
 private:
+    // What the Web fetch tells this dialog.
+    class WebEvents : public WebFetchSink {
+    public:
+        explicit WebEvents(RetrieveDialog& dialog) : dialog_(dialog) {}
+        void OnWebFetched() override;
+        void OnWebCancelled() override;
+        void OnWebFailed(const char* why) override;
+        void OnWebDate(const char*) override {}
+        void ProxyForRedirect(const char* url, TextBuffer& host, uint16_t* port) override;
+        void OnWebRedirected() override;
+
+    private:
+        RetrieveDialog& dialog_;
+    };
+
     void CountCompletion();
+    // The document is whole: it takes the caller's file's place and the
+    // dialog ends with 0, or the retrieve fails.
+    void Deliver();
     // Where a Web request for url goes: straight to its host, through the
     // caller's proxy, or through the one the settings choose.
     void RouteWeb(const OrbProxyInfo* proxy);
+    // The proxy a Web URL goes through by the same choice: the caller's, or
+    // the one the settings give for it (empty: none).
+    void ChooseProxy(const OrbProxyInfo* proxy, const char* forUrl, TextBuffer& proxyHost, uint16_t* proxyPort);
     // Starts the Web request of the route RouteWeb chose.
     uint16_t StartWebRequest();
-    // A redirect's Location: followed (later, by FollowRedirect), or the
-    // fetch fails with a message naming where it led.
-    void TakeRedirect(const RedirectNotice& notice);
     // An ftp URL fetched through a Web proxy: the login chosen goes to the
     // proxy in the URL (path), the password asked for when there is none.
     // False, after a message, when it cannot be carried.
     bool CarryLoginToProxy();
-    // Chooses where the bytes go: straight into a new local file, or, when
-    // the caller's file exists, into a file beside it that replaces it only
-    // once the transfer has succeeded.
+    // Makes the local file (see ReceivedFile) and names it in localFile.
     bool PrepareLocalFile();
-    // The received file takes its final place; false when it cannot.
-    bool PlaceReceivedFile();
     // False when the server announced a size and the file has another.
     bool ReceivedAsAnnounced() const;
 
-    TextBuffer receivePath;  // where the transfer writes
-    uint16_t madeLocalFile_; // localFile did not exist before this retrieve
+    WebEvents webEvents_;
+    ReceivedFile ftpFile_;   // the local file of an FTP retrieve
     uint16_t refused_;       // the URL decodes to a name that cannot be sent
     TextBuffer shownUrl_;    // the URL as messages name it
     const OrbProxyInfo* callerProxy_;  // the caller's, for the redirects too
-    TextBuffer nextUrl_;     // a redirect's URL, until it is followed
-    uint32_t redirects_;     // followed so far
     TextBuffer secureHost_;  // https: the server whose identity is checked
     uint16_t securePort_;
     uint16_t tunnel_;        // https through a proxy: CONNECT first

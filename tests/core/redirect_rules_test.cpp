@@ -190,6 +190,68 @@ TEST(ShownRedirectTarget, CutAndWithoutLogins) {
     EXPECT_TRUE(out.Empty());
 }
 
+// One fetch's trail: each Location is taken against the URL the fetch has
+// reached, the count runs over the whole fetch and starts again with the
+// next one, and only a taken redirect waits to be followed.
+TEST(RedirectTrail, FollowsOneFetchToItsBound) {
+    RedirectTrail trail;
+    TextBuffer shown, next;
+    ASSERT_EQ(trail.Begin("http://h/a/b"), 1);
+    EXPECT_FALSE(trail.Waiting());
+    EXPECT_EQ(trail.TakeWaiting(next), 0);
+
+    EXPECT_EQ(trail.Take("c", 1, shown), 0);
+    EXPECT_STREQ(shown.Text(), "http://h/a/c");
+    EXPECT_TRUE(trail.Waiting());
+    ASSERT_EQ(trail.TakeWaiting(next), 1);
+    EXPECT_STREQ(next.Text(), "http://h/a/c");
+    EXPECT_FALSE(trail.Waiting());
+    EXPECT_EQ(trail.TakeWaiting(next), 0);
+    EXPECT_TRUE(next.Empty());
+    // Not yet followed: the next Location still goes against the first URL.
+    EXPECT_EQ(trail.Take("../x", 1, shown), 0);
+    EXPECT_STREQ(shown.Text(), "http://h/x");
+    trail.Drop();
+    EXPECT_FALSE(trail.Waiting());
+
+    // Followed, by the URL as the fetch went on (a redirect's login left out).
+    const char* const hops[] = {"https://h/a/c", "https://h/d/", "https://h/d/e", "https://h/f", "https://g/"};
+    for (const char* hop : hops) {
+        ASSERT_EQ(trail.Followed(hop), 1);
+        EXPECT_STREQ(trail.Url(), hop);
+    }
+    EXPECT_EQ(trail.Count(), 5u);
+    // Against the last one; the sixth in a row is refused and nothing waits.
+    EXPECT_EQ(trail.Take("next", 1, shown), kMsgTooManyRedirects);
+    EXPECT_STREQ(shown.Text(), "https://g/next");
+    EXPECT_FALSE(trail.Waiting());
+
+    // The next fetch starts counting again.
+    ASSERT_EQ(trail.Begin("https://g/y"), 1);
+    EXPECT_EQ(trail.Count(), 0u);
+    EXPECT_EQ(trail.Take("http://g/y", 1, shown), kMsgRedirectDowngrade);
+    EXPECT_EQ(trail.Take("/z", 0, shown), kMsgRedirectRefused);
+    EXPECT_STREQ(shown.Text(), "/z...");
+    EXPECT_FALSE(trail.Waiting());
+    // A refusal takes away what waited before it.
+    EXPECT_EQ(trail.Take("/z", 1, shown), 0);
+    EXPECT_EQ(trail.Take("mailto:x@y", 1, shown), kMsgRedirectRefused);
+    EXPECT_FALSE(trail.Waiting());
+}
+
+// Only a Web URL is a base: a fetch of another kind of address (an ftp URL
+// through a Web proxy) follows no redirect.
+TEST(RedirectTrail, OnlyWebUrlsAreBases) {
+    for (const char* url : {"ftp://u:p@h/x", "gopher://h/1", "", "h/x"}) {
+        SCOPED_TRACE(url);
+        RedirectTrail trail;
+        TextBuffer shown;
+        trail.Begin(url);
+        EXPECT_EQ(trail.Take("http://h/y", 1, shown), kMsgRedirectRefused);
+        EXPECT_FALSE(trail.Waiting());
+    }
+}
+
 }  // namespace
 
 TEST(RedirectRefusal, FollowedOrTheMessageThatRefusesIt) {

@@ -196,7 +196,8 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
                            target.path.Text()[0] != '/' || target.tunnel != (viaProxy ? 1 : 0)))
                 __builtin_trap();
             if (!secure && (!target.secureHost.Empty() || target.tunnel)) __builtin_trap();
-            // The URL kept carries no login.
+            // The URL kept carries no login, nor the server it names.
+            if (std::strchr(target.server.Text(), '@') || target.server.Empty()) __builtin_trap();
             TextBuffer bare;
             UrlWithoutLogin(target.url.Text(), bare);
             if (Str(bare) != Str(target.url)) __builtin_trap();

@@ -1,6 +1,6 @@
 // URL parsing for retrieve and store from arbitrary caller text, percent
 // decoding, the URL shown without its password or login or with a login
-// put in, and where a redirect's Location leads.
+// put in, where a redirect's Location leads and the request that follows it.
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
@@ -9,6 +9,7 @@
 #include "frame/core/text_buffer.h"
 #include "transfer/core/redirect_rules.h"
 #include "transfer/core/url_parts.h"
+#include "transfer/core/web_route.h"
 
 namespace {
 
@@ -146,6 +147,28 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         if (WebSchemeOf(to.Text())) {
             TextBuffer again;
             if (!ResolveLocation(base, to.Text(), to.length, again) || std::strcmp(again.Text(), to.Text()) != 0)
+                __builtin_trap();
+        }
+    }
+
+    // A redirect taken as a Web fetch takes it: what waits is a Web URL, and
+    // the request that follows it (straight, or through a proxy) carries no
+    // login, no control byte and goes to no bad port.
+    RedirectTrail trail;
+    trail.Begin("http://a/b/c");
+    TextBuffer where, next;
+    const uint16_t refused = trail.Take(text.c_str(), uint16_t(text.size() & 1), where);
+    if ((refused == 0) != trail.Waiting() || where.length > kShownTarget + 3) __builtin_trap();
+    if (trail.TakeWaiting(next)) {
+        if (trail.Waiting() || !WebSchemeOf(next.Text())) __builtin_trap();
+        for (const char* proxy : {static_cast<const char*>(nullptr), "proxy"}) {
+            WebTarget target;
+            if (ParseWebTarget(next.Text(), proxy, 3128, target) != kWebTargetOk) continue;
+            if (ControlBytes(target.path) || ControlBytes(target.host) || std::strchr(target.server.Text(), '@'))
+                __builtin_trap();
+            TextBuffer bare;
+            UrlWithoutLogin(target.url.Text(), bare);
+            if (!Same(bare, target.url) || (!proxy && (target.port == 0 || IsBadPort(target.port))))
                 __builtin_trap();
         }
     }

@@ -496,6 +496,31 @@ TEST_F(FileDialogWeb, FollowsRedirects) {
     DeleteFileA(r.local.c_str());
 }
 
+// A redirect goes on through the proxy the fetch went through, with the
+// whole URL as its target, as the requests in the log show.
+TEST_F(FileDialogWeb, RedirectFollowedThroughTheProxy) {
+    WriteServerScript(kHttpState, "{\"paths\": {"
+                                  "\"/old/notes.txt\": " + Json("HTTP/1.0 302 Found\r\nLocation: ../new/notes.txt\r\n\r\n") +
+                                  ", \"/new/notes.txt\": " + Json("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nfound again") +
+                                  "}}");
+    driver.Add("proxy on", [](HWND d) {
+        CheckDlgButton(d, 1021, BST_CHECKED);
+        SendMessageA(d, WM_COMMAND, MAKEWPARAM(1021, BN_CLICKED), reinterpret_cast<LPARAM>(GetDlgItem(d, 1021)));
+        return Choose(d, 1059, "127.0.0.1");
+    });
+    FetchTyped(Address("/old/notes.txt"));
+    OpenResult r = Open();
+    ASSERT_EQ(r.code, 0);
+    EXPECT_TRUE(boxes.empty());
+    EXPECT_EQ(ReadWholeFile(r.local), "found again");
+    EXPECT_EQ(r.url, "http://" + Address("/new/notes.txt"));
+    DeleteFileA(r.local.c_str());
+    const std::string log = ReadProtocolLog();
+    const size_t first = log.find("--> GET http://" + Address("/old/notes.txt") + " HTTP/1.0");
+    EXPECT_NE(first, std::string::npos) << log;
+    EXPECT_NE(log.find("--> GET http://" + Address("/new/notes.txt") + " HTTP/1.0", first), std::string::npos) << log;
+}
+
 // An https document, straight and through the proxy's tunnel; a server
 // whose certificate names another host is refused and the dialog stays.
 TEST_F(FileDialogWeb, HttpsDocumentsAndAnImpostor) {

@@ -483,6 +483,33 @@ TEST_F(UrlHttp, RecordedProxyOfTheUrlHistoryIsUsed) {
     EXPECT_EQ(ReadOrMissing(kLocal), kMissing);
 }
 
+// A redirect goes on through the proxy its URL is fetched through (the
+// caller's, or the one the settings give it: here the proxy recorded with
+// the first URL, which has become the default), the whole URL as target.
+TEST_F(UrlHttp, RedirectGoesThroughTheProxyToo) {
+    const std::string first = "http://moved.example/old.htm", moved = "http://moved.example/new.htm";
+    WriteServerScript(kHttpState, "{\"paths\": {" + Json(first) + ": " +
+                                      Json("HTTP/1.0 302 Found\r\nLocation: /new.htm\r\n\r\n") + ", " + Json(moved) +
+                                      ": " + Json("HTTP/1.0 200 OK\r\nContent-Type: text/plain\r\n\r\nfound again") +
+                                      "}}");
+    const OrbProxyInfo callers{"127.0.0.1", port, 1};
+    for (const OrbProxyInfo* proxy : {static_cast<const OrbProxyInfo*>(nullptr), &callers}) {
+        SCOPED_TRACE(proxy ? "the caller's proxy" : "the recorded proxy");
+        SetSetting("WWW Proxies", "Proxy1", EncodedProxy("127.0.0.1", port));
+        SetSetting("URLs", "URL1", EncodedUrl(first, "127.0.0.1"));
+        std::remove(kLocal);
+        const size_t before = ServerTranscript(kHttpState).size();
+        Outcome out = Retrieve(first, kLocal, proxy);
+        EXPECT_EQ(out.code, 0);
+        EXPECT_TRUE(out.boxes.empty());
+        EXPECT_EQ(ReadOrMissing(kLocal), "found again");
+        const std::string requests = ServerTranscript(kHttpState).substr(before);
+        EXPECT_EQ(requests.find("GET " + first + " HTTP/1.0\r\n"), 0u) << requests;
+        EXPECT_NE(requests.find("GET " + moved + " HTTP/1.0\r\n"), std::string::npos) << requests;
+        Unload();
+    }
+}
+
 TEST_F(UrlHttp, RealProxyFetch) {
     uint16_t proxyPort = ServerPort(kProxyState);
     ASSERT_GT(proxyPort, 0);

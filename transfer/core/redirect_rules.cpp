@@ -298,3 +298,32 @@ uint16_t RedirectRefusal(const char* current, const char* location, uint32_t fol
     default: return kMsgRedirectRefused;
     }
 }
+
+RedirectTrail::RedirectTrail() : url_(128), next_(128), followed_(0) {}
+
+uint16_t RedirectTrail::Begin(const char* url) {
+    followed_ = 0;
+    next_.Clear();
+    return url_.Assign(url ? url : "");
+}
+
+uint16_t RedirectTrail::Take(const char* location, uint16_t whole, TextBuffer& shown) {
+    next_.Clear();
+    TextBuffer next(256);
+    if (uint16_t refused = RedirectRefusal(url_.Text(), location, followed_, next, shown, whole)) return refused;
+    if (!next_.Assign(next.Text(), next.length)) return kMsgRedirectRefused;
+    return 0;
+}
+
+uint16_t RedirectTrail::TakeWaiting(TextBuffer& next) {
+    next.Clear();
+    if (next_.Empty() || !next.Assign(next_.Text(), next_.length)) return 0;
+    next_.Clear();
+    return 1;
+}
+
+uint16_t RedirectTrail::Followed(const char* url) {
+    if (!url_.Assign(url ? url : "")) return 0;
+    ++followed_;
+    return 1;
+}

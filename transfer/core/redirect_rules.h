@@ -72,4 +72,35 @@ uint16_t RedirectRefusal(const char* current, const char* location, uint32_t fol
 // 1 for "http://", 2 for "https://" at the start of url (any case), else 0.
 uint16_t WebSchemeOf(const char* url);
 
+// The redirects of one fetch: the URL it stands at (the base of the next
+// Location), how many it followed, and the URL of a redirect taken until it
+// is followed.
+class RedirectTrail {
+public:
+    RedirectTrail();
+    // A new fetch of url: nothing followed, nothing waiting. 0 when url
+    // cannot be kept.
+    uint16_t Begin(const char* url);
+    // A redirect came (its Location, and whether all of it arrived): 0 when
+    // it is to be followed (its URL waits from now on), else the message
+    // that refuses it (RedirectRefusal's). shown gets where it led.
+    uint16_t Take(const char* location, uint16_t whole, TextBuffer& shown);
+    // Hands the waiting URL over into next; 0 (next empty) when none waits.
+    uint16_t TakeWaiting(TextBuffer& next);
+    // The fetch went on to url: one more followed, and url is the base of
+    // the next Location. 0 when url cannot be kept.
+    uint16_t Followed(const char* url);
+    // Forgets the waiting URL: the fetch was stopped.
+    void Drop() { next_.Clear(); }
+
+    bool Waiting() const { return !next_.Empty(); }
+    const char* Url() const { return url_.Text(); }
+    uint32_t Count() const { return followed_; }
+
+private:
+    TextBuffer url_;
+    TextBuffer next_;
+    uint32_t followed_;
+};
+
 #endif

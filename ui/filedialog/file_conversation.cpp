@@ -150,9 +150,8 @@ void FileDialog::Disconnect(uint16_t kind) {
         EnableItem(window, kFdAction, true);
         listPurpose = kListOrdinary;
         SetState(kStateIdle);
-    } else if (kind == 1 && webSession) {
-        Retire(webSession);
-        webSession = nullptr;
+    } else if (kind == 1 && webFetch && webFetch->Active()) {
+        webFetch->Stop();
         SetStatusText("");
         EnableItem(window, kFdConnect, true);
         EnableItem(window, kFdAction, true);
@@ -375,7 +374,6 @@ void FileDialog::Cancel() {
         return;
     case kStateWebFetch:
         Disconnect(1);
-        DiscardTemporary(fetchFile.Text());
         return;
     default:
         break;
@@ -421,8 +419,7 @@ void FileDialog::OnOperationDone() {
     case kStateLoggingIn: ShowLoggedIn(); return;
     case kStateListing: EndListing(); return;
     case kStateTransferring:
-    case kStateHalfFetched:
-    case kStateWebFetch: Finish(); return;
+    case kStateHalfFetched: Finish(); return;
     case kStateSwitching:
         Disconnect(0);
         ConnectToHost();
@@ -447,7 +444,6 @@ void FileDialog::OnOperationFailed(const char* text) {
     case kStateListing: ListAgainAfter(purpose); return;
     case kStateTransferring:
     case kStateHalfFetched: FailTransfer(text); return;
-    case kStateWebFetch: FailWebConnection(); return;
     default:
         RefreshConnectButton();
         SetState(kStateIdle);
@@ -516,7 +512,7 @@ void FileDialog::OnTransferDone(bool whole) {
     } else {
         Finish();
     }
-    if (session && was != kStateWebFetch && !ended)
+    if (session && !ended)
         SendMessageA(session->window, SocketEventMessage, static_cast<WPARAM>(session->handle),
                      MAKELPARAM(kEventTransferDone, 0));
 }
@@ -634,17 +630,44 @@ void FileDialog::FailTransfer(const char* text) {
     else StoreFailed();
 }
 
-void FileDialog::FailWebConnection() {
-    endCode = kEndFailed;
-    TextBuffer message(128), caption(64);
-    // The session may know why (the server's identity, a proxy's refusal).
-    if (webSession && !webSession->failureText.Empty()) message.Assign(webSession->failureText.Text());
-    else AppendFormatted(message, kMsgCannotConnect, 1, webHost.Text());
-    AppendFormatted(caption, kMsgCaption, 0);
-    Disconnect(1);
-    DiscardTemporary(fetchFile.Text());
-    ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION, caption.Text());
+// ---- the World Wide Web fetch
+
+bool FileDialog::IsWebFetchCode(WPARAM code) const {
+    if (state_ != kStateWebFetch || !webFetch) return false;
+    return code == kCodeFailed || code == kCodeChainDone || code == kCodeTransferDone || code == kCodeHeaderValue ||
+           code == kCodeRedirect;
 }
+
+void FileDialog::WebEvents::OnWebFetched() { dialog_.Finish(); }
+
+void FileDialog::WebEvents::OnWebCancelled() {
+    dialog_.SetStatus(kStatusTransferFailed);
+    EnableItem(dialog_.window, kFdAction, true);
+    dialog_.SetState(kStateIdle);
+}
+
+void FileDialog::WebEvents::OnWebFailed(const char* why) {
+    FileDialog& dialog = dialog_;
+    dialog.endCode = kEndFailed;
+    TextBuffer message(128), caption(64);
+    // The fetch may know why (the server's identity, a proxy's refusal, a
+    // redirect not followed).
+    if (why && *why) message.Assign(why);
+    else AppendFormatted(message, kMsgCannotConnect, 1, dialog.webFetch->ConnectHost());
+    AppendFormatted(caption, kMsgCaption, 0);
+    dialog.Disconnect(1);
+    dialog.ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION, caption.Text());
+}
+
+void FileDialog::WebEvents::OnWebDate(const char* value) { dialog_.fileDate.Assign(value ? value : ""); }
+
+void FileDialog::WebEvents::ProxyForRedirect(const char*, TextBuffer& host, uint16_t* port) {
+    // A redirect goes through the proxy of the fetch it belongs to.
+    host.Assign(dialog_.webProxy_.Text());
+    *port = dialog_.webProxyPort_;
+}
+
+void FileDialog::WebEvents::OnWebRedirected() { dialog_.resultUrl.Assign(dialog_.webFetch->Url()); }
 
 void FileDialog::ShowListingCut() {
     uint16_t id;

@@ -11,7 +11,6 @@
 #include "net/protocol_log.h"
 #include "net/socket.h"
 #include "settings/settings.h"
-#include "transfer/core/redirect_rules.h"
 #include "ui/framework/dialog_items.h"
 #include "ui/settings/settings_dialogs.h"
 
@@ -39,14 +38,12 @@ const int kWebProxyControls[] = {kFdProxyLabel, kFdPortLabel, kFdProxyNote, kFdP
 
 FileDialog::FileDialog(OrbFilterCallback filter, uint16_t dialogTemplate)
     : session(nullptr),
-      webSession(nullptr),
+      webFetch(nullptr),
       localPath(64),
       resultUrl(64),
       currentHost(64),
       filterDescription(64),
       fileDate(64),
-      webHost(64),
-      webPath(64),
       actionCaption(64),
       newFolderName(64),
       connected(0),
@@ -61,6 +58,9 @@ FileDialog::FileDialog(OrbFilterCallback filter, uint16_t dialogTemplate)
       makingFolder_(64),
       handling(0xFFFF),
       ended(0),
+      webEvents_(*this),
+      webProxy_(64),
+      webProxyPort_(kHttpPort),
       retired_{},
       staleFiles_(kStaleLimit),
       fullHeight_(0),
@@ -105,8 +105,8 @@ FileDialog::~FileDialog() {
     // Sessions first: they close the files they write.
     delete session;
     session = nullptr;
-    delete webSession;
-    webSession = nullptr;
+    delete webFetch;
+    webFetch = nullptr;
     for (AsyncSocket*& socket : retired_) {
         delete socket;
         socket = nullptr;
@@ -669,9 +669,13 @@ INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case SocketEventMessage: {
         LONG_PTR answer = 0;
-        if (!ended && wParam == kCodeRedirect) {
-            if (lParam && TakeRedirect(*reinterpret_cast<const RedirectNotice*>(lParam))) answer = kCodeRedirect;
-        } else if (!ended) {
+        if (!ended && IsWebFetchCode(wParam)) {
+            handling = wParam;
+            answer = webFetch->OnNotify(wParam, lParam);
+            handling = 0xFFFF;
+        } else if (!ended && wParam != kCodeRedirect) {
+            // A redirect outside a Web fetch is not followed: to its session
+            // it is a status that failed.
             handling = wParam;
             OnSessionNotification(wParam, lParam);
             handling = 0xFFFF;
@@ -679,9 +683,11 @@ INT_PTR FileDialog::OnMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         SetWindowLongPtrA(window, DWLP_MSGRESULT, answer);
         return TRUE;
     }
-    case kFollowRedirectMessage:
-        if (!ended && HandlerRunning()) PostWhenIdle(window, kFollowRedirectMessage);
-        else if (!ended) FollowRedirect();
+    case kWebFetchFollowMessage:
+        if (!ended && webFetch) webFetch->OnPosted(message);
+        return TRUE;
+    case kWebFetchCleanUpMessage:
+        if (webFetch) webFetch->OnPosted(message);
         return TRUE;
     case kListSoonMessage:
         if (!ended && HandlerRunning()) PostWhenIdle(window, kListSoonMessage);

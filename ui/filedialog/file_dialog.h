@@ -8,16 +8,15 @@
 #include "frame/orbnet_api.h"
 #include "frame/core/text_buffer.h"
 #include "transfer/directory_listing.h"
+#include "transfer/web_fetch.h"
 #include "ui/filedialog/core/file_rules.h"
 #include "ui/filedialog/core/remote_location.h"
 #include "ui/filedialog/file_dialog_ids.h"
 #include "ui/framework/painters.h"
 
 class FtpSession;
-class HttpSession;
 class HostEntry;
 class AsyncSocket;
-struct RedirectNotice;
 
 // The host a connection is made for, copied from the host list when the
 // person chose it: the list may change or lose the entry (the host dialog,
@@ -100,15 +99,13 @@ enum ListPurpose : uint16_t { kListOrdinary = 0, kListAgain = 4, kListTypedName 
 constexpr uint16_t kOpenTemplate = ORB_FD_OPEN_TEMPLATE;
 constexpr uint16_t kSaveTemplate = ORB_FD_SAVE_TEMPLATE;
 
-// Posted to itself: a Web fetch's redirect is followed once no socket code
-// is on the stack.
-constexpr UINT kFollowRedirectMessage = WM_APP + 53;
 // Posted to itself: a listing put off by ListSoon starts.
 constexpr UINT kListSoonMessage = WM_APP + 54;
 
 // The Internet file dialog: one FTP control connection kept open while the
-// user moves through directories, and an HTTP connection for a World Wide
-// Web fetch. Socket notifications arrive as SocketEventMessage.
+// user moves through directories, and a World Wide Web fetch. Socket
+// notifications arrive as SocketEventMessage; those of the Web fetch go to
+// it while it runs.
 class FileDialog : public ListingDialog {
 public:
     // dialogTemplate: kOpenTemplate or kSaveTemplate (its banner).
@@ -122,11 +119,6 @@ public:
     virtual void Activate() {}
     virtual void FtpAction() {}
     virtual void WebAction() {}
-    // A Web fetch's redirect: true when this dialog took it (follows it, or
-    // has reported why not).
-    virtual bool TakeRedirect(const RedirectNotice&) { return false; }
-    // Follows the redirect taken, once no socket code is on the stack.
-    virtual void FollowRedirect() {}
     void RefreshFolderButtons() override;
     // The directory the first listing after the login goes to: the host
     // entry's initial directory.
@@ -155,7 +147,7 @@ public:
 
     DialogPictures pictures;  // banner, globes, folders, icons
     FtpSession* session;      // owned; null while not connected
-    HttpSession* webSession;  // owned
+    WebFetch* webFetch;       // owned; made by the first World Wide Web fetch
     HostChoice host;          // the host connected to; not listed when none
     RemoteLocation location;  // where the session stands on it
     TextBuffer localPath;
@@ -163,8 +155,6 @@ public:
     TextBuffer currentHost;
     TextBuffer filterDescription;
     TextBuffer fileDate;
-    TextBuffer webHost;
-    TextBuffer webPath;
     TextBuffer actionCaption;
     TextBuffer newFolderName;
     uint16_t connected;
@@ -190,7 +180,6 @@ protected:
     void FailLogin(const char* text);
     void ListAgainAfter(uint16_t purpose);
     void FailTransfer(const char* text);
-    void FailWebConnection();
     uint16_t state_;
 
     void OnInitDialog() override;
@@ -198,6 +187,9 @@ protected:
     static INT_PTR CALLBACK FileDialogProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
 
     bool IsSaveTemplate() const { return templateId == kSaveTemplate; }
+    // A notification that goes to the Web fetch: one its session sends
+    // while the fetch runs.
+    bool IsWebFetchCode(WPARAM code) const;
     void SetFtpMode();
     void SetWebMode();
     void ShowHostList();
@@ -277,6 +269,24 @@ protected:
     // Sessions are deleted only when no socket code is on the stack.
     void Retire(AsyncSocket* socket);
 
+    // What the Web fetch tells this dialog.
+    class WebEvents : public WebFetchSink {
+    public:
+        explicit WebEvents(FileDialog& dialog) : dialog_(dialog) {}
+        void OnWebFetched() override;
+        void OnWebCancelled() override;
+        void OnWebFailed(const char* why) override;
+        void OnWebDate(const char* value) override;
+        void ProxyForRedirect(const char* url, TextBuffer& host, uint16_t* port) override;
+        void OnWebRedirected() override;
+
+    private:
+        FileDialog& dialog_;
+    };
+    WebEvents webEvents_;
+    TextBuffer webProxy_;  // the proxy of the Web fetch, empty for none
+    uint16_t webProxyPort_;
+
 private:
     void DeleteRetired();
     AsyncSocket* retired_[16];
@@ -299,24 +309,10 @@ public:
     void OpenFtp();
     void OpenWeb();
 
-    bool TakeRedirect(const RedirectNotice& notice) override;
-    void FollowRedirect() override;
-
     uint16_t browseOnly;
     uint16_t callerFlags;
     // The fetch delivered the file the server announced.
     bool FetchComplete() const;
-
-private:
-    // A Web fetch that failed: the message, no document.
-    void FailWebFetch(uint16_t messageId, const char* argument);
-    // The request of target on webSession (webHost and webPath set), into file.
-    uint16_t StartWebRequest(const WebTarget& target, const char* file);
-
-    TextBuffer webProxy_;     // the proxy of the Web fetch, empty for none
-    uint16_t webProxyPort_;
-    TextBuffer nextUrl_;      // a redirect's URL, until followed
-    uint32_t redirects_;      // followed for this fetch
 };
 
 // NETSaveAs.

@@ -9,9 +9,7 @@
 #include "net/network.h"
 #include "net/protocol_log.h"
 #include "net/socket.h"
-#include "net/handler_scope.h"
 #include "settings/settings.h"
-#include "transfer/core/redirect_rules.h"
 #include "transfer/temp_file.h"
 #include "transfer/core/url_parts.h"
 #include "ui/filedialog/file_dialog.h"
@@ -22,8 +20,6 @@ namespace {
 constexpr uint16_t kOpenHelp = 4900;
 constexpr uint16_t kSaveHelp = 4901;
 constexpr uint16_t kPathSize = 256;
-
-uint32_t IdleSeconds() { return Options ? Options->idleTimeout : kDefaultIdleSeconds; }
 
 void SelectHostDescription(HWND window, const HostEntry* entry) {
     if (!entry) return;
@@ -63,11 +59,7 @@ bool ListEndsInside(const char* list) {
 OpenDialog::OpenDialog(OrbFilterCallback filter, uint16_t browse, uint16_t flags)
     : FileDialog(filter, kOpenTemplate),
       browseOnly(browse),
-      callerFlags(flags),
-      webProxy_(64),
-      webProxyPort_(kHttpPort),
-      nextUrl_(64),
-      redirects_(0) {
+      callerFlags(flags) {
     helpId = kOpenHelp;
 }
 
@@ -159,9 +151,8 @@ void OpenDialog::OpenWeb() {
         if (Urls) Urls->Record(shown.Text(), throughProxy ? proxyName : nullptr);
         return;
     }
-    Retire(webSession);
-    webSession = new (std::nothrow) HttpSession(window);
-    if (!webSession) return;
+    if (!webFetch) webFetch = new (std::nothrow) WebFetch(window, webEvents_);
+    if (!webFetch) return;
     BOOL translated = FALSE;
     UINT proxyPort = GetDlgItemInt(window, kFdProxyPort, &translated, FALSE);
     if (!translated || proxyPort == 0 || proxyPort > 65535) proxyPort = kHttpPort;
@@ -175,97 +166,26 @@ void OpenDialog::OpenWeb() {
     if (parsed != kWebTargetOk) return;
     webProxy_.Assign(throughProxy ? proxyName : "");
     webProxyPort_ = static_cast<uint16_t>(proxyPort);
-    redirects_ = 0;
-    nextUrl_.Clear();
     char extension[40];
     UrlExtension(target.url.Text(), extension, sizeof extension);
-    char temporary[kPathSize];
-    if (!MakeTempFileName(kMsgTempPrefix, temporary, sizeof temporary, extension[0] ? extension : nullptr)) {
+    if (!webFetch->PrepareFile(nullptr, extension)) {
         SetStatus(kMsgLoadFailed, shown.Text());
         return;
     }
-    webHost.Assign(target.host.Text());
-    webPath.Assign(target.path.Text());
-    webSession->SetIdleLimit(IdleSeconds());
     OpenProtocolLog();
-    if (!StartWebRequest(target, temporary)) {
-        DeleteFileA(temporary);
+    if (!webFetch->Start(target)) {
         SetStatus(kMsgLoadFailed, shown.Text());
         CloseProtocolLog();
         return;
     }
     DiscardTemporary(fetchFile.Text());
-    fetchFile.Assign(temporary);
     fileDate.Clear();
     SetStatus(kStatusFetching);
     SetState(kStateWebFetch);
     endCode = kEndOk;
     EnableItem(window, kFdAction, false);
     resultUrl.Assign(target.url.Text());
-    localPath.Assign(temporary);
-}
-
-uint16_t OpenDialog::StartWebRequest(const WebTarget& target, const char* file) {
-    HttpRoute route = {webHost.Text(), target.port, webPath.Text(),
-                       target.secureHost.Empty() ? nullptr : target.secureHost.Text(), target.securePort,
-                       target.tunnel};
-    return webSession->StartHttpRequest(route, file);
-}
-
-void OpenDialog::FailWebFetch(uint16_t messageId, const char* argument) {
-    endCode = kEndFailed;
-    TextBuffer message(128), caption(64);
-    AppendFormatted(message, messageId, 1, argument);
-    AppendFormatted(caption, kMsgCaption, 0);
-    Disconnect(1);
-    DiscardTemporary(fetchFile.Text());
-    ShowDialogMessage(message.Text(), MB_OK | MB_ICONEXCLAMATION, caption.Text());
-}
-
-bool OpenDialog::TakeRedirect(const RedirectNotice& notice) {
-    if (state_ != kStateWebFetch || !webSession || !notice.location) return false;
-    TextBuffer next(256), shown(64);
-    if (uint16_t refused =
-            RedirectRefusal(resultUrl.Text(), notice.location, redirects_, next, shown, notice.whole)) {
-        FailWebFetch(refused, shown.Text());
-        return true;
-    }
-    // The session that answered still has its code on the stack.
-    if (!nextUrl_.Assign(next.Text(), next.length)) {
-        FailWebFetch(kMsgRedirectRefused, shown.Text());
-        return true;
-    }
-    PostWhenIdle(window, kFollowRedirectMessage);
-    return true;
-}
-
-void OpenDialog::FollowRedirect() {
-    if (state_ != kStateWebFetch || nextUrl_.Empty()) return;
-    TextBuffer next(256), shown(64);
-    next.Assign(nextUrl_.Text());
-    nextUrl_.Clear();
-    ShownRedirectTarget(next.Text(), shown);
-    WebTarget target;
-    if (ParseWebTarget(next.Text(), webProxy_.Empty() ? nullptr : webProxy_.Text(), webProxyPort_, target) !=
-        kWebTargetOk) {
-        FailWebFetch(kMsgRedirectRefused, shown.Text());
-        return;
-    }
-    ++redirects_;
-    Retire(webSession);
-    webSession = new (std::nothrow) HttpSession(window);
-    if (!webSession) {
-        FailWebFetch(kMsgLoadFailed, shown.Text());
-        return;
-    }
-    webHost.Assign(target.host.Text());
-    webPath.Assign(target.path.Text());
-    webSession->SetIdleLimit(IdleSeconds());
-    if (!StartWebRequest(target, fetchFile.Text())) {
-        FailWebFetch(kMsgLoadFailed, shown.Text());
-        return;
-    }
-    resultUrl.Assign(target.url.Text());
+    localPath.Assign(webFetch->LocalPath());
 }
 
 bool OpenDialog::FetchComplete() const {
@@ -287,6 +207,8 @@ void OpenDialog::Finish() {
         return;
     }
     if (state_ == kStateWebFetch) {
+        // The document is the person's now.
+        if (webFetch) webFetch->Keep();
         Disconnect(1);
         char proxy[128] = "";
         const bool throughProxy = IsItemChecked(window, kFdUseProxy);
